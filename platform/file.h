@@ -1,0 +1,51 @@
+// CFile: a host file opened by name, the way the machine's image, printer and
+// host-file code expects one. Failures throw CFileException carrying the system's
+// error text. An open file is held exclusively (non-blocking advisory lock), so a
+// second open of the same image fails instead of two writers corrupting it.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+class CFileException : public std::runtime_error {
+public:
+    CFileException(const std::string& path, int err);
+    int m_nErrno; // errno of the failing call
+};
+
+class CFile {
+public:
+    enum OpenMode {
+        modeRead,            // existing file, read only
+        modeReadWrite,       // existing file, read and write
+        modeCreateReadWrite, // create or truncate, read and write
+        modeCreateWrite,     // create or truncate, write only
+    };
+
+    CFile() = default;
+    CFile(const std::string& path, OpenMode mode); // throws CFileException
+    virtual ~CFile();
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+
+    // Returns false (and leaves the object closed) where the constructor would throw.
+    bool Open(const std::string& path, OpenMode mode);
+    bool IsOpen() const { return m_fd >= 0; }
+
+    // Read returns the count actually read (0 at end of file).
+    uint32_t Read(void* buf, uint32_t count);
+    void Write(const void* buf, uint32_t count);
+    uint64_t Seek(uint64_t offset); // from the start; returns the new position
+    uint64_t GetLength() const;
+    void SetLength(uint64_t length);
+    uint64_t GetPosition() const;
+    void Flush();
+    const std::string& GetFilePath() const { return m_strPath; } // absolute, as opened
+    void Close();
+
+private:
+    [[noreturn]] void Fail(int err) const;
+    int m_fd = -1;
+    std::string m_strPath;
+};
