@@ -23,7 +23,9 @@ public:
         ++m_nWrites;
         m_ram[addr] = value;
     }
-    void Load(uint16_t addr, const uint8_t* bytes, size_t n) { std::memcpy(m_ram + addr, bytes, n); }
+    void Load(uint16_t addr, const uint8_t* bytes, size_t n) {
+        std::memcpy(m_ram + addr, bytes, n);
+    }
 
     uint8_t m_ram[65536] = {};
     int64_t m_nReads = 0;
@@ -93,9 +95,8 @@ void Mix(benchmark::State& state) {
 
     int64_t reads = z->m_nReads - reads0, writes = z->m_nWrites - writes0;
     uint16_t count = uint16_t(z->m_ram[0x4000] | z->m_ram[0x4001] << 8);
-    if (z->m_reg.PC != 0x1007 || reads != passes * kPassReads ||
-        writes != passes * kPassWrites || count != uint16_t(passes) ||
-        z->m_ram[0x4002] != uint8_t(passes) || z->m_reg.SP != 0x8000 ||
+    if (z->m_reg.PC != 0x1007 || reads != passes * kPassReads || writes != passes * kPassWrites ||
+        count != uint16_t(passes) || z->m_ram[0x4002] != uint8_t(passes) || z->m_reg.SP != 0x8000 ||
         std::memcmp(z->m_ram + 0x2000, z->m_ram + 0x3000, 256) != 0)
         state.SkipWithError("the mix did not run as programmed");
     SetRates(state, passes * kPassInstructions, reads + writes);

@@ -22,10 +22,18 @@ inline constexpr std::array<uint8_t, 256> kParity = [] {
     return t;
 }();
 
-inline uint8_t Hi(uint16_t w) { return uint8_t(w >> 8); }
-inline uint8_t Lo(uint16_t w) { return uint8_t(w); }
-inline void SetHi(uint16_t& w, uint8_t v) { w = uint16_t((w & 0x00FF) | v << 8); }
-inline void SetLo(uint16_t& w, uint8_t v) { w = uint16_t((w & 0xFF00) | v); }
+inline uint8_t Hi(uint16_t w) {
+    return uint8_t(w >> 8);
+}
+inline uint8_t Lo(uint16_t w) {
+    return uint8_t(w);
+}
+inline void SetHi(uint16_t& w, uint8_t v) {
+    w = uint16_t((w & 0x00FF) | v << 8);
+}
+inline void SetLo(uint16_t& w, uint8_t v) {
+    w = uint16_t((w & 0xFF00) | v);
+}
 
 inline void SetSZP(REGZ80& r, uint8_t v) {
     r.fS = v >> 7;
@@ -35,22 +43,34 @@ inline void SetSZP(REGZ80& r, uint8_t v) {
 
 // Condition codes 0-7: NZ Z NC C PO PE P M.
 template <int cc> inline bool Cond(const REGZ80& r) {
-    if constexpr (cc == 0) return !r.fZ;
-    else if constexpr (cc == 1) return r.fZ;
-    else if constexpr (cc == 2) return !r.fC;
-    else if constexpr (cc == 3) return r.fC;
-    else if constexpr (cc == 4) return !r.fPV;
-    else if constexpr (cc == 5) return r.fPV;
-    else if constexpr (cc == 6) return !r.fS;
-    else return r.fS;
+    if constexpr (cc == 0)
+        return !r.fZ;
+    else if constexpr (cc == 1)
+        return r.fZ;
+    else if constexpr (cc == 2)
+        return !r.fC;
+    else if constexpr (cc == 3)
+        return r.fC;
+    else if constexpr (cc == 4)
+        return !r.fPV;
+    else if constexpr (cc == 5)
+        return r.fPV;
+    else if constexpr (cc == 6)
+        return !r.fS;
+    else
+        return r.fS;
 }
 
 // Pair codes 0-3 of loads and arithmetic: BC DE HL SP; of PUSH and POP: BC DE HL AF.
 template <int p> inline uint16_t& Pair(REGZ80& r) {
-    if constexpr (p == 0) return r.BC;
-    else if constexpr (p == 1) return r.DE;
-    else if constexpr (p == 2) return r.HL;
-    else return r.SP;
+    if constexpr (p == 0)
+        return r.BC;
+    else if constexpr (p == 1)
+        return r.DE;
+    else if constexpr (p == 2)
+        return r.HL;
+    else
+        return r.SP;
 }
 
 inline void Add8(CSimZ80& z, uint8_t v, int c) {
@@ -97,14 +117,22 @@ inline void Logic(REGZ80& r, uint8_t res, uint8_t h) {
 // Operation codes 0-7: ADD ADC SUB SBC AND XOR OR CP.
 template <int op> inline void Alu(CSimZ80& z, uint8_t v) {
     REGZ80& r = z.m_reg;
-    if constexpr (op == 0) Add8(z, v, 0);
-    else if constexpr (op == 1) Add8(z, v, r.fC);
-    else if constexpr (op == 2) r.SetA(Sub8(z, v, 0));
-    else if constexpr (op == 3) r.SetA(Sub8(z, v, r.fC));
-    else if constexpr (op == 4) Logic(r, r.A() & v, 1);
-    else if constexpr (op == 5) Logic(r, r.A() ^ v, 0);
-    else if constexpr (op == 6) Logic(r, r.A() | v, 0);
-    else Sub8(z, v, 0);
+    if constexpr (op == 0)
+        Add8(z, v, 0);
+    else if constexpr (op == 1)
+        Add8(z, v, r.fC);
+    else if constexpr (op == 2)
+        r.SetA(Sub8(z, v, 0));
+    else if constexpr (op == 3)
+        r.SetA(Sub8(z, v, r.fC));
+    else if constexpr (op == 4)
+        Logic(r, r.A() & v, 1);
+    else if constexpr (op == 5)
+        Logic(r, r.A() ^ v, 0);
+    else if constexpr (op == 6)
+        Logic(r, r.A() | v, 0);
+    else
+        Sub8(z, v, 0);
 }
 
 inline uint8_t Inc8(REGZ80& r, uint8_t v) {
@@ -180,13 +208,28 @@ template <int kind> inline uint8_t Shift(REGZ80& r, uint8_t v) {
     } else {
         uint8_t res;
         uint8_t c;
-        if constexpr (kind == 0) { res = uint8_t(v << 1 | v >> 7); c = v >> 7; }
-        else if constexpr (kind == 1) { res = uint8_t(v >> 1 | v << 7); c = v & 1; }
-        else if constexpr (kind == 2) { res = uint8_t(v << 1 | r.fC); c = v >> 7; }
-        else if constexpr (kind == 3) { res = uint8_t(v >> 1 | r.fC << 7); c = v & 1; }
-        else if constexpr (kind == 4) { res = uint8_t(v << 1); c = v >> 7; }
-        else if constexpr (kind == 5) { res = uint8_t((v >> 1) | (v & 0x80)); c = v & 1; }
-        else { res = uint8_t(v >> 1); c = v & 1; }
+        if constexpr (kind == 0) {
+            res = uint8_t(v << 1 | v >> 7);
+            c = v >> 7;
+        } else if constexpr (kind == 1) {
+            res = uint8_t(v >> 1 | v << 7);
+            c = v & 1;
+        } else if constexpr (kind == 2) {
+            res = uint8_t(v << 1 | r.fC);
+            c = v >> 7;
+        } else if constexpr (kind == 3) {
+            res = uint8_t(v >> 1 | r.fC << 7);
+            c = v & 1;
+        } else if constexpr (kind == 4) {
+            res = uint8_t(v << 1);
+            c = v >> 7;
+        } else if constexpr (kind == 5) {
+            res = uint8_t((v >> 1) | (v & 0x80));
+            c = v & 1;
+        } else {
+            res = uint8_t(v >> 1);
+            c = v & 1;
+        }
         SetSZP(r, res);
         r.fH = 0;
         r.fN = 0;

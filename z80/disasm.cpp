@@ -13,8 +13,8 @@ const char* const kPair[4] = {"BC", "DE", "HL", "SP"};
 const char* const kPair2[4] = {"BC", "DE", "HL", "AF"};
 const char* const kAlu[8] = {"ADD  A,", "ADC  A,", "SUB  ", "SBC  A,",
                              "AND  ",   "XOR  ",   "OR   ", "CP   "};
-const char* const kJr[8] = {nullptr, nullptr, "DJNZ ", "JR   ", "JR   NZ,", "JR   Z,", "JR   NC,",
-                            "JR   C,"};
+const char* const kJr[8] = {nullptr,    nullptr,   "DJNZ ",    "JR   ",
+                            "JR   NZ,", "JR   Z,", "JR   NC,", "JR   C,"};
 const char* const kAccOp[8] = {"RLCA", "RRCA", "RLA", "RRA", "DAA", "CPL", "SCF", "CCF"};
 const char* const kMisc[4] = {"RET", "EXX", "JP   (HL)", "LD   SP,HL"};
 const char* const kCond[8] = {"NZ", "Z", "NC", "C", "PO", "PE", "P", "M"};
@@ -30,20 +30,29 @@ void Base(char* t, const uint8_t* b, uint16_t addr) {
     if (op < 0x40) {
         switch (zz) {
         case 0:
-            if (y == 0) std::snprintf(t, N, "NOP");
-            else if (y == 1) std::snprintf(t, N, "EX   AF,AF'");
-            else std::snprintf(t, N, "%s%04X", kJr[y], unsigned(uint16_t(addr + 2 + int8_t(b[1]))));
+            if (y == 0)
+                std::snprintf(t, N, "NOP");
+            else if (y == 1)
+                std::snprintf(t, N, "EX   AF,AF'");
+            else
+                std::snprintf(t, N, "%s%04X", kJr[y], unsigned(uint16_t(addr + 2 + int8_t(b[1]))));
             break;
         case 1:
-            if (q == 0) std::snprintf(t, N, "LD   %s,%02X%02X", kPair[p], b[2], b[1]);
-            else std::snprintf(t, N, "ADD  HL,%s", kPair[p]);
+            if (q == 0)
+                std::snprintf(t, N, "LD   %s,%02X%02X", kPair[p], b[2], b[1]);
+            else
+                std::snprintf(t, N, "ADD  HL,%s", kPair[p]);
             break;
         case 2: {
             const char* r = p == 2 ? "HL" : "A";
-            if (p < 2 && q == 0) std::snprintf(t, N, "LD   (%s),A", kPair[p]);
-            else if (p < 2) std::snprintf(t, N, "LD   A,(%s)", kPair[p]);
-            else if (q == 0) std::snprintf(t, N, "LD   (%02X%02X),%s", b[2], b[1], r);
-            else std::snprintf(t, N, "LD   %s,(%02X%02X)", r, b[2], b[1]);
+            if (p < 2 && q == 0)
+                std::snprintf(t, N, "LD   (%s),A", kPair[p]);
+            else if (p < 2)
+                std::snprintf(t, N, "LD   A,(%s)", kPair[p]);
+            else if (q == 0)
+                std::snprintf(t, N, "LD   (%02X%02X),%s", b[2], b[1], r);
+            else
+                std::snprintf(t, N, "LD   %s,(%02X%02X)", r, b[2], b[1]);
             break;
         }
         case 3: std::snprintf(t, N, q == 0 ? "INC  %s" : "DEC  %s", kPair[p]); break;
@@ -53,16 +62,20 @@ void Base(char* t, const uint8_t* b, uint16_t addr) {
         default: std::snprintf(t, N, "%s", kAccOp[y]); break;
         }
     } else if (op < 0x80) {
-        if (op == 0x76) std::snprintf(t, N, "HALT");
-        else std::snprintf(t, N, "LD   %s,%s", kReg8[y], kReg8[zz]);
+        if (op == 0x76)
+            std::snprintf(t, N, "HALT");
+        else
+            std::snprintf(t, N, "LD   %s,%s", kReg8[y], kReg8[zz]);
     } else if (op < 0xC0) {
         std::snprintf(t, N, "%s%s", kAlu[y], kReg8[zz]);
     } else {
         switch (zz) {
         case 0: std::snprintf(t, N, "RET  %s", kCond[y]); break;
         case 1:
-            if (q == 0) std::snprintf(t, N, "POP  %s", kPair2[p]);
-            else std::snprintf(t, N, "%s", kMisc[p]);
+            if (q == 0)
+                std::snprintf(t, N, "POP  %s", kPair2[p]);
+            else
+                std::snprintf(t, N, "%s", kMisc[p]);
             break;
         case 2: std::snprintf(t, N, "JP   %s,%02X%02X", kCond[y], b[2], b[1]); break;
         case 3:
@@ -78,8 +91,10 @@ void Base(char* t, const uint8_t* b, uint16_t addr) {
             break;
         case 4: std::snprintf(t, N, "CALL %s,%02X%02X", kCond[y], b[2], b[1]); break;
         case 5:
-            if (q == 0) std::snprintf(t, N, "PUSH %s", kPair2[p]);
-            else std::snprintf(t, N, "CALL %02X%02X", b[2], b[1]);
+            if (q == 0)
+                std::snprintf(t, N, "PUSH %s", kPair2[p]);
+            else
+                std::snprintf(t, N, "CALL %02X%02X", b[2], b[1]);
             break;
         case 6: std::snprintf(t, N, "%s%02X", kAlu[y], b[1]); break;
         default: std::snprintf(t, N, "RST  %02X", op & 0x38); break;
@@ -89,8 +104,10 @@ void Base(char* t, const uint8_t* b, uint16_t addr) {
 
 void PageCB(char* t, uint8_t op) {
     int g = op >> 6, y = (op >> 3) & 7;
-    if (g == 0) std::snprintf(t, N, "%s%s", kShift[y], kReg8[op & 7]);
-    else std::snprintf(t, N, "%s%d,%s", kBitOp[g], y, kReg8[op & 7]);
+    if (g == 0)
+        std::snprintf(t, N, "%s%s", kShift[y], kReg8[op & 7]);
+    else
+        std::snprintf(t, N, "%s%d,%s", kBitOp[g], y, kReg8[op & 7]);
 }
 
 void PageED(char* t, const uint8_t* b) {
@@ -137,8 +154,10 @@ void PageED(char* t, const uint8_t* b) {
         return;
     }
     switch (op & 0x0F) {
-    case 0x0: case 0x8: std::snprintf(t, N, "IN   %s,(C)", kReg8[y]); break;
-    case 0x1: case 0x9: std::snprintf(t, N, "OUT  (C),%s", kReg8[y]); break;
+    case 0x0:
+    case 0x8: std::snprintf(t, N, "IN   %s,(C)", kReg8[y]); break;
+    case 0x1:
+    case 0x9: std::snprintf(t, N, "OUT  (C),%s", kReg8[y]); break;
     case 0x2: std::snprintf(t, N, "SBC  HL,%s", kPair[p]); break;
     case 0xA: std::snprintf(t, N, "ADC  HL,%s", kPair[p]); break;
     case 0x3: std::snprintf(t, N, "LD   (%02X%02X),%s", b[3], b[2], kPair[p]); break;
@@ -173,9 +192,12 @@ void PageIndex(char* t, const uint8_t* b) {
     case 0xCB: {
         uint8_t cb = b[3];
         int g = cb >> 6, by = (cb >> 3) & 7;
-        if ((cb & 7) != 6) std::snprintf(t, N, "???");
-        else if (g == 0) std::snprintf(t, N, "%s(%s+%d)", kShift[by], x, d);
-        else std::snprintf(t, N, "%s%d,(%s+%d)", kBitOp[g], by, x, d);
+        if ((cb & 7) != 6)
+            std::snprintf(t, N, "???");
+        else if (g == 0)
+            std::snprintf(t, N, "%s(%s+%d)", kShift[by], x, d);
+        else
+            std::snprintf(t, N, "%s%d,(%s+%d)", kBitOp[g], by, x, d);
         return;
     }
     default: break;

@@ -21,11 +21,16 @@ template <int g, int y, int rc> void CbOp(CSimZ80& z, uint16_t addr) {
         r.fN = 0;
     } else {
         uint8_t res;
-        if constexpr (g == 0) res = Shift<y>(r, v);
-        else if constexpr (g == 2) res = uint8_t(v & ~(1 << y));
-        else res = uint8_t(v | (1 << y));
-        if constexpr (rc == 6) z.WriteMem(addr, res);
-        else z.SetReg8(rc, res);
+        if constexpr (g == 0)
+            res = Shift<y>(r, v);
+        else if constexpr (g == 2)
+            res = uint8_t(v & ~(1 << y));
+        else
+            res = uint8_t(v | (1 << y));
+        if constexpr (rc == 6)
+            z.WriteMem(addr, res);
+        else
+            z.SetReg8(rc, res);
     }
 }
 

@@ -18,12 +18,22 @@ template <int rc> void InRC(CSimZ80& z) {
     r.fH = 0;
     r.fN = 0;
 }
-template <int rc> void OutCR(CSimZ80& z) { z.OutPort(Lo(z.m_reg.BC), z.GetReg8(rc)); }
+template <int rc> void OutCR(CSimZ80& z) {
+    z.OutPort(Lo(z.m_reg.BC), z.GetReg8(rc));
+}
 
-template <int p> void SbcHl(CSimZ80& z) { Sbc16(z, Pair<p>(z.m_reg)); }
-template <int p> void AdcHl(CSimZ80& z) { Adc16(z, Pair<p>(z.m_reg)); }
-template <int p> void LdNnPair(CSimZ80& z) { z.WriteWord(z.FetchWord(), Pair<p>(z.m_reg)); }
-template <int p> void LdPairInd(CSimZ80& z) { Pair<p>(z.m_reg) = z.ReadWord(z.FetchWord()); }
+template <int p> void SbcHl(CSimZ80& z) {
+    Sbc16(z, Pair<p>(z.m_reg));
+}
+template <int p> void AdcHl(CSimZ80& z) {
+    Adc16(z, Pair<p>(z.m_reg));
+}
+template <int p> void LdNnPair(CSimZ80& z) {
+    z.WriteWord(z.FetchWord(), Pair<p>(z.m_reg));
+}
+template <int p> void LdPairInd(CSimZ80& z) {
+    Pair<p>(z.m_reg) = z.ReadWord(z.FetchWord());
+}
 
 void Neg(CSimZ80& z) {
     REGZ80& r = z.m_reg;
@@ -43,13 +53,23 @@ void Retn(CSimZ80& z) {
     z.m_reg.IFF1 = z.m_reg.IFF2;
     z.m_reg.PC = z.Pop();
 }
-void Reti(CSimZ80& z) { z.m_reg.PC = z.Pop(); }
+void Reti(CSimZ80& z) {
+    z.m_reg.PC = z.Pop();
+}
 
 // R never counts: it holds what LD R,A stored last.
-void LdIA(CSimZ80& z) { SetLo(z.m_reg.RI, z.m_reg.A()); }
-void LdRA(CSimZ80& z) { SetHi(z.m_reg.RI, z.m_reg.A()); }
-void LdAI(CSimZ80& z) { z.m_reg.SetA(Lo(z.m_reg.RI)); }
-void LdAR(CSimZ80& z) { z.m_reg.SetA(Hi(z.m_reg.RI)); }
+void LdIA(CSimZ80& z) {
+    SetLo(z.m_reg.RI, z.m_reg.A());
+}
+void LdRA(CSimZ80& z) {
+    SetHi(z.m_reg.RI, z.m_reg.A());
+}
+void LdAI(CSimZ80& z) {
+    z.m_reg.SetA(Lo(z.m_reg.RI));
+}
+void LdAR(CSimZ80& z) {
+    z.m_reg.SetA(Hi(z.m_reg.RI));
+}
 
 void RotateDigit(CSimZ80& z, uint8_t mem, uint8_t a) {
     REGZ80& r = z.m_reg;
@@ -83,7 +103,9 @@ template <int dir> void LdStep(CSimZ80& z) {
     r.fN = 0;
     r.fPV = r.BC != 0;
 }
-template <int dir> void Ld(CSimZ80& z) { LdStep<dir>(z); }
+template <int dir> void Ld(CSimZ80& z) {
+    LdStep<dir>(z);
+}
 template <int dir> void Ldr(CSimZ80& z) {
     do
         LdStep<dir>(z);
@@ -104,7 +126,9 @@ template <int dir> uint8_t CpStep(CSimZ80& z) {
     r.fN = 1;
     return res;
 }
-template <int dir> void Cp(CSimZ80& z) { CpStep<dir>(z); }
+template <int dir> void Cp(CSimZ80& z) {
+    CpStep<dir>(z);
+}
 template <int dir> void Cpr(CSimZ80& z) {
     while (CpStep<dir>(z) != 0 && z.m_reg.BC != 0) {
     }
@@ -130,7 +154,9 @@ template <int dir> void OutStep(CSimZ80& z) {
     r.fZ = b == 0;
     r.fN = 1;
 }
-template <void (*step)(CSimZ80&)> void Once(CSimZ80& z) { step(z); }
+template <void (*step)(CSimZ80&)> void Once(CSimZ80& z) {
+    step(z);
+}
 template <void (*step)(CSimZ80&)> void UntilB0(CSimZ80& z) {
     do
         step(z);

@@ -10,17 +10,31 @@ namespace {
 
 void Nothing(CSimZ80&, uint16_t&) {}
 
-uint16_t Displaced(CSimZ80& z, uint16_t ix) { return uint16_t(ix + int8_t(z.FetchByte())); }
+uint16_t Displaced(CSimZ80& z, uint16_t ix) {
+    return uint16_t(ix + int8_t(z.FetchByte()));
+}
 
 template <int p> void AddIx(CSimZ80& z, uint16_t& ix) {
-    if constexpr (p == 2) Add16(z, ix, ix);
-    else Add16(z, ix, Pair<p>(z.m_reg));
+    if constexpr (p == 2)
+        Add16(z, ix, ix);
+    else
+        Add16(z, ix, Pair<p>(z.m_reg));
 }
-void LdIxNn(CSimZ80& z, uint16_t& ix) { ix = z.FetchWord(); }
-void LdNnIx(CSimZ80& z, uint16_t& ix) { z.WriteWord(z.FetchWord(), ix); }
-void LdIxInd(CSimZ80& z, uint16_t& ix) { ix = z.ReadWord(z.FetchWord()); }
-void IncIx(CSimZ80&, uint16_t& ix) { ix++; }
-void DecIx(CSimZ80&, uint16_t& ix) { ix--; }
+void LdIxNn(CSimZ80& z, uint16_t& ix) {
+    ix = z.FetchWord();
+}
+void LdNnIx(CSimZ80& z, uint16_t& ix) {
+    z.WriteWord(z.FetchWord(), ix);
+}
+void LdIxInd(CSimZ80& z, uint16_t& ix) {
+    ix = z.ReadWord(z.FetchWord());
+}
+void IncIx(CSimZ80&, uint16_t& ix) {
+    ix++;
+}
+void DecIx(CSimZ80&, uint16_t& ix) {
+    ix--;
+}
 
 void IncInd(CSimZ80& z, uint16_t& ix) {
     uint16_t addr = Displaced(z, ix);
@@ -48,23 +62,33 @@ template <int op> void AluInd(CSimZ80& z, uint16_t& ix) {
     Alu<op>(z, z.ReadMem(addr));
 }
 
-void Cb(CSimZ80& z, uint16_t& ix) { z.ExecCB(&ix); }
-void PopIx(CSimZ80& z, uint16_t& ix) { ix = z.Pop(); }
-void PushIx(CSimZ80& z, uint16_t& ix) { z.Push(ix); }
+void Cb(CSimZ80& z, uint16_t& ix) {
+    z.ExecCB(&ix);
+}
+void PopIx(CSimZ80& z, uint16_t& ix) {
+    ix = z.Pop();
+}
+void PushIx(CSimZ80& z, uint16_t& ix) {
+    z.Push(ix);
+}
 void ExSpIx(CSimZ80& z, uint16_t& ix) {
     uint16_t v = z.ReadWord(z.m_reg.SP);
     z.WriteWord(z.m_reg.SP, ix);
     ix = v;
 }
-void JpIx(CSimZ80& z, uint16_t& ix) { z.m_reg.PC = ix; }
-void LdSpIx(CSimZ80& z, uint16_t& ix) { z.m_reg.SP = ix; }
+void JpIx(CSimZ80& z, uint16_t& ix) {
+    z.m_reg.PC = ix;
+}
+void LdSpIx(CSimZ80& z, uint16_t& ix) {
+    z.m_reg.SP = ix;
+}
 
 constexpr IndexOpFn kLdRInd[8] = {LdRInd<0>, LdRInd<1>, LdRInd<2>, LdRInd<3>,
-                                   LdRInd<4>, LdRInd<5>, nullptr,   LdRInd<7>};
+                                  LdRInd<4>, LdRInd<5>, nullptr,   LdRInd<7>};
 constexpr IndexOpFn kLdIndR[8] = {LdIndR<0>, LdIndR<1>, LdIndR<2>, LdIndR<3>,
-                                   LdIndR<4>, LdIndR<5>, nullptr,   LdIndR<7>};
+                                  LdIndR<4>, LdIndR<5>, nullptr,   LdIndR<7>};
 constexpr IndexOpFn kAluInd[8] = {AluInd<0>, AluInd<1>, AluInd<2>, AluInd<3>,
-                                   AluInd<4>, AluInd<5>, AluInd<6>, AluInd<7>};
+                                  AluInd<4>, AluInd<5>, AluInd<6>, AluInd<7>};
 
 constexpr std::array<IndexOpFn, 256> MakeTable() {
     std::array<IndexOpFn, 256> t{};

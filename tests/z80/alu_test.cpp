@@ -14,7 +14,9 @@ struct AluCase {
     const char* flagsOut;
 };
 
-void PrintTo(const AluCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const AluCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class AluTest : public testing::TestWithParam<AluCase> {};
 
@@ -85,7 +87,9 @@ struct Alu16Case {
     const char* flagsOut;
 };
 
-void PrintTo(const Alu16Case& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Alu16Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Alu16Test : public testing::TestWithParam<Alu16Case> {};
 
@@ -145,18 +149,18 @@ TEST(Alu, CbShiftsAndBits) {
     };
     // Operand in B.
     const Case cases[] = {
-        {0x00, 0x80, "", 0x01, "C"},       // RLC
-        {0x08, 0x01, "", 0x80, "SC"},      // RRC
-        {0x10, 0x80, "", 0x00, "ZPC"},     // RL
-        {0x18, 0x00, "C", 0x80, "S"},      // RR
-        {0x20, 0xC0, "HN", 0x80, "SC"},    // SLA
-        {0x28, 0x81, "", 0xC0, "SPC"},     // SRA keeps bit 7
+        {0x00, 0x80, "", 0x01, "C"},            // RLC
+        {0x08, 0x01, "", 0x80, "SC"},           // RRC
+        {0x10, 0x80, "", 0x00, "ZPC"},          // RL
+        {0x18, 0x00, "C", 0x80, "S"},           // RR
+        {0x20, 0xC0, "HN", 0x80, "SC"},         // SLA
+        {0x28, 0x81, "", 0xC0, "SPC"},          // SRA keeps bit 7
         {0x30, 0x81, "SZHPNC", 0x81, "SZHPNC"}, // empty row
-        {0x38, 0x81, "S", 0x40, "C"},      // SRL
-        {0x78, 0x7F, "SPNC", 0x7F, "SZHPC"}, // BIT 7: Z set, H set, N clear
-        {0x40, 0x01, "Z", 0x01, "H"},      // BIT 0
-        {0x80, 0xFF, "", 0xFE, ""},        // RES 0
-        {0xF8, 0x00, "Z", 0x80, "Z"},      // SET 7
+        {0x38, 0x81, "S", 0x40, "C"},           // SRL
+        {0x78, 0x7F, "SPNC", 0x7F, "SZHPC"},    // BIT 7: Z set, H set, N clear
+        {0x40, 0x01, "Z", 0x01, "H"},           // BIT 0
+        {0x80, 0xFF, "", 0xFE, ""},             // RES 0
+        {0xF8, 0x00, "Z", 0x80, "Z"},           // SET 7
     };
     for (const Case& c : cases) {
         auto z = std::make_unique<FlatZ80>();

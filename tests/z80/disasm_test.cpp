@@ -11,7 +11,9 @@ struct DisCase {
     const char* text;
 };
 
-void PrintTo(const DisCase& c, std::ostream* os) { *os << c.text; }
+void PrintTo(const DisCase& c, std::ostream* os) {
+    *os << c.text;
+}
 
 class DisasmTest : public testing::TestWithParam<DisCase> {};
 

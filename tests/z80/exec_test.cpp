@@ -19,7 +19,9 @@ struct SeqCase {
     Log expected;
 };
 
-void PrintTo(const SeqCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SeqCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SequenceTest : public testing::TestWithParam<SeqCase> {};
 

@@ -26,13 +26,11 @@ class FlatZ80 : public CSimZ80 {
 public:
     uint8_t ReadMem(uint16_t addr) override {
         uint8_t v = m_ram[addr];
-        if (m_bLog)
-            m_log.push_back({'R', addr, v});
+        if (m_bLog) m_log.push_back({'R', addr, v});
         return v;
     }
     void WriteMem(uint16_t addr, uint8_t value) override {
-        if (m_bLog)
-            m_log.push_back({'W', addr, value});
+        if (m_bLog) m_log.push_back({'W', addr, value});
         m_ram[addr] = value;
     }
     uint8_t InPort(uint8_t port) override {
@@ -87,8 +85,8 @@ inline void SetFlags(REGZ80& r, const std::string& f) {
 
 inline bool SameRegs(const REGZ80& a, const REGZ80& b) {
     return a.AF == b.AF && a.BC == b.BC && a.DE == b.DE && a.HL == b.HL && a.RI == b.RI &&
-           a.AF2 == b.AF2 && a.BC2 == b.BC2 && a.DE2 == b.DE2 && a.HL2 == b.HL2 &&
-           a.IX == b.IX && a.IY == b.IY && a.SP == b.SP && a.PC == b.PC && a.fS == b.fS &&
-           a.fZ == b.fZ && a.fH == b.fH && a.fPV == b.fPV && a.fN == b.fN && a.fC == b.fC &&
-           a.IFF1 == b.IFF1 && a.IFF2 == b.IFF2 && a.signals == b.signals;
+           a.AF2 == b.AF2 && a.BC2 == b.BC2 && a.DE2 == b.DE2 && a.HL2 == b.HL2 && a.IX == b.IX &&
+           a.IY == b.IY && a.SP == b.SP && a.PC == b.PC && a.fS == b.fS && a.fZ == b.fZ &&
+           a.fH == b.fH && a.fPV == b.fPV && a.fN == b.fN && a.fC == b.fC && a.IFF1 == b.IFF1 &&
+           a.IFF2 == b.IFF2 && a.signals == b.signals;
 }
