@@ -348,3 +348,31 @@ TEST_F(ExecTest, TraceOfHaltRepeatsLineAndWrapsAtTop) {
 }
 
 } // namespace
+
+namespace {
+
+// Any byte stream executes and disassembles without leaving the core's tables.
+TEST(ExecRobustness, RandomProgramsRunAndDisassemble) {
+    auto z = std::make_unique<FlatZ80>();
+    z->m_bLog = false;
+    uint32_t seed = 12345;
+    for (auto& b : z->m_ram) {
+        seed = seed * 1103515245 + 12345;
+        b = uint8_t(seed >> 16);
+    }
+    for (int i = 0; i < 200000; ++i) {
+        z->Execute();
+        if (z->m_ram[z->m_reg.PC] == 0x76) // step over HALT
+            z->m_reg.PC++;
+    }
+    char text[CSimZ80::kDisasmSize];
+    uint8_t bytes[6];
+    for (int addr = 0; addr < 0x10000; ++addr) {
+        for (int i = 0; i < 6; ++i)
+            bytes[i] = z->m_ram[(addr + i) & 0xFFFF];
+        CSimZ80::Disasm(text, bytes, uint16_t(addr));
+        ASSERT_LT(std::strlen(text), size_t(CSimZ80::kDisasmSize));
+    }
+}
+
+} // namespace
