@@ -1,4 +1,4 @@
-// Disassembler: one instruction's text in the Zilog mnemonic style, from the bytes the
+// Disassembler: one instruction's text in the usual Z80 mnemonic style, from the bytes the
 // caller has read. Mnemonics fill a five-character field; numbers are upper-case hex
 // without prefix; an index displacement is signed decimal behind "+" (so "+-3").
 // Sequences that no prefix page defines read "???".
