@@ -23,6 +23,7 @@ CDebugDlg::CDebugDlg(QWidget* parent, PostCommand post)
 
     // The tab control: a bar of three tabs over a framed pane; the host holds the pages.
     m_tabCpu = new QTabBar(this);
+    m_tabCpu->setExpanding(false);
     m_tabCpu->addTab(QStringLiteral("MAIN 6309"));
     m_tabCpu->addTab(QStringLiteral("SUB 6309"));
     m_tabCpu->addTab(QStringLiteral("MAIN Z80"));
