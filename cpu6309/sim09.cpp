@@ -8,4 +8,3 @@ void CSim09::Irq() {}
 void CSim09::Firq() {}
 void CSim09::Nmi() {}
 uint16_t CSim09::GetIndexedAddress() { return 0; }
-uint16_t CSim09::Disasm(char* text, uint16_t addr) { text[0] = 0; return addr; }
