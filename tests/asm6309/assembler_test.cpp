@@ -182,10 +182,15 @@ TEST(Assembler, ErrorsInIncludedFilesNameThatFile) {
     EXPECT_EQ(r.errors[0], "x.inc:2: unknown mnemonic 'BOGUS'");
 }
 
-TEST(Assembler, IncludeCyclesStop) {
-    asm6309::Result r = AsmText(" INCLUDE \"main.asm\"\n");
+TEST(Assembler, IncludeCyclesAndDeepNestingStop) {
+    asm6309::Result r = AsmText(" INCLUDE \"a\"\n", 0x1000, 16, {{"a", " INCLUDE \"main.asm\""}});
     ASSERT_FALSE(r.ok);
-    EXPECT_NE(r.errors[0].find("INCLUDE nested too deeply"), std::string::npos);
+    EXPECT_EQ(r.errors[0], "a:1: 'main.asm' includes itself");
+    std::map<std::string, std::string> chain;
+    for (int i = 0; i < 20; ++i) chain[std::to_string(i)] = " INCLUDE " + std::to_string(i + 1);
+    r = AsmText(" INCLUDE 0\n", 0x1000, 16, chain);
+    ASSERT_FALSE(r.ok);
+    EXPECT_EQ(r.errors[0], "15:1: INCLUDE nested too deeply");
 }
 
 TEST(Assembler, IncludeDirectoriesAreSearchedAfterTheIncludingFile) {

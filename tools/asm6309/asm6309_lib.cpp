@@ -1,6 +1,7 @@
 // Source reading, passes, symbols, directives and the output of the assembler.
 #include "tools/asm6309/asm6309_lib.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -17,6 +18,7 @@ namespace {
 constexpr int kMaxPasses = 100;
 constexpr int kMaxIncludeDepth = 16;
 constexpr size_t kMaxErrors = 100;
+constexpr size_t kMaxStatements = 1000000; // per pass, counting every INCLUDE again
 constexpr uintmax_t kMaxFileSize = 16u << 20;
 
 std::string Hex4(int64_t v) {
@@ -136,6 +138,8 @@ void CAssembler::RunPass(const File& main) {
     m_scope.clear();
     m_ended = false;
     m_conds.clear();
+    m_includeStack.clear();
+    m_statements = 0;
     m_stmtIndex = 0;
     m_image.assign(m_options.size, m_options.fill);
     m_written.assign(m_options.size, false);
@@ -146,11 +150,18 @@ void CAssembler::RunPass(const File& main) {
 
 void CAssembler::AssembleFile(const File& file, int depth) {
     size_t conds = m_conds.size();
+    m_includeStack.push_back(&file);
     for (size_t i = 0; i < file.lines.size() && !m_ended; ++i) {
         m_file = &file;
         m_line = int(i + 1);
+        if (++m_statements > kMaxStatements) {
+            Error("more than " + std::to_string(kMaxStatements) + " lines to assemble");
+            m_ended = true;
+            break;
+        }
         Statement(file.lines[i], depth);
     }
+    m_includeStack.pop_back();
     if (!m_ended && m_conds.size() > conds) {
         m_file = &file;
         m_line = int(file.lines.size());
@@ -273,6 +284,8 @@ void CAssembler::Directive(const std::string& name, std::string_view label,
         if (depth >= kMaxIncludeDepth) throw AsmError{"INCLUDE nested too deeply"};
         std::string resolved;
         const File* file = Include(Unquote(operand, true), resolved);
+        if (std::find(m_includeStack.begin(), m_includeStack.end(), file) != m_includeStack.end())
+            throw AsmError{"'" + resolved + "' includes itself"};
         const File* self = m_file;
         int line = m_line;
         List(m_text, !label.empty(), nullptr);

@@ -56,6 +56,8 @@ private:
     std::string m_scope;
     bool m_ended = false;
     std::vector<Cond> m_conds;
+    std::vector<const File*> m_includeStack;
+    size_t m_statements = 0;
     size_t m_stmtIndex = 0;
     size_t m_curStmt = 0;
     std::vector<uint8_t> m_sticky; // longest operand form each instruction has needed
