@@ -12,7 +12,9 @@ namespace {
 constexpr size_t kTextSize = 25; // the longest line is 24 characters
 constexpr size_t kIndexedSize = 16;
 
-int Signed5(uint8_t v) { return (v & 0x10) ? int(v & 0x1F) - 32 : int(v & 0x0F); }
+int Signed5(uint8_t v) {
+    return (v & 0x10) ? int(v & 0x1F) - 32 : int(v & 0x0F);
+}
 
 } // namespace
 
@@ -47,8 +49,7 @@ uint16_t CSim09::Disasm(char* text, uint16_t addr) {
     case OPF_LIST_S:
     case OPF_LIST_U: {
         uint8_t p = read8();
-        const char* const* names =
-            row->form == OPF_LIST_S ? g_regListNamesS09 : g_regListNamesU09;
+        const char* const* names = row->form == OPF_LIST_S ? g_regListNamesS09 : g_regListNamesU09;
         int n = std::snprintf(text, kTextSize, "%-5s ", mn);
         for (int bit = 0; bit < 8; ++bit) {
             if (!(p & (1 << bit))) continue;
@@ -135,11 +136,16 @@ const char* CSim09::DisasmIndexed(uint16_t& addr) {
     char* t = s_inner;
     switch (p & 15) {
     case 0:
-        if (p == 0x90) std::snprintf(t, kIndexedSize, ",W");
-        else if (p == 0xB0) std::snprintf(t, kIndexedSize, "%d,W", int16_t(read16()));
-        else if (p == 0xD0) std::snprintf(t, kIndexedSize, ",W++");
-        else if (p == 0xF0) std::snprintf(t, kIndexedSize, ",--W");
-        else std::snprintf(t, kIndexedSize, ",%s+", r);
+        if (p == 0x90)
+            std::snprintf(t, kIndexedSize, ",W");
+        else if (p == 0xB0)
+            std::snprintf(t, kIndexedSize, "%d,W", int16_t(read16()));
+        else if (p == 0xD0)
+            std::snprintf(t, kIndexedSize, ",W++");
+        else if (p == 0xF0)
+            std::snprintf(t, kIndexedSize, ",--W");
+        else
+            std::snprintf(t, kIndexedSize, ",%s+", r);
         break;
     case 1: std::snprintf(t, kIndexedSize, ",%s++", r); break;
     case 2: std::snprintf(t, kIndexedSize, ",-%s", r); break;
@@ -164,14 +170,21 @@ const char* CSim09::DisasmIndexed(uint16_t& addr) {
     }
     case 14: std::snprintf(t, kIndexedSize, "W,%s", r); break;
     case 15:
-        if (p == 0x8F) std::snprintf(t, kIndexedSize, ",W");
-        else if (p == 0xAF) std::snprintf(t, kIndexedSize, "%d,W", int16_t(read16()));
-        else if (p == 0xCF) std::snprintf(t, kIndexedSize, ",W++");
-        else if (p == 0xEF) std::snprintf(t, kIndexedSize, ",--W");
-        else std::snprintf(t, kIndexedSize, "$%04x", read16());
+        if (p == 0x8F)
+            std::snprintf(t, kIndexedSize, ",W");
+        else if (p == 0xAF)
+            std::snprintf(t, kIndexedSize, "%d,W", int16_t(read16()));
+        else if (p == 0xCF)
+            std::snprintf(t, kIndexedSize, ",W++");
+        else if (p == 0xEF)
+            std::snprintf(t, kIndexedSize, ",--W");
+        else
+            std::snprintf(t, kIndexedSize, "$%04x", read16());
         break;
     }
-    if (p & 0x10) std::snprintf(s_text, sizeof s_text, "[%s]", s_inner);
-    else std::snprintf(s_text, sizeof s_text, "%s", s_inner);
+    if (p & 0x10)
+        std::snprintf(s_text, sizeof s_text, "[%s]", s_inner);
+    else
+        std::snprintf(s_text, sizeof s_text, "%s", s_inner);
     return s_text;
 }

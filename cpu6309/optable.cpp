@@ -18,18 +18,22 @@ struct Def {
 
 constexpr OpPage09 Dense(const Row (&rows)[256]) {
     OpPage09 page{};
-    for (size_t i = 0; i < 256; ++i) page[i] = {rows[i].mnemonic, rows[i].form, 0};
+    for (size_t i = 0; i < 256; ++i)
+        page[i] = {rows[i].mnemonic, rows[i].form, 0};
     return page;
 }
 
 // Every row not listed names no instruction.
 template <size_t N> constexpr OpPage09 Sparse(const Def (&defs)[N]) {
     OpPage09 page{};
-    for (auto& row : page) row = {"???", OPF_ILLEGAL, 0};
-    for (const Def& d : defs) page[d.opcode] = {d.mnemonic, d.form, 0};
+    for (auto& row : page)
+        row = {"???", OPF_ILLEGAL, 0};
+    for (const Def& d : defs)
+        page[d.opcode] = {d.mnemonic, d.form, 0};
     return page;
 }
 
+// clang-format off
 constexpr Row kPage0[256] = {
     // $00
     {"NEG", 5}, {"OIM", 18}, {"AIM", 18}, {"COM", 5}, {"LSR", 5}, {"EIM", 18}, {"ROR", 5},
@@ -161,6 +165,7 @@ constexpr Def kPage11[] = {
     {0xF0, "SUBF", 7},  {0xF1, "CMPF", 7},  {0xF6, "LDF", 7},   {0xF7, "STF", 7},
     {0xFB, "ADDF", 7},
 };
+// clang-format on
 
 } // namespace
 

@@ -16,7 +16,8 @@ Bytes Code(const std::string& body, const std::map<std::string, std::string>& fi
     asm6309::Result r0 = AsmText(" ORG $1000\n" + body, 0x1000, 0x1000, files, options);
     EXPECT_TRUE(r.ok) << body << "\n" << (r.errors.empty() ? "" : r.errors[0]);
     size_t end = std::min(r.image.size(), r0.image.size());
-    while (end && r.image[end - 1] != r0.image[end - 1]) --end;
+    while (end && r.image[end - 1] != r0.image[end - 1])
+        --end;
     return Bytes(r.image.begin(), r.image.begin() + end);
 }
 
@@ -50,7 +51,8 @@ TEST(Assembler, OperandForms) {
         // Direct only with SETDP or '<'; '>' forces extended.
         {" LDA $40", {0xB6, 0x00, 0x40}},
         {" LDA <$40", {0x96, 0x40}},
-        {" SETDP $20\n LDA $2040\n LDA >$2040\n LDA $40", {0x96, 0x40, 0xB6, 0x20, 0x40, 0xB6, 0x00, 0x40}},
+        {" SETDP $20\n LDA $2040\n LDA >$2040\n LDA $40",
+         {0x96, 0x40, 0xB6, 0x20, 0x40, 0xB6, 0x00, 0x40}},
         {" SETDP 0\n LDA $40", {0x96, 0x40}},
         {" OIM #1,$40", {0x71, 0x01, 0x00, 0x40}},
         {" TIM #$FF,<$40", {0x0B, 0xFF, 0x40}},
@@ -60,13 +62,16 @@ TEST(Assembler, OperandForms) {
         {" LDX #-1\n LDQ <0", {0x8E, 0xFF, 0xFF, 0x10, 0xDC, 0x00}},
         {" TFR A,B\n EXG PC,V\n ADDR ?,F", {0x1F, 0x89, 0x1E, 0x57, 0x10, 0x30, 0xCF}},
         {" PSHS D,CC,PC\n PULU S,X\n PSHS", {0x34, 0x87, 0x37, 0x50, 0x34, 0x00}},
-        {" TFM X-,Y-\n TFM D+,S\n tfm u,x+", {0x11, 0x39, 0x12, 0x11, 0x3A, 0x04, 0x11, 0x3B, 0x31}},
+        {" TFM X-,Y-\n TFM D+,S\n tfm u,x+",
+         {0x11, 0x39, 0x12, 0x11, 0x3A, 0x04, 0x11, 0x3B, 0x31}},
         {" BIOR $40:7,B:0\n LDBT <1:2,N:3", {0x11, 0x33, 0xB8, 0x40, 0x11, 0x36, 0xD3, 0x01}},
         // Branches as written; other names of the same opcodes.
-        {"L BRA L\n LBRA L\n LBNE L\n BSR L", {0x20, 0xFE, 0x16, 0xFF, 0xFB, 0x10, 0x26, 0xFF, 0xF7, 0x8D, 0xF5}},
+        {"L BRA L\n LBRA L\n LBNE L\n BSR L",
+         {0x20, 0xFE, 0x16, 0xFF, 0xFB, 0x10, 0x26, 0xFF, 0xF7, 0x8D, 0xF5}},
         {" LSLA\n LSL ,X\n BCC *\n LBCS *", {0x48, 0x68, 0x84, 0x24, 0xFE, 0x10, 0x25, 0xFF, 0xFC}},
     };
-    for (const CodeCase& c : cases) EXPECT_EQ(Code(c.source), c.bytes) << c.source;
+    for (const CodeCase& c : cases)
+        EXPECT_EQ(Code(c.source), c.bytes) << c.source;
 }
 
 TEST(Assembler, DirectivesAndExpressions) {
@@ -79,21 +84,25 @@ TEST(Assembler, DirectivesAndExpressions) {
         {" FCB 1<<4|1,$F0>>4&3,~0&$0F,5^1", {0x11, 0x03, 0x0F, 0x04}},
         {" FCB %1010,HIGH($1234),LOW $1234,HIGH -1", {0x0A, 0x12, 0x34, 0xFF}},
         {" FDB *,*+2\n FDB *", {0x10, 0x00, 0x10, 0x02, 0x10, 0x04}},
+        {" FCB 0\nHERE ORG $1003\n FDB HERE", {0x00, 0xFF, 0xFF, 0x10, 0x03}},
         {"A EQU 5\nB EQU A*2\n FCB B", {10}},
         {" FCB C\nC EQU D+1\nD EQU 3", {4}},
-        {" IF 1\n FCB 1\n ELSE\n FCB 2\n ENDIF\n IF 0\n FCB 3\n IF 1\n FCB 4\n ENDIF\n ELSE\n FCB 5\n ENDIF",
+        {" IF 1\n FCB 1\n ELSE\n FCB 2\n ENDIF\n IF 0\n FCB 3\n IF 1\n FCB 4\n ENDIF\n ELSE\n FCB "
+         "5\n ENDIF",
          {1, 5}},
         {" IF 0\n BOGUS\n UNDEF EQU X\n ENDIF\n FCB 6", {6}},
         {" FCB 1\n END\n FCB 2", {1}},
         {"* comment\n; comment\nLBL: FCB 1 ; trailing\n  X2: FCB 2", {1, 2}},
-        {"MAIN FCB 1\n.L FDB .L\nNEXT FDB .L\n.L FDB MAIN.L", {1, 0x10, 0x01, 0x10, 0x05, 0x10, 0x01}},
+        {"MAIN FCB 1\n.L FDB .L\nNEXT FDB .L\n.L FDB MAIN.L",
+         {1, 0x10, 0x01, 0x10, 0x05, 0x10, 0x01}},
         {" INCLUDE \"inc/a.inc\"\n FCB VAL", {0x01, 0x02, 0x03, 0x07}},
     };
     std::map<std::string, std::string> files = {
         {"inc/a.inc", " INCBIN b.bin\nVAL EQU 7\n"},
         {"inc/b.bin", std::string("\x01\x02\x03", 3)},
     };
-    for (const CodeCase& c : cases) EXPECT_EQ(Code(c.source, files), c.bytes) << c.source;
+    for (const CodeCase& c : cases)
+        EXPECT_EQ(Code(c.source, files), c.bytes) << c.source;
 }
 
 TEST(Assembler, ForwardReferencesSettleOnTheShortestForms) {
@@ -187,7 +196,8 @@ TEST(Assembler, IncludeCyclesAndDeepNestingStop) {
     ASSERT_FALSE(r.ok);
     EXPECT_EQ(r.errors[0], "a:1: 'main.asm' includes itself");
     std::map<std::string, std::string> chain;
-    for (int i = 0; i < 20; ++i) chain[std::to_string(i)] = " INCLUDE " + std::to_string(i + 1);
+    for (int i = 0; i < 20; ++i)
+        chain[std::to_string(i)] = " INCLUDE " + std::to_string(i + 1);
     r = AsmText(" INCLUDE 0\n", 0x1000, 16, chain);
     ASSERT_FALSE(r.ok);
     EXPECT_EQ(r.errors[0], "15:1: INCLUDE nested too deeply");

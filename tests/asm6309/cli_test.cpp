@@ -11,12 +11,13 @@ namespace {
 namespace fs = std::filesystem;
 
 class Cli : public testing::Test {
-protected:
+  protected:
     fs::path m_dir;
     void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("asm6309_cli_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 "_" + testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_dir =
+            fs::temp_directory_path() /
+            ("asm6309_cli_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
     }
@@ -31,8 +32,8 @@ protected:
         return s.str();
     }
     int Run(const std::string& args) {
-        std::string cmd = "cd '" + m_dir.string() + "' && '" ASM6309_TOOL "' " + args +
-                          " 2>err.txt >/dev/null";
+        std::string cmd =
+            "cd '" + m_dir.string() + "' && '" ASM6309_TOOL "' " + args + " 2>err.txt >/dev/null";
         int status = std::system(cmd.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }

@@ -16,7 +16,8 @@ std::map<std::string, int> ReadSymbols(const char* path) {
     std::map<std::string, int> symbols;
     std::ifstream in(path);
     std::string name, equ, value;
-    while (in >> name >> equ >> value) symbols[name] = std::stoi(value.substr(1), nullptr, 16);
+    while (in >> name >> equ >> value)
+        symbols[name] = std::stoi(value.substr(1), nullptr, 16);
     return symbols;
 }
 
@@ -43,15 +44,17 @@ TEST(Program, RunsOnTheCore) {
 
     std::map<std::string, int> symbols = ReadSymbols(ASM6309_SUM_SYMBOLS);
     int done = symbols.at("DONE");
-    for (int i = 0; i < 1000 && cpu->m_reg.PC != done; ++i) cpu->Execute();
+    for (int i = 0; i < 1000 && cpu->m_reg.PC != done; ++i)
+        cpu->Execute();
     ASSERT_EQ(cpu->m_reg.PC, done);
     const uint8_t* r = cpu->mem + 0x0200;
-    EXPECT_EQ(r[0] << 8 | r[1], 55);                            // sum of 1..10
-    EXPECT_EQ(r[2], 0xFF);                                      // remainder -1
-    EXPECT_EQ(r[3], 0xFD);                                      // quotient -3
+    EXPECT_EQ(r[0] << 8 | r[1], 55);                              // sum of 1..10
+    EXPECT_EQ(r[2], 0xFF);                                        // remainder -1
+    EXPECT_EQ(r[3], 0xFD);                                        // quotient -3
     EXPECT_EQ(r[4] << 24 | r[5] << 16 | r[6] << 8 | r[7], 90000); // 300 * 300
-    EXPECT_EQ(r[8], 0x80);                                      // OIM
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(r[0x10 + i], i + 1); // TFM copy
+    EXPECT_EQ(r[8], 0x80);                                        // OIM
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(r[0x10 + i], i + 1); // TFM copy
     EXPECT_EQ(cpu->m_reg.S, 0x0300);
 }
 

@@ -29,7 +29,8 @@ std::vector<Bytes> IndexedOperands(bool allPostbytes) {
         const std::vector<Bytes>* offsets = nullptr;
         if (p & 0x80) {
             int form = p & 15;
-            if (form == 8 || form == 12) offsets = (p & 0x10) ? &kOffset8Indirect : &kOffset8;
+            if (form == 8 || form == 12)
+                offsets = (p & 0x10) ? &kOffset8Indirect : &kOffset8;
             else if (form == 9 || form == 13 || p == 0xAF || p == 0xB0 || (p & 0x9F) == 0x9F)
                 offsets = &kOffset16;
         }
@@ -57,7 +58,8 @@ uint8_t CanonicalPostbyte(uint8_t p) {
 std::vector<Bytes> Operands(uint32_t form, bool allPostbytes) {
     std::vector<Bytes> out;
     auto all = [&] {
-        for (int p = 0; p < 256; ++p) out.push_back({uint8_t(p)});
+        for (int p = 0; p < 256; ++p)
+            out.push_back({uint8_t(p)});
     };
     switch (form) {
     case OPF_INHERENT: out.push_back({}); break;
@@ -66,7 +68,8 @@ std::vector<Bytes> Operands(uint32_t form, bool allPostbytes) {
     case OPF_LIST_U: all(); break;
     case OPF_BITMEM:
     case OPF_BITREG:
-        for (int p = 0; p < 256; ++p) out.push_back({uint8_t(p), uint8_t(p * 37)});
+        for (int p = 0; p < 256; ++p)
+            out.push_back({uint8_t(p), uint8_t(p * 37)});
         break;
     case OPF_DIRECT: out = {{0x00}, {0x40}, {0xFF}}; break;
     case OPF_EXTENDED: out = {{0x00, 0x00}, {0x00, 0x40}, {0x12, 0x34}, {0xFF, 0xFF}}; break;
@@ -128,7 +131,8 @@ void RoundTrip(int page, int opcode, uint16_t start, bool allPostbytes) {
     for (const Bytes& operand : Operands(row.form, allPostbytes)) {
         Bytes b = prefix;
         b.insert(b.end(), operand.begin(), operand.end());
-        for (size_t i = 0; i < b.size(); ++i) cpu->mem[uint16_t(addr + i)] = b[i];
+        for (size_t i = 0; i < b.size(); ++i)
+            cpu->mem[uint16_t(addr + i)] = b[i];
         Bytes c = Canonical(row.form, prefix.size(), b);
         expected.insert(expected.end(), c.begin(), c.end());
         addr = uint16_t(addr + b.size());
@@ -180,12 +184,12 @@ TEST(RoundTrip, BranchesAndPcrWrapAroundTheAddressSpace) {
     RoundTrip(0, 0x8D, 0xFFE0, false); // BSR
     auto cpu = std::make_unique<RamCpu>();
     const Bytes b = {0xA6, 0x8C, 0x20, 0xA6, 0x9D, 0x7F, 0x00};
-    for (size_t i = 0; i < b.size(); ++i) cpu->mem[0xFFF0 + i] = b[i];
+    for (size_t i = 0; i < b.size(); ++i)
+        cpu->mem[0xFFF0 + i] = b[i];
     char t1[32], t2[32];
     uint16_t next = cpu->Disasm(t1, 0xFFF0);
     cpu->Disasm(t2, next);
-    asm6309::Result r =
-        AsmText(std::string(" ORG $FFF0\n ") + t1 + "\n " + t2 + "\n", 0xFFF0, 7);
+    asm6309::Result r = AsmText(std::string(" ORG $FFF0\n ") + t1 + "\n " + t2 + "\n", 0xFFF0, 7);
     ASSERT_TRUE(r.ok) << t1 << " " << t2;
     EXPECT_EQ(r.image, b);
 }
@@ -196,12 +200,14 @@ TEST(RoundTrip, EveryIndexedPostbyteTextAssemblesToTheSameText) {
     for (int p = 0; p < 256; ++p) {
         for (uint8_t off : {0x00, 0x05, 0xF0}) {
             const Bytes b = {0xA6, uint8_t(p), off, 0x00};
-            for (size_t i = 0; i < b.size(); ++i) cpu->mem[0x2000 + i] = b[i];
+            for (size_t i = 0; i < b.size(); ++i)
+                cpu->mem[0x2000 + i] = b[i];
             char text[32], again[32];
             cpu->Disasm(text, 0x2000);
             asm6309::Result r = AsmText(std::string(" ORG $2000\n ") + text + "\n", 0x2000, 8);
             ASSERT_TRUE(r.ok) << text;
-            for (size_t i = 0; i < 8; ++i) cpu->mem[0x2000 + i] = r.image[i];
+            for (size_t i = 0; i < 8; ++i)
+                cpu->mem[0x2000 + i] = r.image[i];
             cpu->Disasm(again, 0x2000);
             EXPECT_STREQ(again, text);
         }

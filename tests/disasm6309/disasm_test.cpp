@@ -11,7 +11,7 @@
 namespace {
 
 class ByteCpu : public CSim09 {
-public:
+  public:
     uint8_t mem[65536] = {};
     std::vector<uint16_t> reads;
     uint8_t ReadByte(uint16_t addr) override {
@@ -19,7 +19,8 @@ public:
         return mem[addr];
     }
     void Load(uint16_t addr, const std::vector<uint8_t>& bytes) {
-        for (uint8_t b : bytes) mem[addr++] = b;
+        for (uint8_t b : bytes)
+            mem[addr++] = b;
     }
     // Disassembles bytes placed at addr; returns the text and sets next.
     std::string Dis(uint16_t addr, const std::vector<uint8_t>& bytes, uint16_t* next = nullptr) {
@@ -109,21 +110,46 @@ TEST(Disasm, IndexedTexts) {
         const char* text;
     };
     const Ix cases[] = {
-        {{0x00}, "0,X"},          {{0x0F}, "15,X"},          {{0x10}, "-16,X"},
-        {{0x3F}, "-1,Y"},         {{0x5F}, "-1,U"},          {{0x7F}, "-1,S"},
-        {{0x80}, ",X+"},          {{0xA1}, ",Y++"},          {{0xC2}, ",-U"},
-        {{0xE3}, ",--S"},         {{0x84}, ",X"},            {{0x85}, "B,X"},
-        {{0x86}, "A,X"},          {{0x87}, "E,X"},           {{0x88, 0x80}, "-128,X"},
-        {{0x89, 0x7F, 0xFF}, "32767,X"},                     {{0x8A}, "F,X"},
-        {{0x8B}, "D,X"},          {{0x8E}, "W,X"},           {{0x8F}, ",W"},
-        {{0xAF, 0xFF, 0xFE}, "-2,W"},                        {{0xCF}, ",W++"},
-        {{0xEF}, ",--W"},         {{0x90}, "[,W]"},          {{0xB0, 0x00, 0x10}, "[16,W]"},
-        {{0xD0}, "[,W++]"},       {{0xF0}, "[,--W]"},        {{0xB1}, "[,Y++]"},
-        {{0x92}, "[,-X]"},        {{0xF3}, "[,--S]"},        {{0x94}, "[,X]"},
-        {{0xBE}, "[W,Y]"},        {{0xB8, 0xFE}, "[-2,Y]"},  {{0x99, 0x12, 0x34}, "[4660,X]"},
-        {{0x9F, 0xC0, 0x00}, "[$c000]"},                     {{0xFF, 0xAB, 0xCD}, "[$abcd]"},
-        {{0xBF, 0x00, 0x01}, "[$0001]"},                     {{0xEC, 0x00}, "$2003,PCR"},
-        {{0x9C, 0x00}, "[$2003,PCR]"},                       {{0x8D, 0x00, 0x00}, "$2004,PCR"},
+        {{0x00}, "0,X"},
+        {{0x0F}, "15,X"},
+        {{0x10}, "-16,X"},
+        {{0x3F}, "-1,Y"},
+        {{0x5F}, "-1,U"},
+        {{0x7F}, "-1,S"},
+        {{0x80}, ",X+"},
+        {{0xA1}, ",Y++"},
+        {{0xC2}, ",-U"},
+        {{0xE3}, ",--S"},
+        {{0x84}, ",X"},
+        {{0x85}, "B,X"},
+        {{0x86}, "A,X"},
+        {{0x87}, "E,X"},
+        {{0x88, 0x80}, "-128,X"},
+        {{0x89, 0x7F, 0xFF}, "32767,X"},
+        {{0x8A}, "F,X"},
+        {{0x8B}, "D,X"},
+        {{0x8E}, "W,X"},
+        {{0x8F}, ",W"},
+        {{0xAF, 0xFF, 0xFE}, "-2,W"},
+        {{0xCF}, ",W++"},
+        {{0xEF}, ",--W"},
+        {{0x90}, "[,W]"},
+        {{0xB0, 0x00, 0x10}, "[16,W]"},
+        {{0xD0}, "[,W++]"},
+        {{0xF0}, "[,--W]"},
+        {{0xB1}, "[,Y++]"},
+        {{0x92}, "[,-X]"},
+        {{0xF3}, "[,--S]"},
+        {{0x94}, "[,X]"},
+        {{0xBE}, "[W,Y]"},
+        {{0xB8, 0xFE}, "[-2,Y]"},
+        {{0x99, 0x12, 0x34}, "[4660,X]"},
+        {{0x9F, 0xC0, 0x00}, "[$c000]"},
+        {{0xFF, 0xAB, 0xCD}, "[$abcd]"},
+        {{0xBF, 0x00, 0x01}, "[$0001]"},
+        {{0xEC, 0x00}, "$2003,PCR"},
+        {{0x9C, 0x00}, "[$2003,PCR]"},
+        {{0x8D, 0x00, 0x00}, "$2004,PCR"},
     };
     for (const Ix& c : cases) {
         ByteCpu cpu;
@@ -140,21 +166,18 @@ TEST(Disasm, ReadsEachByteOnceLowByteFirst) {
         std::vector<uint16_t> reads; // offsets from the instruction's address
     };
     const Order cases[] = {
-        {{0xB6, 0x12, 0x34}, {0, 2, 1}},
-        {{0x8E, 0x12, 0x34}, {0, 2, 1}},
-        {{0x16, 0x12, 0x34}, {0, 2, 1}},
-        {{0x10, 0x26, 0x12, 0x34}, {0, 1, 3, 2}},
-        {{0x71, 0x55, 0x12, 0x34}, {0, 1, 3, 2}},
-        {{0x62, 0x55, 0x89, 0x12, 0x34}, {0, 1, 2, 4, 3}},
-        {{0x11, 0x30, 0x1D, 0x40}, {0, 1, 2, 3}},
-        {{0xA6, 0x9F, 0xC0, 0x00}, {0, 1, 3, 2}},
+        {{0xB6, 0x12, 0x34}, {0, 2, 1}},          {{0x8E, 0x12, 0x34}, {0, 2, 1}},
+        {{0x16, 0x12, 0x34}, {0, 2, 1}},          {{0x10, 0x26, 0x12, 0x34}, {0, 1, 3, 2}},
+        {{0x71, 0x55, 0x12, 0x34}, {0, 1, 3, 2}}, {{0x62, 0x55, 0x89, 0x12, 0x34}, {0, 1, 2, 4, 3}},
+        {{0x11, 0x30, 0x1D, 0x40}, {0, 1, 2, 3}}, {{0xA6, 0x9F, 0xC0, 0x00}, {0, 1, 3, 2}},
         {{0x11, 0x38, 0x99}, {0, 1, 2}},
     };
     for (const Order& c : cases) {
         ByteCpu cpu;
         cpu.Dis(0xFFFE, c.bytes);
         std::vector<uint16_t> expect;
-        for (uint16_t o : c.reads) expect.push_back(uint16_t(0xFFFE + o));
+        for (uint16_t o : c.reads)
+            expect.push_back(uint16_t(0xFFFE + o));
         EXPECT_EQ(cpu.reads, expect);
     }
 }
@@ -186,9 +209,8 @@ TEST(Disasm, EveryRowHasItsLengthAndColumns) {
             if (page) bytes.push_back(page == 1 ? 0x10 : 0x11);
             bytes.push_back(uint8_t(op));
             // ,X as indexed postbyte; X and Y as TFM pointers; everything else 0x12.
-            uint8_t operand = (row.form == OPF_INDEXED || row.form == OPF_IMM_INDEXED)
-                                  ? 0x84
-                                  : 0x12;
+            uint8_t operand =
+                (row.form == OPF_INDEXED || row.form == OPF_IMM_INDEXED) ? 0x84 : 0x12;
             bytes.insert(bytes.end(), 4, operand);
             if (row.form == OPF_IMM_INDEXED) bytes[bytes.size() - 4] = 0x12;
             ByteCpu cpu;
@@ -208,8 +230,10 @@ TEST(Disasm, EveryRowHasItsLengthAndColumns) {
             ASSERT_GE(text.size(), 5u);
             EXPECT_LE(std::strlen(row.mnemonic), 5u);
             EXPECT_EQ(text.substr(0, std::strlen(row.mnemonic)), row.mnemonic);
-            if (row.form == OPF_INHERENT) EXPECT_EQ(text.size(), 5u);
-            else EXPECT_EQ(text[5], ' ');
+            if (row.form == OPF_INHERENT)
+                EXPECT_EQ(text.size(), 5u);
+            else
+                EXPECT_EQ(text[5], ' ');
         }
     }
 }

@@ -123,8 +123,8 @@ Result CAssembler::Run(const std::string& path) {
     for (const auto& [name, sym] : m_symbols) {
         if (name.find('.') != std::string::npos) continue; // local labels
         result.symbols += name + " EQU ";
-        result.symbols += sym.value >= 0 && sym.value <= 0xFFFF ? Hex4(sym.value)
-                                                               : std::to_string(sym.value);
+        result.symbols +=
+            sym.value >= 0 && sym.value <= 0xFFFF ? Hex4(sym.value) : std::to_string(sym.value);
         result.symbols += '\n';
     }
     return result;
@@ -132,7 +132,8 @@ Result CAssembler::Run(const std::string& path) {
 
 void CAssembler::RunPass(const File& main) {
     m_symbols.clear();
-    for (const auto& [name, value] : m_options.defines) m_symbols[name] = {value, true};
+    for (const auto& [name, value] : m_options.defines)
+        m_symbols[name] = {value, true};
     m_pc = 0;
     m_dp = -1;
     m_scope.clear();
@@ -190,20 +191,23 @@ void CAssembler::Statement(std::string_view text, int depth) {
     std::string_view label;
     if (!rest.empty() && !std::isspace(uint8_t(rest[0]))) {
         size_t end = 0;
-        while (end < rest.size() && !std::isspace(uint8_t(rest[end]))) ++end;
+        while (end < rest.size() && !std::isspace(uint8_t(rest[end])))
+            ++end;
         label = rest.substr(0, end);
         rest.remove_prefix(end);
         if (label.back() == ':') label.remove_suffix(1);
     }
     rest = Trim(rest);
     size_t end = 0;
-    while (end < rest.size() && !std::isspace(uint8_t(rest[end]))) ++end;
+    while (end < rest.size() && !std::isspace(uint8_t(rest[end])))
+        ++end;
     std::string_view word = rest.substr(0, end);
     if (label.empty() && !word.empty() && word.back() == ':') {
         label = word.substr(0, word.size() - 1);
         rest = Trim(rest.substr(end));
         end = 0;
-        while (end < rest.size() && !std::isspace(uint8_t(rest[end]))) ++end;
+        while (end < rest.size() && !std::isspace(uint8_t(rest[end])))
+            ++end;
         word = rest.substr(0, end);
     }
     std::string name = Upper(word);
@@ -217,7 +221,7 @@ void CAssembler::Statement(std::string_view text, int depth) {
     const Symbol* equ = nullptr;
     try {
         if (!label.empty() && !IsIdentifier(label)) throw AsmError{"bad label"};
-        if (!label.empty() && active && name != "EQU") Define(label, {m_pc, true});
+        if (!label.empty() && active && name != "EQU" && name != "ORG") Define(label, {m_pc, true});
         if (name.empty()) {
         } else if (const MnemonicInfo* info = FindMnemonic(name)) {
             Instruction(*info, name, operand);
@@ -229,8 +233,8 @@ void CAssembler::Statement(std::string_view text, int depth) {
         Error(e.message);
     }
     if (!m_undefined.empty()) Error("undefined symbol '" + m_undefined + "'");
-    bool showPc = active && (!m_bytes.empty() || !label.empty() || name == "ORG" ||
-                             name == "RMB" || name == "FILL");
+    bool showPc = active && (!m_bytes.empty() || !label.empty() || name == "ORG" || name == "RMB" ||
+                             name == "FILL");
     if (!m_listed) List(text, showPc, equ);
 }
 
@@ -253,7 +257,8 @@ void CAssembler::Directive(const std::string& name, std::string_view label,
         Value v = Eval(operand);
         Define(label, {v.v, v.known});
     } else if (name == "ORG") {
-        m_pc = EvalKnown(operand, 0, 0xFFFF, "address");
+        m_pc = m_stmtPc = EvalKnown(operand, 0, 0xFFFF, "address");
+        if (!label.empty()) Define(label, {m_pc, true});
     } else if (name == "SETDP") {
         m_dp = int(EvalKnown(operand, 0, 0xFF, "direct page"));
     } else if (name == "FCB" || name == "FDB") {
@@ -265,7 +270,8 @@ void CAssembler::Directive(const std::string& name, std::string_view label,
             Emit(uint8_t(v));
         }
     } else if (name == "FCC") {
-        for (char c : Unquote(operand, false)) Emit(uint8_t(c));
+        for (char c : Unquote(operand, false))
+            Emit(uint8_t(c));
     } else if (name == "RMB") {
         Advance(EvalKnown(operand, 0, 0x10000, "count"));
     } else if (name == "FILL") {
@@ -353,8 +359,7 @@ Value CAssembler::Eval(std::string_view text) {
     return Evaluate(text, m_stmtPc, [this](std::string_view n) { return Lookup(n); });
 }
 
-int64_t CAssembler::EvalKnown(std::string_view text, int64_t low, int64_t high,
-                              const char* what) {
+int64_t CAssembler::EvalKnown(std::string_view text, int64_t low, int64_t high, const char* what) {
     Value v = Eval(text);
     if (!v.known) return 0; // the undefined symbol is reported
     return Fit(v, low, high, what);
@@ -391,11 +396,14 @@ void CAssembler::List(std::string_view text, bool showPc, const Symbol* equ) {
     constexpr size_t kMaxLines = 4;
     char head[64];
     int n = std::snprintf(head, sizeof head, "%5d  ", m_line);
-    if (equ && equ->known) n += std::snprintf(head + n, sizeof head - n, "=%04llX ",
-                                              (unsigned long long)(equ->value & 0xFFFF));
-    else if (showPc) n += std::snprintf(head + n, sizeof head - n, "%04llX  ",
-                                        (unsigned long long)(m_stmtPc & 0xFFFF));
-    else n += std::snprintf(head + n, sizeof head - n, "      ");
+    if (equ && equ->known)
+        n += std::snprintf(head + n, sizeof head - n, "=%04llX ",
+                           (unsigned long long)(equ->value & 0xFFFF));
+    else if (showPc)
+        n += std::snprintf(head + n, sizeof head - n, "%04llX  ",
+                           (unsigned long long)(m_stmtPc & 0xFFFF));
+    else
+        n += std::snprintf(head + n, sizeof head - n, "      ");
     m_listing += head;
     for (size_t line = 0; line * kPerLine < std::max<size_t>(m_bytes.size(), 1); ++line) {
         if (line == kMaxLines) {
@@ -408,8 +416,7 @@ void CAssembler::List(std::string_view text, bool showPc, const Symbol* equ) {
             m_listing += head;
         }
         std::string bytes;
-        for (size_t i = line * kPerLine; i < std::min(m_bytes.size(), (line + 1) * kPerLine);
-             ++i) {
+        for (size_t i = line * kPerLine; i < std::min(m_bytes.size(), (line + 1) * kPerLine); ++i) {
             char b[4];
             std::snprintf(b, sizeof b, "%02X ", m_bytes[i]);
             bytes += b;

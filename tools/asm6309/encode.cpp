@@ -26,7 +26,8 @@ std::map<std::string, MnemonicInfo> BuildIndex() {
     const char* const aliases[][2] = {{"LSL", "ASL"},   {"LSLA", "ASLA"}, {"LSLB", "ASLB"},
                                       {"LSLD", "ASLD"}, {"BCC", "BHS"},   {"BCS", "BLO"},
                                       {"LBCC", "LBHS"}, {"LBCS", "LBLO"}};
-    for (const auto& a : aliases) index[a[0]] = index.at(a[1]);
+    for (const auto& a : aliases)
+        index[a[0]] = index.at(a[1]);
     return index;
 }
 

@@ -5,18 +5,25 @@
 
 namespace asm6309 {
 
-bool IsIdentStart(char c) { return std::isalpha(uint8_t(c)) || c == '_' || c == '.'; }
-bool IsIdentChar(char c) { return IsIdentStart(c) || std::isdigit(uint8_t(c)); }
+bool IsIdentStart(char c) {
+    return std::isalpha(uint8_t(c)) || c == '_' || c == '.';
+}
+bool IsIdentChar(char c) {
+    return IsIdentStart(c) || std::isdigit(uint8_t(c));
+}
 
 std::string Upper(std::string_view s) {
     std::string u(s);
-    for (char& c : u) c = char(std::toupper(uint8_t(c)));
+    for (char& c : u)
+        c = char(std::toupper(uint8_t(c)));
     return u;
 }
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && std::isspace(uint8_t(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(uint8_t(s.back()))) s.remove_suffix(1);
+    while (!s.empty() && std::isspace(uint8_t(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(uint8_t(s.back())))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -25,7 +32,7 @@ namespace {
 constexpr int kMaxDepth = 200;
 
 class Parser {
-public:
+  public:
     Parser(std::string_view text, int64_t pc, const SymbolLookup& lookup)
         : m_text(text), m_pc(pc), m_lookup(lookup) {}
 
@@ -37,7 +44,7 @@ public:
         return v;
     }
 
-private:
+  private:
     std::string_view m_text;
     size_t m_pos = 0;
     int64_t m_pc;
@@ -45,7 +52,8 @@ private:
     int m_depth = 0;
 
     void Skip() {
-        while (m_pos < m_text.size() && std::isspace(uint8_t(m_text[m_pos]))) ++m_pos;
+        while (m_pos < m_text.size() && std::isspace(uint8_t(m_text[m_pos])))
+            ++m_pos;
     }
     bool Take(std::string_view op) {
         Skip();
@@ -95,9 +103,12 @@ private:
         Value a = Add();
         for (;;) {
             bool left;
-            if (Take("<<")) left = true;
-            else if (Take(">>")) left = false;
-            else return a;
+            if (Take("<<"))
+                left = true;
+            else if (Take(">>"))
+                left = false;
+            else
+                return a;
             Value b = Add();
             int64_t r = 0;
             if (b.known && (b.v < 0 || b.v > 63)) throw AsmError{"shift count out of range"};
@@ -209,7 +220,8 @@ private:
         }
         if (IsIdentStart(c)) {
             size_t start = m_pos;
-            while (m_pos < m_text.size() && IsIdentChar(m_text[m_pos])) ++m_pos;
+            while (m_pos < m_text.size() && IsIdentChar(m_text[m_pos]))
+                ++m_pos;
             std::optional<int64_t> v = m_lookup(m_text.substr(start, m_pos - start));
             return v ? Value{*v, true} : Value{0, false};
         }

@@ -21,9 +21,21 @@ int NameCode(std::string_view name, std::initializer_list<std::pair<const char*,
 }
 
 int PairCode(std::string_view name) {
-    int code = NameCode(name, {{"D", 0},  {"X", 1},   {"Y", 2},  {"U", 3},  {"S", 4},
-                             {"PC", 5}, {"W", 6},   {"V", 7},  {"A", 8},  {"B", 9},
-                             {"CC", 10}, {"DP", 11}, {"?", 12}, {"E", 14}, {"F", 15}});
+    int code = NameCode(name, {{"D", 0},
+                               {"X", 1},
+                               {"Y", 2},
+                               {"U", 3},
+                               {"S", 4},
+                               {"PC", 5},
+                               {"W", 6},
+                               {"V", 7},
+                               {"A", 8},
+                               {"B", 9},
+                               {"CC", 10},
+                               {"DP", 11},
+                               {"?", 12},
+                               {"E", 14},
+                               {"F", 15}});
     if (code < 0) throw AsmError{"bad register '" + std::string(name) + "'"};
     return code;
 }
@@ -32,16 +44,24 @@ uint8_t RegisterList(std::string_view text, bool user) {
     if (Trim(text).empty()) return 0;
     uint8_t bits = 0;
     for (std::string_view name : SplitTopLevel(text)) {
-        int bit = NameCode(name, {{"CC", 0x01}, {"A", 0x02}, {"B", 0x04}, {"D", 0x06}, {"DP", 0x08},
-                                {"X", 0x10}, {"Y", 0x20}, {user ? "S" : "U", 0x40},
-                                {"PC", 0x80}});
+        int bit = NameCode(name, {{"CC", 0x01},
+                                  {"A", 0x02},
+                                  {"B", 0x04},
+                                  {"D", 0x06},
+                                  {"DP", 0x08},
+                                  {"X", 0x10},
+                                  {"Y", 0x20},
+                                  {user ? "S" : "U", 0x40},
+                                  {"PC", 0x80}});
         if (bit < 0) throw AsmError{"bad register '" + std::string(name) + "' in list"};
         bits |= uint8_t(bit);
     }
     return bits;
 }
 
-std::string Number(int64_t v) { return std::to_string(v); }
+std::string Number(int64_t v) {
+    return std::to_string(v);
+}
 
 } // namespace
 
@@ -81,8 +101,10 @@ void CAssembler::EncodeIndexed(std::string_view text, bool indirect, int64_t pos
     std::string_view offset = parts[0];
     std::string reg = Upper(parts[1]);
     int pre = 0, post = 0;
-    while (!reg.empty() && reg.front() == '-') ++pre, reg.erase(0, 1);
-    while (!reg.empty() && reg.back() == '+') ++post, reg.pop_back();
+    while (!reg.empty() && reg.front() == '-')
+        ++pre, reg.erase(0, 1);
+    while (!reg.empty() && reg.back() == '+')
+        ++post, reg.pop_back();
     enum { kW = 4, kPcr = 5 };
     int r = NameCode(reg, {{"X", 0}, {"Y", 1}, {"U", 2}, {"S", 3}, {"W", kW}, {"PCR", kPcr}});
     if (r < 0 || pre > 2 || post > 2 || (pre && post) || ((pre || post) && r == kPcr))
@@ -121,8 +143,10 @@ void CAssembler::EncodeIndexed(std::string_view text, bool indirect, int64_t pos
         int64_t target = Fit(v, 0, 0xFFFF, "address");
         int64_t d8 = int16_t(uint16_t(target - (postbytePc + 2)));
         uint8_t level = SizeLevel(v.known && d8 >= -128 && d8 <= 127 ? kByte : kWord);
-        if (level <= kByte) out.insert(out.end(), {uint8_t(0x8C | ind), uint8_t(d8)});
-        else word(uint8_t(0x8D | ind), target - (postbytePc + 3));
+        if (level <= kByte)
+            out.insert(out.end(), {uint8_t(0x8C | ind), uint8_t(d8)});
+        else
+            word(uint8_t(0x8D | ind), target - (postbytePc + 3));
         return;
     }
     int64_t o = Fit(v, -32768, 0xFFFF, "offset");
@@ -131,9 +155,12 @@ void CAssembler::EncodeIndexed(std::string_view text, bool indirect, int64_t pos
                      : o >= -128 && o <= 127            ? kByte
                                                         : kWord;
     uint8_t level = SizeLevel(needed);
-    if (level == kShort) out.push_back(uint8_t((r << 5) | (o & 0x1F)));
-    else if (level == kByte) out.insert(out.end(), {uint8_t(base | 0x08), uint8_t(o)});
-    else word(uint8_t(base | 0x09), o);
+    if (level == kShort)
+        out.push_back(uint8_t((r << 5) | (o & 0x1F)));
+    else if (level == kByte)
+        out.insert(out.end(), {uint8_t(base | 0x08), uint8_t(o)});
+    else
+        word(uint8_t(base | 0x09), o);
 }
 
 void CAssembler::Instruction(const MnemonicInfo& info, const std::string& name,
@@ -175,8 +202,7 @@ void CAssembler::Instruction(const MnemonicInfo& info, const std::string& name,
             v = Eval(text.substr(1));
         } else {
             v = Eval(text);
-            bool inPage = v.known && m_dp >= 0 && v.v >= 0 && v.v <= 0xFFFF &&
-                          (v.v >> 8) == m_dp;
+            bool inPage = v.known && m_dp >= 0 && v.v >= 0 && v.v <= 0xFFFF && (v.v >> 8) == m_dp;
             direct = has(fDirect) && SizeLevel(inPage ? kShort : kWord) == kShort;
         }
         op(direct ? fDirect : fExtended);
@@ -232,8 +258,11 @@ void CAssembler::Instruction(const MnemonicInfo& info, const std::string& name,
             if (code[i] < 0) throw AsmError{"bad TFM register '" + std::string(p) + "'"};
         }
         std::string m{mode[0], mode[1]};
-        uint32_t form = m == "++" ? OPF_TFM_INC : m == "--" ? OPF_TFM_DEC
-                        : m == "+ " ? OPF_TFM_SRC : m == " +" ? OPF_TFM_DST : OPF_ILLEGAL;
+        uint32_t form = m == "++"   ? OPF_TFM_INC
+                        : m == "--" ? OPF_TFM_DEC
+                        : m == "+ " ? OPF_TFM_SRC
+                        : m == " +" ? OPF_TFM_DST
+                                    : OPF_ILLEGAL;
         if (form == OPF_ILLEGAL) throw AsmError{"bad TFM operands"};
         op(form);
         out.push_back(uint8_t(code[0] << 4 | code[1]));
@@ -257,8 +286,8 @@ void CAssembler::Instruction(const MnemonicInfo& info, const std::string& name,
         if (comma == std::string_view::npos || imm.empty() || imm.front() != '#')
             throw AsmError{name + " needs #value,address"};
         uint8_t v = uint8_t(Fit(Eval(imm.substr(1)), -128, 0xFF, "value"));
-        address(Trim(operand.substr(comma + 1)), OPF_IMM_DIRECT, OPF_IMM_INDEXED,
-                OPF_IMM_EXTENDED, {v});
+        address(Trim(operand.substr(comma + 1)), OPF_IMM_DIRECT, OPF_IMM_INDEXED, OPF_IMM_EXTENDED,
+                {v});
     } else if (!operand.empty() && operand.front() == '#') {
         Value v = Eval(operand.substr(1));
         if (has(OPF_IMM8)) {
@@ -272,7 +301,8 @@ void CAssembler::Instruction(const MnemonicInfo& info, const std::string& name,
     } else {
         address(operand, OPF_DIRECT, OPF_INDEXED, OPF_EXTENDED, {});
     }
-    for (uint8_t b : out) Emit(b);
+    for (uint8_t b : out)
+        Emit(b);
 }
 
 } // namespace asm6309

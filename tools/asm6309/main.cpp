@@ -28,9 +28,12 @@ bool ParseNumber(const std::string& text, int64_t low, int64_t high, int64_t& va
     bool negative = !s.empty() && s[0] == '-';
     if (negative) s.erase(0, 1);
     int base = 10;
-    if (s.rfind("0x", 0) == 0 || s.rfind("0X", 0) == 0) base = 16, s.erase(0, 2);
-    else if (!s.empty() && s[0] == '$') base = 16, s.erase(0, 1);
-    else if (!s.empty() && s[0] == '%') base = 2, s.erase(0, 1);
+    if (s.rfind("0x", 0) == 0 || s.rfind("0X", 0) == 0)
+        base = 16, s.erase(0, 2);
+    else if (!s.empty() && s[0] == '$')
+        base = 16, s.erase(0, 1);
+    else if (!s.empty() && s[0] == '%')
+        base = 2, s.erase(0, 1);
     if (s.empty() || s.size() > 16) return false;
     char* end = nullptr;
     long long v = std::strtoll(s.c_str(), &end, base);
@@ -105,9 +108,8 @@ int main(int argc, char** argv) {
             size_t eq = def.find('=');
             std::string name = def.substr(0, eq);
             n = 1;
-            if (name.empty() ||
-                (eq != std::string::npos &&
-                 !ParseNumber(def.substr(eq + 1), -0x80000000LL, 0xFFFFFFFFLL, n)))
+            if (name.empty() || (eq != std::string::npos &&
+                                 !ParseNumber(def.substr(eq + 1), -0x80000000LL, 0xFFFFFFFFLL, n)))
                 return Usage("bad -D");
             options.defines.emplace_back(name, n);
         } else if (!arg.empty() && arg[0] == '-') {
@@ -124,11 +126,13 @@ int main(int argc, char** argv) {
         return Usage("--base plus --size is beyond $FFFF");
 
     asm6309::Result r = asm6309::Assemble(source, options);
-    for (const std::string& e : r.errors) std::fprintf(stderr, "%s\n", e.c_str());
+    for (const std::string& e : r.errors)
+        std::fprintf(stderr, "%s\n", e.c_str());
     if (!r.ok) return 1;
 
     std::string deps = DepEscape(output) + ":";
-    for (const std::string& f : r.files) deps += " " + DepEscape(f);
+    for (const std::string& f : r.files)
+        deps += " " + DepEscape(f);
     deps += "\n";
     bool written = WriteFile(output, r.image.data(), r.image.size()) &&
                    (listing.empty() || WriteFile(listing, r.listing.data(), r.listing.size())) &&
