@@ -28,7 +28,8 @@ uint32_t GetLe32(const uint8_t* p) {
 }
 
 void PutLe32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 // A name with an extension must end in ".d88" (any case); a name without one passes.
@@ -158,10 +159,22 @@ void CFileFdd::SaveD88() {
         };
         for (const Place& p : places) {
             const CFddSect& s = *p.s;
-            const uint8_t rec[kD88RecordHeader] = {
-                s.m_C, s.m_H, s.m_R, s.m_N, static_cast<uint8_t>(p.trackSectors),
-                static_cast<uint8_t>(p.trackSectors >> 8), 0, 0, 0, 0, 0, 0, 0, 0,
-                static_cast<uint8_t>(s.m_nSize), static_cast<uint8_t>(s.m_nSize >> 8)};
+            const uint8_t rec[kD88RecordHeader] = {s.m_C,
+                                                   s.m_H,
+                                                   s.m_R,
+                                                   s.m_N,
+                                                   static_cast<uint8_t>(p.trackSectors),
+                                                   static_cast<uint8_t>(p.trackSectors >> 8),
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   static_cast<uint8_t>(s.m_nSize),
+                                                   static_cast<uint8_t>(s.m_nSize >> 8)};
             buf.insert(buf.end(), rec, rec + sizeof rec);
             const size_t at = buf.size();
             buf.resize(at + s.m_nSize, kFill);

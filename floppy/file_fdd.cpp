@@ -8,7 +8,7 @@
 #include "floppy/raw_geometry.h"
 
 namespace {
-constexpr uint8_t kFill = 0xE4; // what a formatted sector holds before it is written
+constexpr uint8_t kFill = 0xE4;           // what a formatted sector holds before it is written
 constexpr char kSignature[] = "ORLO FDD"; // compared with its NUL
 } // namespace
 

@@ -56,7 +56,7 @@ struct CFddTrack {
 };
 
 class CFileFdd : public CFile {
-public:
+  public:
     static constexpr int kFormatD88 = 13;
     static constexpr int kMaxTracks = 164;
     static constexpr uint32_t kD88HeaderSize = 688;
@@ -100,7 +100,7 @@ public:
     std::vector<CFddTrack> m_tracks;
     bool m_bModified = false;
 
-private:
+  private:
     // Close's rewrite: does nothing unless m_bModified; throws on failure, leaving the
     // file and the model as they were.
     void SaveD88();

@@ -2,21 +2,24 @@
 
 #include "floppy/file_fdd.h"
 
+// clang-format off
 const FddGeometry g_fddGeometry[kFddGeometryCount] = {
-    {0, 40, 2, 16, 256, 327680, {0, 0}},
-    {1, 77, 2, 26, 128, 512512, {0, 0}},
-    {2, 77, 2, 15, 256, 590336, {128, 128}},
-    {3, 77, 2, 8, 512, 629248, {128, 128}},
-    {4, 77, 2, 26, 256, 1021696, {128, 256}},
-    {5, 77, 2, 15, 512, 1177344, {128, 256}},
-    {6, 77, 2, 8, 1024, 1255168, {128, 256}},
-    {7, 80, 2, 8, 512, 655360, {0, 0}},
-    {8, 80, 2, 9, 512, 737280, {0, 0}},
-    {9, 77, 2, 26, 256, 1025024, {0, 0}},
-    {10, 80, 2, 15, 512, 1228800, {0, 0}},
-    {11, 77, 2, 8, 1024, 1261568, {0, 0}},
-    {12, 80, 2, 18, 512, 1474560, {0, 0}},
+    // id cyl heads sectors size  image bytes  cylinder 0 sizes
+    {0,  40, 2, 16, 256,  327680,  {0, 0}},
+    {1,  77, 2, 26, 128,  512512,  {0, 0}},
+    {2,  77, 2, 15, 256,  590336,  {128, 128}},
+    {3,  77, 2, 8,  512,  629248,  {128, 128}},
+    {4,  77, 2, 26, 256,  1021696, {128, 256}},
+    {5,  77, 2, 15, 512,  1177344, {128, 256}},
+    {6,  77, 2, 8,  1024, 1255168, {128, 256}},
+    {7,  80, 2, 8,  512,  655360,  {0, 0}},
+    {8,  80, 2, 9,  512,  737280,  {0, 0}},
+    {9,  77, 2, 26, 256,  1025024, {0, 0}},
+    {10, 80, 2, 15, 512,  1228800, {0, 0}},
+    {11, 77, 2, 8,  1024, 1261568, {0, 0}},
+    {12, 80, 2, 18, 512,  1474560, {0, 0}},
 };
+// clang-format on
 
 bool CFileFdd::SetupFormat(int id) {
     if (id < 0) return false;
@@ -38,7 +41,8 @@ bool CFileFdd::SetupFormat(int id) {
                 count = kFddCyl0Sectors;
                 size = g.m_nCyl0Size[h];
             }
-            std::vector<CFddSect>& sects = m_tracks[static_cast<size_t>(c * g.m_nHeads + h)].m_sects;
+            std::vector<CFddSect>& sects =
+                m_tracks[static_cast<size_t>(c * g.m_nHeads + h)].m_sects;
             sects.assign(static_cast<size_t>(count), CFddSect{});
             for (int s = 0; s < count; ++s) {
                 CFddSect& sect = sects[static_cast<size_t>(s)];

@@ -22,6 +22,7 @@ extern const FddGeometry g_fddGeometry[kFddGeometryCount];
 // The size code N of a sector size (128 -> 0 .. 1024 -> 3).
 constexpr uint8_t FddSizeCode(int size) {
     uint8_t n = 0;
-    while ((128 << n) < size && n < 3) ++n;
+    while ((128 << n) < size && n < 3)
+        ++n;
     return n;
 }

@@ -42,9 +42,23 @@ TEST(D88Save, NewImageFormattedOnOneTrack) {
     ASSERT_TRUE(fdd.Open(path, CFile::modeCreateReadWrite));
     EXPECT_EQ(fdd.m_nFormat, CFileFdd::kFormatD88);
     EXPECT_FALSE(fdd.HasTrack(0, 0));
-    FormatTrack(fdd, 0, 0, {{1, 256}, {2, 256}, {3, 256}, {4, 256}, {5, 256}, {6, 256},
-                            {7, 256}, {8, 256}, {9, 256}, {10, 256}, {11, 256}, {12, 256},
-                            {13, 256}, {14, 256}, {15, 256}, {16, 256}});
+    FormatTrack(fdd, 0, 0,
+                {{1, 256},
+                 {2, 256},
+                 {3, 256},
+                 {4, 256},
+                 {5, 256},
+                 {6, 256},
+                 {7, 256},
+                 {8, 256},
+                 {9, 256},
+                 {10, 256},
+                 {11, 256},
+                 {12, 256},
+                 {13, 256},
+                 {14, 256},
+                 {15, 256},
+                 {16, 256}});
     WriteSector(fdd, 0, 0, 3, Pattern(256, 0x30));
     fs::permissions(path, fs::perms(0640));
     fdd.Close();
@@ -54,7 +68,8 @@ TEST(D88Save, NewImageFormattedOnOneTrack) {
     EXPECT_EQ(std::string(file.begin(), file.begin() + 9), std::string("ORLO FDD", 9));
     EXPECT_EQ(Le32(file, 28), 5040u);
     EXPECT_EQ(Le32(file, 32), 688u);
-    for (int e = 1; e < 164; ++e) EXPECT_EQ(Le32(file, 32 + 4 * e), 0u) << e;
+    for (int e = 1; e < 164; ++e)
+        EXPECT_EQ(Le32(file, 32 + 4 * e), 0u) << e;
     for (int k = 0; k < 16; ++k) {
         const size_t at = 688 + 272 * k;
         EXPECT_EQ(file[at + 2], k + 1);
@@ -115,7 +130,8 @@ TEST(D88Save, PhysicalOrderSlotCountsAndEmptyTracks) {
 TEST(D88Save, FormattedRawImageBecomesD88AndKeepsItsData) {
     ScratchDir dir;
     Bytes raw(327680);
-    for (uint32_t o = 0; o < raw.size(); o += 4) PutLe32(raw, o, o / 4);
+    for (uint32_t o = 0; o < raw.size(); o += 4)
+        PutLe32(raw, o, o / 4);
     WriteFile(dir / "disk.img", raw);
     fs::create_symlink(dir / "disk.img", dir / "link.img");
     CFileFdd fdd;
@@ -178,8 +194,8 @@ std::vector<Hostile> HostileFiles() {
     std::vector<Hostile> v;
     v.push_back({"short header", Bytes(100, 0), {}});
     std::copy_n("ORLO FDD", 9, v.back().image.begin());
-    v.push_back({"table begins with 0", D88Builder().Entry(1, 688).Record(0, 0, 1, 128, 1).Done(),
-                 {}});
+    v.push_back(
+        {"table begins with 0", D88Builder().Entry(1, 688).Record(0, 0, 1, 128, 1).Done(), {}});
     {
         D88Builder b;
         b.Record(0, 0, 1, 128, 1);
@@ -200,16 +216,28 @@ std::vector<Hostile> HostileFiles() {
         v.push_back({"torn record header", b.Done(), {{0, 0, 1, 128}}});
     }
     v.push_back({"disk size too small",
-                 D88Builder().Entry(0, 688).DiskSize(688 + 16 + 64).Record(0, 0, 1, 64, 1)
-                     .Record(0, 0, 2, 64, 2).Done(),
+                 D88Builder()
+                     .Entry(0, 688)
+                     .DiskSize(688 + 16 + 64)
+                     .Record(0, 0, 1, 64, 1)
+                     .Record(0, 0, 2, 64, 2)
+                     .Done(),
                  {{0, 0, 1, 64}}});
     v.push_back({"disk size too large",
-                 D88Builder().Entry(0, 688).DiskSize(0xFFFFFFFF).Record(0, 0, 1, 64, 1)
-                     .Record(0, 0, 2, 64, 2).Done(),
+                 D88Builder()
+                     .Entry(0, 688)
+                     .DiskSize(0xFFFFFFFF)
+                     .Record(0, 0, 1, 64, 1)
+                     .Record(0, 0, 2, 64, 2)
+                     .Done(),
                  {{0, 0, 1, 64}, {0, 0, 2, 64}}});
     v.push_back({"R 0 and R 255",
-                 D88Builder().Entry(0, 688).Record(0, 0, 0, 64, 1).Record(0, 0, 255, 64, 1)
-                     .Record(0, 0, 1, 64, 1).Done(),
+                 D88Builder()
+                     .Entry(0, 688)
+                     .Record(0, 0, 0, 64, 1)
+                     .Record(0, 0, 255, 64, 1)
+                     .Record(0, 0, 1, 64, 1)
+                     .Done(),
                  {{0, 0, 1, 64}}});
     v.push_back({"absurd sectors in track",
                  D88Builder().Entry(0, 688).Record(1, 0, 2, 64, 1, -1, 65535).Done(),
@@ -219,7 +247,8 @@ std::vector<Hostile> HostileFiles() {
                  {{81, 1, 1, 64}}});
     {
         D88Builder b;
-        for (int e = 0; e < 164; ++e) b.Entry(e, 688);
+        for (int e = 0; e < 164; ++e)
+            b.Entry(e, 688);
         b.Record(0, 0, 1, 128, 1).Record(0, 0, 2, 128, 2).DiskSize(0xFFFFFFFF);
         v.push_back({"every entry on one run", b.Done(), {{0, 0, 1, 128}, {0, 0, 2, 128}}});
     }
@@ -229,8 +258,10 @@ std::vector<Hostile> HostileFiles() {
     {
         // Zero-size records: each entry walks tens of thousands of them.
         D88Builder b;
-        for (int e = 0; e < 164; ++e) b.Entry(e, 688 + 16 * static_cast<uint32_t>(e));
-        for (int k = 0; k < 40000; ++k) b.Record(0, 0, 1, 0, 0);
+        for (int e = 0; e < 164; ++e)
+            b.Entry(e, 688 + 16 * static_cast<uint32_t>(e));
+        for (int k = 0; k < 40000; ++k)
+            b.Record(0, 0, 1, 0, 0);
         b.Record(0, 0, 2, 16, 1).DiskSize(0xFFFFFFFF);
         v.push_back({"many empty records", b.Done(), {{0, 0, 2, 16}}});
     }
@@ -299,7 +330,8 @@ TEST(D88Save, FailedRewriteLeavesTheOriginal) {
         SCOPED_TRACE(limit);
         ScratchDir dir;
         Bytes raw(327680);
-        for (uint32_t o = 0; o < raw.size(); o += 4) PutLe32(raw, o, o / 4);
+        for (uint32_t o = 0; o < raw.size(); o += 4)
+            PutLe32(raw, o, o / 4);
         WriteFile(dir / "disk.img", raw);
         CFileFdd fdd;
         ASSERT_TRUE(fdd.Open(dir / "disk.img", CFile::modeReadWrite));

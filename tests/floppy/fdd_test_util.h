@@ -17,7 +17,7 @@
 using Bytes = std::vector<uint8_t>;
 
 class ScratchDir {
-public:
+  public:
     ScratchDir() {
         std::random_device rd;
         do {
@@ -35,13 +35,14 @@ public:
                                                  std::filesystem::directory_iterator()));
     }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 
 inline void WriteFile(const std::string& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 inline Bytes ReadFile(const std::string& path) {
@@ -56,7 +57,8 @@ inline uint16_t Le16(const Bytes& b, size_t at) {
     return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
 }
 inline void PutLe32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 // A D88 image under construction: header with the signature, then records as appended.
@@ -76,9 +78,22 @@ struct D88Builder {
     // each byte being fill + its index.
     D88Builder& Record(uint8_t c, uint8_t h, uint8_t r, uint16_t size, uint8_t fill,
                        int present = -1, uint16_t inTrack = 0) {
-        const uint8_t head[16] = {c, h, r, 1, static_cast<uint8_t>(inTrack),
-                                  static_cast<uint8_t>(inTrack >> 8), 0, 0, 0, 0, 0, 0, 0, 0,
-                                  static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8)};
+        const uint8_t head[16] = {c,
+                                  h,
+                                  r,
+                                  1,
+                                  static_cast<uint8_t>(inTrack),
+                                  static_cast<uint8_t>(inTrack >> 8),
+                                  0,
+                                  0,
+                                  0,
+                                  0,
+                                  0,
+                                  0,
+                                  0,
+                                  0,
+                                  static_cast<uint8_t>(size),
+                                  static_cast<uint8_t>(size >> 8)};
         img.insert(img.end(), head, head + 16);
         for (int i = 0; i < (present < 0 ? size : present); ++i)
             img.push_back(static_cast<uint8_t>(fill + i));
@@ -101,6 +116,7 @@ inline Bytes ReadSector(CFileFdd& fdd, int c, int h, int r) {
 
 inline Bytes Pattern(size_t size, uint8_t first) {
     Bytes b(size);
-    for (size_t i = 0; i < size; ++i) b[i] = static_cast<uint8_t>(first + i);
+    for (size_t i = 0; i < size; ++i)
+        b[i] = static_cast<uint8_t>(first + i);
     return b;
 }

@@ -11,7 +11,8 @@ namespace {
 // where in the file it came from.
 Bytes AddressedImage(uint32_t size) {
     Bytes b(size);
-    for (uint32_t o = 0; o < size; o += 4) PutLe32(b, o, o / 4);
+    for (uint32_t o = 0; o < size; o += 4)
+        PutLe32(b, o, o / 4);
     return b;
 }
 
@@ -30,8 +31,8 @@ TEST(RawImage, KnownOffsets) {
         uint32_t offset;
         int size;
     } cases[] = {
-        {0, 0, 1, 17, 4096, 256},    // side-1 numbering
-        {0, 0, 1, 1, 4096, 256},     //
+        {0, 0, 1, 17, 4096, 256}, // side-1 numbering
+        {0, 0, 1, 1, 4096, 256},  //
         {0, 39, 1, 16, 327680 - 256, 256},
         {1, 3, 1, 5, ((3 * 2 + 1) * 26 + 4) * 128, 128},
         {7, 10, 0, 8, ((10 * 2 + 0) * 8 + 7) * 512, 512},
@@ -137,9 +138,8 @@ TEST(RawImage, RecognitionByNameWhenTheSizeIsUnknown) {
         uint32_t size;
         int format;
     } cases[] = {
-        {"a.img", 590336, 2}, {"a.d88", 590336, 2}, {"a.img", 4000, -1},
-        {"a.D88", 4000, 13},  {"a", 4000, 13},      {"a.d88.bak", 4000, -1},
-        {".d88", 4000, 13},   {"a.img", 0, -1},
+        {"a.img", 590336, 2}, {"a.d88", 590336, 2},    {"a.img", 4000, -1}, {"a.D88", 4000, 13},
+        {"a", 4000, 13},      {"a.d88.bak", 4000, -1}, {".d88", 4000, 13},  {"a.img", 0, -1},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(std::string(k.name) + " " + std::to_string(k.size));
