@@ -61,6 +61,7 @@ fs::path TempNameBeside(const fs::path& target) {
 
 bool CFileFdd::LoadD88(bool bTestExtension) {
     if (bTestExtension && !HasD88Name(GetFilePath())) return false;
+    m_nFilePos = kUnknownPos;
     try {
         m_nFormat = kFormatD88;
         m_nCylinders = 0;
@@ -188,7 +189,8 @@ void CFileFdd::SaveD88() {
         flush();
         out.Flush();
         out.Close();
-        fs::permissions(temp, fs::status(target).permissions(), ec); // best effort
+        const fs::file_status st = fs::status(target, ec);
+        if (!ec) fs::permissions(temp, st.permissions(), ec); // best effort
         fs::rename(temp, target);
     } catch (const fs::filesystem_error& e) {
         fs::remove(temp, ec);

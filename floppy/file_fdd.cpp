@@ -21,6 +21,7 @@ void CFileFdd::Reset() {
     m_tracks.clear();
     m_bModified = false;
     m_nCurTrack = m_nCurSlot = -1;
+    m_nFilePos = kUnknownPos;
 }
 
 bool CFileFdd::Open(const std::string& path, CFile::OpenMode mode) {
@@ -47,6 +48,7 @@ void CFileFdd::Close() {
 }
 
 int CFileFdd::DetectFormat() {
+    m_nFilePos = kUnknownPos;
     try {
         const uint64_t length = GetLength();
         Seek(0);
@@ -86,6 +88,14 @@ int CFileFdd::SeekSector(int C, int H, int i) {
         }
     }
     if (s.m_nState == CFddSect::stateFormatted) s.m_nState = CFddSect::stateMemory;
+    m_nFilePos = kUnknownPos;
+    if (s.m_nState == CFddSect::stateFile) {
+        try {
+            m_nFileLength = GetLength();
+        } catch (const CFileException&) {
+            return -1;
+        }
+    }
     s.m_nPos = 0;
     m_nCurTrack = t;
     m_nCurSlot = i;
@@ -104,7 +114,15 @@ CFddSect* CFileFdd::CurSect() {
 
 void CFileFdd::ReadFileData(uint64_t offset, uint8_t* buf, uint32_t count) {
     uint32_t got = 0;
-    if (Seek(offset) == offset) got = CFile::Read(buf, count);
+    if (m_nFilePos != offset) {
+        m_nFilePos = kUnknownPos;
+        if (Seek(offset) == offset) m_nFilePos = offset;
+    }
+    if (m_nFilePos == offset) {
+        m_nFilePos = kUnknownPos;
+        got = CFile::Read(buf, count);
+        m_nFilePos = offset + got;
+    }
     // A damaged image may promise data beyond its end; such bytes read as unwritten.
     std::fill(buf + got, buf + count, kFill);
 }
@@ -129,20 +147,26 @@ void CFileFdd::Write(const void* buf, uint32_t count) {
     if (k == 0) return;
     if (s->m_nState == CFddSect::stateFile) {
         const uint64_t pos = s->m_nOffset + s->m_nPos;
-        uint64_t length = GetLength();
-        if (length < pos) {
+        const uint64_t at = m_nFilePos;
+        m_nFilePos = kUnknownPos;
+        if (pos > m_nFileLength) m_nFileLength = GetLength();
+        if (m_nFileLength < pos) {
             // Data promised beyond the end of a damaged image: the bytes before this
             // one keep reading as they did (0xE4) once the file is extended.
             const std::vector<uint8_t> pad(4096, kFill);
-            Seek(length);
-            while (length < pos) {
-                const auto n = static_cast<uint32_t>(std::min<uint64_t>(pad.size(), pos - length));
+            Seek(m_nFileLength);
+            while (m_nFileLength < pos) {
+                const auto n =
+                    static_cast<uint32_t>(std::min<uint64_t>(pad.size(), pos - m_nFileLength));
                 CFile::Write(pad.data(), n);
-                length += n;
+                m_nFileLength += n;
             }
+        } else if (at != pos) {
+            Seek(pos);
         }
-        Seek(pos);
         CFile::Write(buf, k);
+        m_nFilePos = pos + k;
+        m_nFileLength = std::max(m_nFileLength, m_nFilePos);
     } else {
         std::memcpy(s->m_data.data() + s->m_nPos, buf, k);
     }

@@ -112,4 +112,9 @@ class CFileFdd : public CFile {
     // m_tracks and m_sects directly, and a stale pointer would outlive them.
     int m_nCurTrack = -1;
     int m_nCurSlot = -1;
+    // Where the file stands after this object's last sector move, so that a sector's
+    // bytes, moved one at a time, cost one system call each; and its known length.
+    static constexpr uint64_t kUnknownPos = UINT64_MAX;
+    uint64_t m_nFilePos = kUnknownPos;
+    uint64_t m_nFileLength = 0;
 };

@@ -132,6 +132,28 @@ TEST(RawImage, WritesReachTheFileAtOnceAndCloseKeepsItRaw) {
     EXPECT_EQ(ReadFile(raw.dir / "disk.img"), file);
 }
 
+// The controllers move one byte per call, and a transfer may mix reads and writes.
+TEST(RawImage, ByteAtATimeMovesInterleaved) {
+    OpenRaw raw(7);
+    CFileFdd& fdd = raw.fdd;
+    const uint32_t at = ((4 * 2 + 1) * 8 + 2) * 512;
+    const Bytes file = ReadFile(raw.dir / "disk.img");
+    Bytes expect(file.begin() + at, file.begin() + at + 512);
+    ASSERT_EQ(fdd.SeekSector(4, 1, 2), 512);
+    for (uint32_t i = 0; i < 512; ++i) {
+        uint8_t b = static_cast<uint8_t>(i * 3);
+        if (i % 3 == 0) {
+            fdd.Write(&b, 1);
+            expect[i] = b;
+        } else {
+            ASSERT_EQ(fdd.Read(&b, 1), 1u);
+            ASSERT_EQ(b, expect[i]) << i;
+        }
+    }
+    EXPECT_EQ(ReadSector(fdd, 4, 1, 3), expect);
+    EXPECT_EQ(Le32(ReadSector(fdd, 4, 1, 4), 0), (at + 512) / 4);
+}
+
 TEST(RawImage, RecognitionByNameWhenTheSizeIsUnknown) {
     struct Case {
         const char* name;
