@@ -103,12 +103,51 @@ inline uint16_t ExtendedAddress(CSim09& c) {
     return uint16_t(hi << 8 | lo);
 }
 
+// Indexed postbyte bits 6-5.
+inline constexpr uint16_t REG09::*kIndexBase[4] = {&REG09::X, &REG09::Y, &REG09::U, &REG09::S};
+
+// Forms 0-6 and 11 (,R+ ,R++ ,-R ,--R ,R B,R A,R D,R): no offset bytes. Computes the EA
+// (stepping R) and returns true, or returns false for every other form.
+inline bool ShortIndexedForm(REG09& r, uint8_t post, uint16_t& ea) {
+    uint16_t& base = r.*kIndexBase[(post >> 5) & 3];
+    switch (post & 0x0F) {
+    case 0x0: ea = base++; return true;
+    case 0x1:
+        ea = base;
+        base = uint16_t(base + 2);
+        return true;
+    case 0x2: ea = --base; return true;
+    case 0x3:
+        base = uint16_t(base - 2);
+        ea = base;
+        return true;
+    case 0x4: ea = base; return true;
+    case 0x5: ea = uint16_t(base + int8_t(r.B())); return true;
+    case 0x6: ea = uint16_t(base + int8_t(r.A())); return true;
+    case 0xB: ea = uint16_t(base + r.D); return true;
+    default: return false;
+    }
+}
+
+// The forms with offset bytes, W as the base, and every indirect form (addressing.cpp).
+uint16_t IndexedAddressRest(CSim09& c, uint8_t post);
+
+// GetIndexedAddress, with the common forms inline.
+inline uint16_t IndexedAddress(CSim09& c) {
+    uint8_t post = Fetch(c);
+    REG09& r = c.m_reg;
+    if (!(post & 0x80)) return uint16_t(r.*kIndexBase[(post >> 5) & 3] + (int8_t(post << 3) >> 3));
+    uint16_t ea;
+    if (!(post & 0x10) && ShortIndexedForm(r, post, ea)) return ea;
+    return IndexedAddressRest(c, post);
+}
+
 template <int M> inline uint16_t Address(CSim09& c) {
     static_assert(M != IMM);
     if constexpr (M == DIR)
         return DirectAddress(c);
     else if constexpr (M == IDX)
-        return c.GetIndexedAddress();
+        return IndexedAddress(c);
     else
         return ExtendedAddress(c);
 }

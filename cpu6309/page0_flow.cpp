@@ -13,7 +13,7 @@ template <unsigned Op> void Branch(CSim09& c) {
 
 template <unsigned Op> void Lea(CSim09& c) {
     REG09& r = c.m_reg;
-    uint16_t ea = c.GetIndexedAddress();
+    uint16_t ea = IndexedAddress(c);
     if constexpr (Op == 0x30 || Op == 0x31) {
         (Op == 0x30 ? r.X : r.Y) = ea;
         SetCC(r, CC_Z, ea == 0 ? CC_Z : 0);

@@ -62,11 +62,6 @@ CSim09::CSim09() {
     ResetRegisters();
 }
 
-uint8_t CSim09::ReadByte(uint16_t) {
-    return 0;
-}
-void CSim09::WriteByte(uint16_t, uint8_t) {}
-
 void CSim09::ResetRegisters() {
     m_reg = REG09{};
     uint8_t hi = ReadByte(0xFFFE);
