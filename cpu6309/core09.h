@@ -10,6 +10,9 @@
 
 namespace cpu09 {
 
+// The hot access and addressing paths must inline into every handler at -O2 too.
+#define FORCE_INLINE [[gnu::always_inline]] inline
+
 using Handler = void (*)(CSim09&);
 
 // One table per opcode page; filled once before the first processor is built.
@@ -49,22 +52,22 @@ inline void Write(CSim09& c, uint16_t addr, uint8_t value) {
 }
 
 // Byte at PC; PC += 1.
-inline uint8_t Fetch(CSim09& c) {
+FORCE_INLINE uint8_t Fetch(CSim09& c) {
     return c.ReadByte(c.m_reg.PC++);
 }
 
 // Immediate 16-bit operand or long offset: high byte at PC, then low byte.
-inline uint16_t Fetch16(CSim09& c) {
+FORCE_INLINE uint16_t Fetch16(CSim09& c) {
     uint8_t hi = Fetch(c);
     return uint16_t(hi << 8 | Fetch(c));
 }
 
 // 16-bit data in memory: read low byte (EA+1) first, write high byte (EA) first.
-inline uint16_t Read16(CSim09& c, uint16_t ea) {
+FORCE_INLINE uint16_t Read16(CSim09& c, uint16_t ea) {
     uint8_t lo = Read(c, uint16_t(ea + 1));
     return uint16_t(Read(c, ea) << 8 | lo);
 }
-inline void Write16(CSim09& c, uint16_t ea, uint16_t value) {
+FORCE_INLINE void Write16(CSim09& c, uint16_t ea, uint16_t value) {
     Write(c, ea, uint8_t(value >> 8));
     Write(c, uint16_t(ea + 1), uint8_t(value));
 }
@@ -89,13 +92,13 @@ inline uint16_t Pull16(CSim09& c, uint16_t& sp) {
 
 enum Mode : int { IMM = 0, DIR = 1, IDX = 2, EXT = 3 };
 
-inline uint16_t DirectAddress(CSim09& c) {
+FORCE_INLINE uint16_t DirectAddress(CSim09& c) {
     uint8_t lo = Fetch(c);
     return uint16_t(c.m_reg.DP << 8 | lo);
 }
 
 // Extended address: low byte at PC+1 first, then high byte at PC.
-inline uint16_t ExtendedAddress(CSim09& c) {
+FORCE_INLINE uint16_t ExtendedAddress(CSim09& c) {
     uint16_t pc = c.m_reg.PC;
     uint8_t lo = Read(c, uint16_t(pc + 1));
     uint8_t hi = Read(c, pc);
@@ -108,7 +111,7 @@ inline constexpr uint16_t REG09::*kIndexBase[4] = {&REG09::X, &REG09::Y, &REG09:
 
 // Forms 0-6 and 11 (,R+ ,R++ ,-R ,--R ,R B,R A,R D,R): no offset bytes. Computes the EA
 // (stepping R) and returns true, or returns false for every other form.
-inline bool ShortIndexedForm(REG09& r, uint8_t post, uint16_t& ea) {
+FORCE_INLINE bool ShortIndexedForm(REG09& r, uint8_t post, uint16_t& ea) {
     uint16_t& base = r.*kIndexBase[(post >> 5) & 3];
     switch (post & 0x0F) {
     case 0x0: ea = base++; return true;
@@ -133,7 +136,7 @@ inline bool ShortIndexedForm(REG09& r, uint8_t post, uint16_t& ea) {
 uint16_t IndexedAddressRest(CSim09& c, uint8_t post);
 
 // GetIndexedAddress, with the common forms inline.
-inline uint16_t IndexedAddress(CSim09& c) {
+FORCE_INLINE uint16_t IndexedAddress(CSim09& c) {
     uint8_t post = Fetch(c);
     REG09& r = c.m_reg;
     if (!(post & 0x80)) return uint16_t(r.*kIndexBase[(post >> 5) & 3] + (int8_t(post << 3) >> 3));
@@ -142,7 +145,7 @@ inline uint16_t IndexedAddress(CSim09& c) {
     return IndexedAddressRest(c, post);
 }
 
-template <int M> inline uint16_t Address(CSim09& c) {
+template <int M> FORCE_INLINE uint16_t Address(CSim09& c) {
     static_assert(M != IMM);
     if constexpr (M == DIR)
         return DirectAddress(c);
@@ -152,14 +155,14 @@ template <int M> inline uint16_t Address(CSim09& c) {
         return ExtendedAddress(c);
 }
 
-template <int M> inline uint8_t Operand8(CSim09& c) {
+template <int M> FORCE_INLINE uint8_t Operand8(CSim09& c) {
     if constexpr (M == IMM)
         return Fetch(c);
     else
         return Read(c, Address<M>(c));
 }
 
-template <int M> inline uint16_t Operand16(CSim09& c) {
+template <int M> FORCE_INLINE uint16_t Operand16(CSim09& c) {
     if constexpr (M == IMM)
         return Fetch16(c);
     else
