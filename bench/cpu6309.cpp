@@ -10,7 +10,7 @@
 namespace {
 
 class CFlatBoard final : public CSim09 {
-  public:
+public:
     uint8_t ReadByte(uint16_t addr) override {
         m_nReads++;
         return m_mem[addr];

@@ -62,14 +62,14 @@ enum : uint8_t { SIG_IRQ = 0x01, SIG_FIRQ = 0x02, SIG_NMI = 0x04, SIG_HALT = 0x0
 
 // What the core and its board call on a debugger page (implemented by CStat09).
 class CTracePage09 {
-  public:
+public:
     virtual ~CTracePage09() = default;
     virtual void Update(const REG09* reg, const char* line) = 0;
     virtual void UpdateSignals(const REG09* reg) = 0;
 };
 
 class CSim09 {
-  public:
+public:
     CSim09();
     virtual ~CSim09() = default;
 

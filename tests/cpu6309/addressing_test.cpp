@@ -54,7 +54,7 @@ const IndexedCase kIndexed[] = {
 };
 
 class AddressingTest : public CpuTest {
-  protected:
+protected:
     void SetUp() override {
         for (int a = 0; a < 0x10000; a++)
             cpu.m_mem[a] = uint8_t(a * 13 + (a >> 8) * 7 + 1);

@@ -11,7 +11,7 @@ using Log = std::vector<Access>;
 constexpr uint8_t N = CC_N, Z = CC_Z, V = CC_V, C = CC_C;
 
 class EntryTest : public CpuTest {
-  protected:
+protected:
     void SetUp() override {
         cpu.SetVector(0xFFF0, 0xF000); // traps
         cpu.SetVector(0xFFF2, 0xF200); // SWI3
@@ -267,7 +267,7 @@ TEST_F(EntryTest, PrefixAfterPrefixTraps) {
 }
 
 class CRecordingPage : public CTracePage09 {
-  public:
+public:
     void Update(const REG09* reg, const char* line) override {
         m_lines.push_back(line);
         m_pcs.push_back(reg->PC);

@@ -49,7 +49,7 @@ inline std::ostream& operator<<(std::ostream& os, const REG09& r) {
 }
 
 class CTestCpu : public CSim09 {
-  public:
+public:
     uint8_t ReadByte(uint16_t addr) override {
         m_log.push_back(R(addr, m_mem[addr]));
         return m_mem[addr];
@@ -86,7 +86,7 @@ class CTestCpu : public CSim09 {
 };
 
 class CpuTest : public ::testing::Test {
-  protected:
+protected:
     std::unique_ptr<CTestCpu> m_cpu = std::make_unique<CTestCpu>();
     CTestCpu& cpu = *m_cpu;
     REG09& reg = m_cpu->m_reg;
