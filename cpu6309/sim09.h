@@ -3,17 +3,19 @@
 // and division-by-zero traps, and reaches memory only through ReadByte/WriteByte,
 // which the owning board overrides. The boards count those calls as emulated time,
 // so the number and order of accesses of every instruction are behaviour.
-// A board resets the processor with ResetRegisters (all registers 0, then PC from
-// $FFFE/$FFFF). While m_pStat is set, every executed instruction ends with a call of
-// its Update with the trace line "%04X " (new PC) + the disassembly there.
+// ResetRegisters performs the reset contract (all registers 0, then PC from $FFFE and
+// $FFFF, high byte first); the constructor does the same through the base seam.
+// While m_pStat is set, every executed instruction ends with a call of its Update with
+// the trace line "%04X " (new PC) + the disassembly there.
 //
 // Files: sim09.h (registers, class), core09.h (tables, access primitives, operand
 // fetch, register codes), alu09.h (flag rules), sim09.cpp (construction, reset,
-// Execute frame, prefixes, debugger hook, tables), entries.cpp (IRQ/FIRQ/NMI, traps,
-// SWI, CWAI, RTI, full-state stacking), addressing.cpp (indexed postbytes),
-// page0_rmw.cpp ($00-$0F, $40-$7F), page0_acc.cpp ($80-$FF), page0_misc.cpp
-// ($12-$1F, ABX, MUL), page0_flow.cpp (branches, LEA, PSH/PUL, RTS), page10.cpp,
-// page11.cpp, page11_bits.cpp (bit transfers, TFM, MD), disasm.cpp and optable.cpp
+// Execute frame, prefixes, debugger hook, tables), seam.cpp (ReadByte/WriteByte
+// defaults), entries.cpp (IRQ/FIRQ/NMI, traps, SWI, CWAI, RTI, full-state stacking),
+// addressing.cpp (indexed forms with offsets, W and indirection), page0_rmw.cpp
+// ($00-$0F, $40-$7F), page0_acc.cpp ($80-$FF), page0_misc.cpp ($12-$1F, ABX, MUL),
+// page0_flow.cpp (branches, LEA, PSH/PUL, RTS), page10.cpp, page11.cpp,
+// page11_bits.cpp (bit transfers, TFM, MD), disasm.cpp and optable.cpp
 // (disassembler, opcode texts).
 #pragma once
 
