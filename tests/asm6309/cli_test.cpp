@@ -11,7 +11,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class Cli : public testing::Test {
-  protected:
+protected:
     fs::path m_dir;
     void SetUp() override {
         m_dir =

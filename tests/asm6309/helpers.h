@@ -8,7 +8,7 @@
 #include "tools/asm6309/asm6309_lib.h"
 
 class RamCpu : public CSim09 {
-  public:
+public:
     uint8_t mem[65536] = {};
     uint8_t ReadByte(uint16_t addr) override { return mem[addr]; }
     void WriteByte(uint16_t addr, uint8_t value) override { mem[addr] = value; }

@@ -11,7 +11,7 @@
 namespace {
 
 class ByteCpu : public CSim09 {
-  public:
+public:
     uint8_t mem[65536] = {};
     std::vector<uint16_t> reads;
     uint8_t ReadByte(uint16_t addr) override {
@@ -246,6 +246,74 @@ TEST(Disasm, TfmPostbytesOutsideThePointerCodesShowUnknown) {
         EXPECT_EQ(next, 0x1003);
         bool defined = (p >> 4) <= 4 && (p & 15) <= 4;
         EXPECT_EQ(text == "???", !defined) << p;
+    }
+}
+
+} // namespace
+
+namespace {
+
+class Recorder : public CTracePage09 {
+public:
+    std::vector<std::string> lines;
+    void Update(const REG09*, const char* line) override { lines.push_back(line); }
+    void UpdateSignals(const REG09*) override {}
+};
+
+TEST(TraceLine, NewPcAndTheDisassemblyReadThroughTheBoard) {
+    ByteCpu cpu;
+    Recorder page;
+    cpu.Load(0x0FFF, {0x12, 0x86, 0x12, 0x11, 0x38, 0x12});
+    cpu.m_reg.PC = 0x0FFF;
+    cpu.m_pStat = &page;
+    cpu.reads.clear();
+    cpu.Execute();
+    cpu.Execute();
+    ASSERT_EQ(page.lines.size(), 2u);
+    EXPECT_EQ(page.lines[0], "1000 LDA   #$12");
+    EXPECT_EQ(page.lines[1], "1002 TFM   X+,Y+");
+    // NOP, its trace; LDA and its operand, its trace.
+    EXPECT_EQ(cpu.reads, (std::vector<uint16_t>{0x0FFF, 0x1000, 0x1001, 0x1000, 0x1001, 0x1002,
+                                                0x1003, 0x1004}));
+}
+
+// The rows name exactly what the core executes: "???" rows trap, the others do not, and
+// an instruction that does not jump moves PC past as many bytes as its text takes.
+TEST(Tables, AgreeWithTheCore) {
+    const OpPage09* pages[3] = {&g_opPage0, &g_opPage10, &g_opPage11};
+    for (int page = 0; page < 3; ++page) {
+        for (int op = 0; op < 256; ++op) {
+            const OPTEXT09& row = (*pages[page])[op];
+            if (row.form == OPF_PAGE10 || row.form == OPF_PAGE11) continue;
+            std::string mn = row.mnemonic;
+            bool jumps = row.form == OPF_REL8 || row.form == OPF_REL16 || mn == "JMP" ||
+                         mn == "JSR" || mn == "RTS" || mn == "RTI" || mn.rfind("SWI", 0) == 0 ||
+                         mn == "CWAI" || mn == "PULS" || mn == "PULU";
+            std::vector<uint8_t> bytes;
+            if (page) bytes.push_back(page == 1 ? 0x10 : 0x11);
+            bytes.push_back(uint8_t(op));
+            // Register pair A,B; TFM X to Y; ,X; nonzero divisors; list without PC.
+            uint8_t operand = row.form == OPF_REGPAIR                                  ? 0x89
+                              : row.form == OPF_INDEXED || row.form == OPF_IMM_INDEXED ? 0x84
+                                                                                       : 0x12;
+            bytes.insert(bytes.end(), 4, operand);
+            if (row.form == OPF_IMM_INDEXED) bytes[bytes.size() - 4] = 0x12;
+            ByteCpu cpu;
+            std::memset(cpu.mem, 1, sizeof cpu.mem); // no division by zero
+            cpu.Load(0x4000, bytes);
+            cpu.m_reg.PC = 0x4000;
+            cpu.m_reg.S = 0x8000;
+            cpu.m_reg.U = 0x9000;
+            char text[32];
+            uint16_t next = cpu.Disasm(text, 0x4000);
+            cpu.Execute();
+            SCOPED_TRACE(testing::Message() << "page " << page << " op " << op << " " << text);
+            bool trapped = (cpu.m_reg.MD & MD_IL) != 0;
+            EXPECT_EQ(trapped, row.form == OPF_ILLEGAL);
+            if (!trapped && !jumps) {
+                EXPECT_EQ(cpu.m_reg.PC, next);
+            }
+        }
     }
 }
 

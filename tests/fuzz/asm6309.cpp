@@ -10,7 +10,7 @@
 namespace {
 
 class BytesCpu : public CSim09 {
-  public:
+public:
     const uint8_t* data = nullptr;
     size_t size = 0;
     uint8_t ReadByte(uint16_t addr) override { return addr < size ? data[addr] : 0; }

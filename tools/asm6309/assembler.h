@@ -19,11 +19,11 @@ namespace asm6309 {
 struct MnemonicInfo;
 
 class CAssembler {
-  public:
+public:
     CAssembler(const Options& options, const FileReader& reader);
     Result Run(const std::string& path);
 
-  private:
+private:
     struct Symbol {
         int64_t value = 0;
         bool known = false;

@@ -32,7 +32,7 @@ namespace {
 constexpr int kMaxDepth = 200;
 
 class Parser {
-  public:
+public:
     Parser(std::string_view text, int64_t pc, const SymbolLookup& lookup)
         : m_text(text), m_pc(pc), m_lookup(lookup) {}
 
@@ -44,7 +44,7 @@ class Parser {
         return v;
     }
 
-  private:
+private:
     std::string_view m_text;
     size_t m_pos = 0;
     int64_t m_pc;
