@@ -4,6 +4,18 @@
 // returns a raw image of the address range [base, base + size) filled with `fill` where no
 // code lies, a listing and a symbol file. On any error `ok` is false, `errors` holds
 // "file:line: message" lines and the image must not be used.
+//
+// Source: a label starts in column 1 or ends in ':'; labels starting with '.' are local to
+// the last other label (and reachable from elsewhere as NAME.local). Comments follow ';'
+// or fill a line starting with '*'. Mnemonics, directives and register names in either
+// case; symbols are case-sensitive. Directives: ORG, EQU, SETDP, FCB, FDB, FCC "text",
+// RMB, FILL value,count, INCLUDE "file", INCBIN "file", END, IF/ELSE/ENDIF (nonzero is
+// true). Without SETDP every address operand is extended unless written "<addr"; with
+// SETDP, addresses in that page become direct; ">addr" forces extended. Indexed offsets
+// take the shortest form for their value (an explicit 0,X stays a 5-bit offset); n,PCR
+// takes a target address. Branches are short or long as the mnemonic says. LSL..., BCC,
+// BCS, LBCC and LBCS are accepted for ASL..., BHS, BLO, LBHS and LBLO. LDQ has no
+// immediate form (the processor traps on it).
 #pragma once
 
 #include <cstdint>
