@@ -169,7 +169,7 @@ class CTerm {
         ActionFn fn;
     };
     static const ByteFn s_state[8];
-    static const ActionFn s_ground[32];
+    static const std::array<ActionFn, 32> s_ground;
     static const std::array<EscEntry, 128> s_esc;
     static const std::array<ActionFn, 128> s_csi;
 

@@ -18,40 +18,27 @@ void CTerm::Write(uint8_t b) {
 
 // --- Ground state ---
 
-const CTerm::ActionFn CTerm::s_ground[32] = {
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr, // 00-03
-    nullptr,
-    &CTerm::CtlEraseLine,
-    nullptr,
-    &CTerm::CtlBell, // 04-07
-    &CTerm::CtlBackspace,
-    &CTerm::CtlTab,
-    &CTerm::CtlLineFeed,
-    &CTerm::CtlHome, // 08-0B
-    &CTerm::CtlClear,
-    &CTerm::CtlReturn,
-    nullptr,
-    nullptr, // 0C-0F
-    nullptr,
-    &CTerm::CtlSkip,
-    &CTerm::CtlLocate,
-    &CTerm::CtlRepeat, // 10-13
-    &CTerm::CtlBlock,
-    &CTerm::CtlClear,
-    &CTerm::CtlClear,
-    nullptr, // 14-17
-    nullptr,
-    nullptr,
-    nullptr,
-    &CTerm::CtlEscape, // 18-1B
-    &CTerm::CtlRight,
-    &CTerm::CtlLeft,
-    &CTerm::CtlUp,
-    &CTerm::CtlDown, // 1C-1F
-};
+const std::array<CTerm::ActionFn, 32> CTerm::s_ground = [] {
+    std::array<ActionFn, 32> t{}; // the bytes left out are characters
+    t[0x05] = &CTerm::CtlEraseLine;
+    t[0x07] = &CTerm::CtlBell;
+    t[0x08] = &CTerm::CtlBackspace;
+    t[0x09] = &CTerm::CtlTab;
+    t[0x0A] = &CTerm::CtlLineFeed;
+    t[0x0B] = &CTerm::CtlHome;
+    t[0x0C] = t[0x15] = t[0x16] = &CTerm::CtlClear;
+    t[0x0D] = &CTerm::CtlReturn;
+    t[0x11] = &CTerm::CtlSkip;
+    t[0x12] = &CTerm::CtlLocate;
+    t[0x13] = &CTerm::CtlRepeat;
+    t[0x14] = &CTerm::CtlBlock;
+    t[0x1B] = &CTerm::CtlEscape;
+    t[0x1C] = &CTerm::CtlRight;
+    t[0x1D] = &CTerm::CtlLeft;
+    t[0x1E] = &CTerm::CtlUp;
+    t[0x1F] = &CTerm::CtlDown;
+    return t;
+}();
 
 static bool IsLeadByte(uint8_t b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xEF);
