@@ -168,7 +168,7 @@ class CTerm {
         uint8_t count; // bytes after ESC the sequence needs, its first byte included
         ActionFn fn;
     };
-    static const ByteFn s_state[8];
+    static const std::array<ByteFn, 8> s_state;
     static const std::array<ActionFn, 32> s_ground;
     static const std::array<EscEntry, 128> s_esc;
     static const std::array<ActionFn, 128> s_csi;

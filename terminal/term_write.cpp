@@ -5,14 +5,15 @@
 
 #include "terminal/term.h"
 
-const CTerm::ByteFn CTerm::s_state[8] = {
+const std::array<CTerm::ByteFn, 8> CTerm::s_state = {
     &CTerm::Ground, &CTerm::Trail, &CTerm::Skip, &CTerm::Locate,
     &CTerm::Repeat, &CTerm::Block, &CTerm::Esc,  &CTerm::Csi,
 };
 
 void CTerm::Write(uint8_t b) {
     ReturnToLive();
-    (this->*s_state[m_nParseState])(b);
+    const ByteFn fn = s_state[m_nParseState];
+    (this->*fn)(b);
     Announce();
 }
 
