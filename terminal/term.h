@@ -9,6 +9,8 @@
 // The terminal's window, if any, is reached only through m_pWnd: every change of cells
 // invalidates its pixel rectangle, and a cursor move posts ID_TERM_CARET. With no
 // window (m_pWnd null, or a window that no longer exists) the model works on alone.
+// The window paints from ViewRow and keeps its scroll bar at m_nHistory - ScrollBack();
+// both change only together with an invalidation.
 //
 // Files: term.cpp (state, ring, window seam, caret, scroll-back), term_screen.cpp
 // (screen operations), term_write.cpp (Write, ground and prefixed states, ESC),
@@ -76,7 +78,7 @@ extern const uint32_t g_termPalette[16];
 void SetTermBeep(std::function<void()> fn);
 
 class CTerm {
-  public:
+public:
     static constexpr int kRingRows = 1024;
     static constexpr int kInSize = 1024;
 
@@ -161,7 +163,7 @@ class CTerm {
     int m_nTopLine = 0;
     int m_nViewLine = 0;
 
-  private:
+private:
     using ByteFn = void (CTerm::*)(uint8_t);
     using ActionFn = void (CTerm::*)();
     struct EscEntry {

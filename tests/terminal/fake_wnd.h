@@ -7,7 +7,7 @@
 #include "platform/wnd.h"
 
 class FakeWnd : public CWnd {
-  public:
+public:
     void InvalidateRect(const CRect* rc, bool) override {
         rects.push_back(rc ? *rc : CRect{-1, -1, -1, -1});
     }
