@@ -135,6 +135,8 @@ public:
 
     CWnd* m_pWnd = nullptr;
 
+    // State, read directly by the main board and the window. m_nCols and m_nLines
+    // never change.
     int m_bInput = 0;
     int m_nPostCol = -1, m_nPostRow = -1;
     int m_nSaveCol = 0, m_nSaveRow = 0;
