@@ -34,14 +34,12 @@ void CStat09::Update(const REG09* reg, const char* line) {
 
     AppendLine(line);
 
-    if (reg->signals != m_regLast.signals)
-        SetSignals(reg->signals);
+    if (reg->signals != m_regLast.signals) SetSignals(reg->signals);
     m_regLast = *reg;
 }
 
 void CStat09::UpdateSignals(const REG09* reg) {
-    if (reg->signals == m_regLast.signals)
-        return;
+    if (reg->signals == m_regLast.signals) return;
     SetSignals(reg->signals);
     m_regLast.signals = reg->signals;
 }

@@ -12,8 +12,25 @@
 class CStat09 : public CStatPage, public CTracePage09 {
 public:
     // Display texts, in this order.
-    enum Text { kD, kW, kX, kY, kU, kS, kV, kPC, kCC, kDP, kMD, kFlags, kFirq, kHalt, kIrq,
-                kNmi, kTextCount };
+    enum Text {
+        kD,
+        kW,
+        kX,
+        kY,
+        kU,
+        kS,
+        kV,
+        kPC,
+        kCC,
+        kDP,
+        kMD,
+        kFlags,
+        kFirq,
+        kHalt,
+        kIrq,
+        kNmi,
+        kTextCount
+    };
 
     CStat09();
 

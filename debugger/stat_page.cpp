@@ -50,8 +50,7 @@ void CStatPage::FillLines() {
             changed = true;
         }
     }
-    if (changed)
-        MarkDirty(kDirtyLines);
+    if (changed) MarkDirty(kDirtyLines);
 }
 
 void CStatPage::OnVScroll(Scroll code, int thumb) {

@@ -24,8 +24,17 @@ public:
     static constexpr uint32_t kDirtyLines = 1u << 30;
     static constexpr uint32_t kDirtyScroll = 1u << 31;
 
-    enum class Scroll { LineUp, LineDown, PageUp, PageDown, ThumbPosition, ThumbTrack, Top,
-                        Bottom, EndScroll };
+    enum class Scroll {
+        LineUp,
+        LineDown,
+        PageUp,
+        PageDown,
+        ThumbPosition,
+        ThumbTrack,
+        Top,
+        Bottom,
+        EndScroll
+    };
 
     virtual ~CStatPage() = default;
 
@@ -65,8 +74,7 @@ protected:
     void MarkDirty(uint32_t bits) {
         bool wasClean = m_dirty == 0;
         m_dirty |= bits;
-        if (wasClean && bits && m_listener)
-            m_listener();
+        if (wasClean && bits && m_listener) m_listener();
     }
     void SetScrollPos(int pos) {
         if (m_nScrollPos != pos) {

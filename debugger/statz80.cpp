@@ -46,14 +46,12 @@ void CStatZ80::Update(const REGZ80* reg, const char* line) {
 
     AppendLine(line);
 
-    if (reg->signals != m_regLast.signals)
-        SetSignals(reg->signals);
+    if (reg->signals != m_regLast.signals) SetSignals(reg->signals);
     m_regLast = *reg;
 }
 
 void CStatZ80::UpdateSignals(const REGZ80* reg) {
-    if (reg->signals == m_regLast.signals)
-        return;
+    if (reg->signals == m_regLast.signals) return;
     SetSignals(reg->signals);
     m_regLast.signals = reg->signals;
 }

@@ -10,8 +10,26 @@
 class CStatZ80 : public CStatPage, public CTracePageZ80 {
 public:
     // Display texts, in this order.
-    enum Text { kAF, kAF2, kBC, kBC2, kDE, kDE2, kFlags, kHL, kHL2, kIFF, kIX, kIY, kPC, kRI,
-                kSP, kHalt, kIrq, kTextCount };
+    enum Text {
+        kAF,
+        kAF2,
+        kBC,
+        kBC2,
+        kDE,
+        kDE2,
+        kFlags,
+        kHL,
+        kHL2,
+        kIFF,
+        kIX,
+        kIY,
+        kPC,
+        kRI,
+        kSP,
+        kHalt,
+        kIrq,
+        kTextCount
+    };
 
     CStatZ80();
 

@@ -13,22 +13,16 @@ StepCountError ParseStepCount(std::string_view text, int* count) {
     while (e > b && IsBlank(text[e - 1]))
         --e;
     bool negative = false;
-    if (b < e && (text[b] == '+' || text[b] == '-'))
-        negative = text[b++] == '-';
-    if (b == e)
-        return StepCountError::NotInteger;
+    if (b < e && (text[b] == '+' || text[b] == '-')) negative = text[b++] == '-';
+    if (b == e) return StepCountError::NotInteger;
     // A whole number too long for an int is still a whole number, just out of range.
     long long value = 0;
     for (size_t i = b; i < e; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return StepCountError::NotInteger;
-        if (value <= kMaxStepCount)
-            value = value * 10 + (text[i] - '0');
+        if (text[i] < '0' || text[i] > '9') return StepCountError::NotInteger;
+        if (value <= kMaxStepCount) value = value * 10 + (text[i] - '0');
     }
-    if (negative)
-        value = -value;
-    if (value < kMinStepCount || value > kMaxStepCount)
-        return StepCountError::OutOfRange;
+    if (negative) value = -value;
+    if (value < kMinStepCount || value > kMaxStepCount) return StepCountError::OutOfRange;
     *count = int(value);
     return StepCountError::None;
 }

@@ -12,14 +12,12 @@
 #include "debugger/step_count.h"
 #include "platform/wnd.h"
 
-CDebugDlg::CDebugDlg(QWidget* parent, PostCommand post)
-    : QDialog(parent), m_post(std::move(post)) {
+CDebugDlg::CDebugDlg(QWidget* parent, PostCommand post) : QDialog(parent), m_post(std::move(post)) {
     setWindowTitle(QStringLiteral("CPUデバッグ"));
     setModal(false);
     CDluScale dlu(font());
     setFixedSize(dlu.Size(252, 243));
-    if (parent)
-        move(parent->mapToGlobal(QPoint(0, 0)));
+    if (parent) move(parent->mapToGlobal(QPoint(0, 0)));
 
     // The tab control: a bar of three tabs over a framed pane; the host holds the pages.
     m_tabCpu = new QTabBar(this);
@@ -69,8 +67,7 @@ CDebugDlg::~CDebugDlg() {
 
 bool CDebugDlg::UpdateData() {
     StepCountError error = ParseStepCount(m_editStep->text().toStdString(), &m_nStep);
-    if (error == StepCountError::None)
-        return true;
+    if (error == StepCountError::None) return true;
     QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(),
                     QString::fromUtf8(StepCountMessage(error)), QMessageBox::Ok, this);
     box.exec();
@@ -80,13 +77,11 @@ bool CDebugDlg::UpdateData() {
 }
 
 void CDebugDlg::OnBnClickedOk() {
-    if (UpdateData() && m_post)
-        m_post(ID_DEBUG_STEP);
+    if (UpdateData() && m_post) m_post(ID_DEBUG_STEP);
 }
 
 void CDebugDlg::OnBnClickedCancel() {
-    if (m_post)
-        m_post(ID_CPU_DEBUG);
+    if (m_post) m_post(ID_CPU_DEBUG);
 }
 
 void CDebugDlg::reject() {
@@ -95,11 +90,9 @@ void CDebugDlg::reject() {
 
 void CDebugDlg::OnTcnSelchangeTab(int index) {
     CStatPageWidget* pages[] = {m_wndMain, m_wndSub, m_wndZ80};
-    if (index < 0 || index > 2)
-        return;
+    if (index < 0 || index > 2) return;
     for (int i = 0; i < 3; ++i)
-        if (i != index)
-            pages[i]->hide();
+        if (i != index) pages[i]->hide();
     CStatPageWidget* shown = pages[index];
     if (shown->isHidden()) {
         shown->Refresh();

@@ -78,8 +78,7 @@ CStatPageWidget::~CStatPageWidget() {
 void CStatPageWidget::ShowAll() {
     m_model.TakeDirty();
     for (int i = 0; i < m_model.TextCount(); ++i)
-        if (m_value[i])
-            m_value[i]->setText(ToQString(m_model.Text(i)));
+        if (m_value[i]) m_value[i]->setText(ToQString(m_model.Text(i)));
     for (int i = 0; i < CStatPage::kLines; ++i)
         m_line[i]->setText(ToQString(m_model.m_strLine[i]));
     m_bar->setValue(m_model.m_nScrollPos);
@@ -88,16 +87,13 @@ void CStatPageWidget::ShowAll() {
 void CStatPageWidget::Refresh() {
     m_bQueued = false;
     uint32_t dirty = m_model.TakeDirty();
-    if (!dirty)
-        return;
+    if (!dirty) return;
     auto set = [](QLabel* label, const std::string& text) {
         QString s = ToQString(text);
-        if (label->text() != s)
-            label->setText(s);
+        if (label->text() != s) label->setText(s);
     };
     for (int i = 0; i < m_model.TextCount(); ++i)
-        if ((dirty & (1u << i)) && m_value[i])
-            set(m_value[i], m_model.Text(i));
+        if ((dirty & (1u << i)) && m_value[i]) set(m_value[i], m_model.Text(i));
     if (dirty & CStatPage::kDirtyLines)
         for (int i = 0; i < CStatPage::kLines; ++i)
             set(m_line[i], m_model.m_strLine[i]);
@@ -142,10 +138,10 @@ constexpr Field k09Fields[] = {
     {CStat09::kFirq, 89, 164, 26, 11},  {CStat09::kIrq, 124, 164, 26, 11},
 };
 constexpr Label k09Labels[] = {
-    {"A B", 25, 105, 15, 8}, {"E F", 56, 105, 14, 8},  {"X", 93, 105, 9, 8},
-    {"Y", 126, 105, 9, 8},   {"U", 157, 105, 9, 8},    {"S", 190, 105, 9, 8},
+    {"A B", 25, 105, 15, 8},  {"E F", 56, 105, 14, 8}, {"X", 93, 105, 9, 8},
+    {"Y", 126, 105, 9, 8},    {"U", 157, 105, 9, 8},   {"S", 190, 105, 9, 8},
     {"FLAG", 27, 133, 22, 8}, {"CC", 73, 133, 13, 8},  {"DP", 99, 133, 13, 8},
-    {"MD", 125, 133, 14, 8}, {"V", 157, 133, 9, 8},    {"PC", 188, 133, 13, 8},
+    {"MD", 125, 133, 14, 8},  {"V", 157, 133, 9, 8},   {"PC", 188, 133, 13, 8},
 };
 
 constexpr Field kZ80Fields[] = {
@@ -160,17 +156,17 @@ constexpr Field kZ80Fields[] = {
     {CStatZ80::kIrq, 182, 164, 26, 11},
 };
 constexpr Label kZ80Labels[] = {
-    {"A F", 25, 105, 14, 8},  {"B C", 55, 105, 17, 8},  {"D E", 89, 105, 15, 8},
-    {"H L", 121, 105, 15, 8}, {"SP", 155, 105, 12, 8},  {"PC", 188, 105, 13, 8},
-    {"A F'", 23, 130, 17, 8}, {"B C'", 54, 130, 17, 8}, {"D E'", 87, 130, 17, 8},
-    {"H L'", 120, 130, 17, 8}, {"IX", 157, 130, 9, 8},  {"IY", 189, 130, 9, 8},
-    {"FLAG", 27, 154, 22, 8}, {"RI", 81, 154, 9, 8},    {"IFF", 115, 154, 13, 8},
+    {"A F", 25, 105, 14, 8},   {"B C", 55, 105, 17, 8},  {"D E", 89, 105, 15, 8},
+    {"H L", 121, 105, 15, 8},  {"SP", 155, 105, 12, 8},  {"PC", 188, 105, 13, 8},
+    {"A F'", 23, 130, 17, 8},  {"B C'", 54, 130, 17, 8}, {"D E'", 87, 130, 17, 8},
+    {"H L'", 120, 130, 17, 8}, {"IX", 157, 130, 9, 8},   {"IY", 189, 130, 9, 8},
+    {"FLAG", 27, 154, 22, 8},  {"RI", 81, 154, 9, 8},    {"IFF", 115, 154, 13, 8},
 };
 
 constexpr CStatPageWidget::Layout k09Layout = {k09Fields, int(std::size(k09Fields)), k09Labels,
                                                int(std::size(k09Labels))};
-constexpr CStatPageWidget::Layout kZ80Layout = {kZ80Fields, int(std::size(kZ80Fields)),
-                                                kZ80Labels, int(std::size(kZ80Labels))};
+constexpr CStatPageWidget::Layout kZ80Layout = {kZ80Fields, int(std::size(kZ80Fields)), kZ80Labels,
+                                                int(std::size(kZ80Labels))};
 
 } // namespace
 

@@ -24,8 +24,8 @@ protected:
 
 struct ScrollCase {
     const char* name;
-    int held;     // lines appended L1..Lheld
-    int start;    // position set by thumb first
+    int held;  // lines appended L1..Lheld
+    int start; // position set by thumb first
     Scroll code;
     int thumb;
     int expected; // resulting position

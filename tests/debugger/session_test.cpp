@@ -15,8 +15,7 @@
 namespace {
 
 // Pages that also count what the processors and boards sent them.
-template <class Page, class Reg>
-struct Probe : Page {
+template <class Page, class Reg> struct Probe : Page {
     void Update(const Reg* reg, const char* line) override {
         ++updates;
         last = line ? line : "";
@@ -63,8 +62,7 @@ protected:
     }
 
     // One line per executed instruction after the opening's empty one, at most 512.
-    template <class P>
-    void ExpectHistory(const P& page) {
+    template <class P> void ExpectHistory(const P& page) {
         EXPECT_EQ(page.m_nCount, std::min(512, page.updates)) << page.updates;
         EXPECT_EQ(page.m_strLine[0], page.last);
     }
@@ -80,8 +78,8 @@ TEST_F(SessionTest, OpeningWiresAndFillsOnce) {
     EXPECT_EQ(m_main->m_pStat, &m_pageMain);
     EXPECT_EQ(m_main->m_z80.m_pStat, &m_pageZ80);
     EXPECT_EQ(m_sub->m_pStat, &m_pageSub);
-    for (const CStatPage* page : {(CStatPage*)&m_pageMain, (CStatPage*)&m_pageSub,
-                                  (CStatPage*)&m_pageZ80}) {
+    for (const CStatPage* page :
+         {(CStatPage*)&m_pageMain, (CStatPage*)&m_pageSub, (CStatPage*)&m_pageZ80}) {
         EXPECT_EQ(page->m_nCount, 1);
         EXPECT_EQ(page->m_nScrollPos, 1);
         EXPECT_EQ(page->m_strLine[0], "");
@@ -91,12 +89,10 @@ TEST_F(SessionTest, OpeningWiresAndFillsOnce) {
 }
 
 TEST_F(SessionTest, OneStepPairAddsALinePerExecutingProcessor) {
-    if (!BoardsStep())
-        GTEST_SKIP() << "the boards' Step is still a placeholder";
+    if (!BoardsStep()) GTEST_SKIP() << "the boards' Step is still a placeholder";
     int mainBefore = m_pageMain.updates, subBefore = m_pageSub.updates;
     RunStepPairs(*m_main, *m_sub, 1);
-    EXPECT_EQ(m_pageMain.updates - mainBefore,
-              (m_main->m_reg.signals & SIG_HALT) ? 0 : 1);
+    EXPECT_EQ(m_pageMain.updates - mainBefore, (m_main->m_reg.signals & SIG_HALT) ? 0 : 1);
     EXPECT_EQ(m_pageSub.updates - subBefore, (m_sub->m_reg.signals & SIG_HALT) ? 0 : 1);
     for (const Probe09* page : {&m_pageMain, &m_pageSub})
         ExpectHistory(*page);
@@ -108,8 +104,7 @@ TEST_F(SessionTest, OneStepPairAddsALinePerExecutingProcessor) {
 }
 
 TEST_F(SessionTest, TenThousandPairsKeepTheLast512Lines) {
-    if (!BoardsStep())
-        GTEST_SKIP() << "the boards' Step is still a placeholder";
+    if (!BoardsStep()) GTEST_SKIP() << "the boards' Step is still a placeholder";
     RunStepPairs(*m_main, *m_sub, 10000);
     ExpectHistory(m_pageMain);
     ExpectHistory(m_pageSub);
@@ -117,8 +112,7 @@ TEST_F(SessionTest, TenThousandPairsKeepTheLast512Lines) {
 }
 
 TEST_F(SessionTest, Z80CardOffAndOn) {
-    if (!BoardsStep())
-        GTEST_SKIP() << "the boards' Step is still a placeholder";
+    if (!BoardsStep()) GTEST_SKIP() << "the boards' Step is still a placeholder";
     // Off: the Z80 page reads HALT and gains nothing.
     RunStepPairs(*m_main, *m_sub, 20);
     EXPECT_EQ(m_pageZ80.m_strText[CStatZ80::kHalt], "HALT");

@@ -41,8 +41,8 @@ TEST(Stat09, FormatsChangedRegistersOnly) {
     reg.DP = 0x0A;
     reg.MD = 0xC3;
     page.Update(&reg, "X");
-    const char* expect[] = {"ABCD", "00FF", "1234", "F00F", "0001", "8000", "7FFF", "FFFF",
-                            "00",   "0A",   "C3"};
+    const char* expect[] = {"ABCD", "00FF", "1234", "F00F", "0001", "8000",
+                            "7FFF", "FFFF", "00",   "0A",   "C3"};
     for (int i = 0; i <= CStat09::kMD; ++i)
         EXPECT_EQ(page.m_strText[i], expect[i]) << i;
 
