@@ -33,8 +33,7 @@ constexpr IrqSource kStatus2[] = {
     {0x01, CMainCpu::kLatch + 0x2C, 0x01}, // printer 1
 };
 
-template <size_t N>
-uint8_t Combine(const uint8_t* io, uint8_t raw, const IrqSource (&sources)[N]) {
+template <size_t N> uint8_t Combine(const uint8_t* io, uint8_t raw, const IrqSource (&sources)[N]) {
     uint8_t status = 0;
     for (const IrqSource& s : sources)
         if ((raw & s.bit) && (io[s.enableCell] & s.enableMask)) status |= s.bit;
@@ -94,11 +93,17 @@ void CMainCpu::RegisterCoreIo() {
     SetIoWrite(0x98, 0x9F, &CMainCpu::WritePalette);
 }
 
-uint8_t CMainCpu::ReadPlain(uint8_t reg) { return Cell(reg); }
+uint8_t CMainCpu::ReadPlain(uint8_t reg) {
+    return Cell(reg);
+}
 
-void CMainCpu::WritePlain(uint8_t reg, uint8_t value) { Cell(reg) = value; }
+void CMainCpu::WritePlain(uint8_t reg, uint8_t value) {
+    Cell(reg) = value;
+}
 
-void CMainCpu::WriteLatch(uint8_t reg, uint8_t value) { Latch(reg) = value; }
+void CMainCpu::WriteLatch(uint8_t reg, uint8_t value) {
+    Latch(reg) = value;
+}
 
 void CMainCpu::WriteIgnored(uint8_t, uint8_t) {}
 
@@ -117,7 +122,9 @@ void CMainCpu::WriteMask1(uint8_t reg, uint8_t value) {
     UpdateIrq();
 }
 
-uint8_t CMainCpu::ReadStatus1(uint8_t) { return UpdateIrq(); }
+uint8_t CMainCpu::ReadStatus1(uint8_t) {
+    return UpdateIrq();
+}
 
 // $FD04: FIRQ causes. Bit 0 attention from the display board, bit 1 BREAK; reading
 // drops BREAK, writing acknowledges the attention.
@@ -164,7 +171,9 @@ void CMainCpu::WriteMmu(uint8_t reg, uint8_t value) {
     m_mmu[(reg & 15) * 16 + (Cell(0x90) & 15)] = value << 12;
 }
 
-void CMainCpu::WriteLow4(uint8_t reg, uint8_t value) { Cell(reg) = value & 15; }
+void CMainCpu::WriteLow4(uint8_t reg, uint8_t value) {
+    Cell(reg) = value & 15;
+}
 
 void CMainCpu::WritePalette(uint8_t reg, uint8_t value) {
     Cell(reg) = value & 15;

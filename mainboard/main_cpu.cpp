@@ -35,8 +35,10 @@ CMainCpu::~CMainCpu() {
         delete file;
         file = nullptr;
     };
-    for (CFile*& file : m_pHdd) release(file);
-    for (CFile*& file : m_pPrn) release(file);
+    for (CFile*& file : m_pHdd)
+        release(file);
+    for (CFile*& file : m_pPrn)
+        release(file);
 }
 
 void CMainCpu::Reset() {

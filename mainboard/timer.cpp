@@ -151,8 +151,8 @@ void CMainCpu::PtmStart(int slot) {
         m_nPtmCount = 0;
         return;
     }
-    m_ptmCount[slot] =
-        int(std::min<int64_t>(int64_t(m_ptmCount[slot]) + m_nPtmCount, int64_t(kMaxAccesses) * 3 / 2));
+    m_ptmCount[slot] = int(
+        std::min<int64_t>(int64_t(m_ptmCount[slot]) + m_nPtmCount, int64_t(kMaxAccesses) * 3 / 2));
     m_nPtmNext = std::min(m_nPtmNext, m_ptmCount[slot]);
 }
 
