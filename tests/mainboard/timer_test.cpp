@@ -214,21 +214,19 @@ TEST_F(Timer, StartConditions) {
     EXPECT_TRUE(Running(4));
 }
 
-TEST_F(Timer, OneShotStopsAtExpiry) {
+TEST_F(Timer, OneShotStopsAtExpiryAndOutputEnableRaisesTheRequest) {
     Cr1(kInternal | kOneShot);
     Latch16(0, 3);
     ASSERT_TRUE(Running(0)); // bits 3-4 clear: started by the latch
     Accesses(4);
-    m_board->Step();
+    m_board->ReadIo(0xFD39);
     EXPECT_EQ(Status(), 0x01); // no interrupt enabled: no composite bit
     EXPECT_EQ(m_board->m_io[0x103], 0);
     EXPECT_FALSE(Running(0));
     EXPECT_EQ(m_board->m_ptmCount[0], 0);
     EXPECT_EQ(m_board->m_nPtmNext, 0);
-}
 
-TEST_F(Timer, OutputEnableRaisesTheRequestLikeInterruptEnable) {
-    Cr1(kInternal | 0x80);
+    Cr1(kInternal | kOneShot | 0x80);
     Latch16(0, 1);
     Accesses(2);
     m_board->Step();
