@@ -1,7 +1,9 @@
 // CFile: a host file opened by name, the way the machine's image, printer and
 // host-file code expects one. Failures throw CFileException carrying the system's
 // error text. An open file is held exclusively (non-blocking advisory lock), so a
-// second open of the same image fails instead of two writers corrupting it.
+// second open of the same image fails instead of two writers corrupting it; only
+// opens with modeRead may share a file with each other. Open, Read, Write and Close
+// are virtual so that a derived image can serve its bytes through a CFile pointer.
 #pragma once
 
 #include <cstdint>
@@ -30,21 +32,24 @@ public:
     CFile& operator=(const CFile&) = delete;
 
     // Returns false (and leaves the object closed) where the constructor would throw.
-    bool Open(const std::string& path, OpenMode mode);
+    virtual bool Open(const std::string& path, OpenMode mode);
     bool IsOpen() const { return m_fd >= 0; }
 
     // Read returns the count actually read (0 at end of file).
-    uint32_t Read(void* buf, uint32_t count);
-    void Write(const void* buf, uint32_t count);
+    virtual uint32_t Read(void* buf, uint32_t count);
+    // Writes every byte or throws.
+    virtual void Write(const void* buf, uint32_t count);
     uint64_t Seek(uint64_t offset); // from the start; returns the new position
     uint64_t GetLength() const;
     void SetLength(uint64_t length);
     uint64_t GetPosition() const;
     void Flush();
     const std::string& GetFilePath() const { return m_strPath; } // absolute, as opened
-    void Close();
+    // Throws if the system reports an error while closing; the file is closed regardless.
+    virtual void Close();
 
 private:
+    int OpenFile(const std::string& path, OpenMode mode); // 0 or an errno
     [[noreturn]] void Fail(int err) const;
     int m_fd = -1;
     std::string m_strPath;

@@ -1,7 +1,5 @@
-// Blank images until the firmware is built here.
+// Blank program images until the firmware is assembled here.
 #include "rom/roms.h"
 
 const uint8_t g_bootRom[4096] = {};
 const uint8_t g_displayRom[20480] = {};
-const uint8_t g_fontRom[4096] = {};
-const uint8_t g_kanjiRom[131072] = {};

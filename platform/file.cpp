@@ -1,0 +1,157 @@
+// CFile on POSIX descriptors. The whole file is held with a non-blocking flock():
+// exclusive for the modes that write, shared for modeRead, so readers may share a
+// file but nobody reads or writes a file another holder is writing. A create mode
+// truncates only after the lock is held, so a failed open never empties a file
+// that someone else has open.
+#include "platform/file.h"
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+std::string ErrorText(const std::string& path, int err) {
+    return path + ": " + std::generic_category().message(err);
+}
+
+int OpenFlags(CFile::OpenMode mode) {
+    switch (mode) {
+    case CFile::modeRead: return O_RDONLY;
+    case CFile::modeReadWrite: return O_RDWR;
+    case CFile::modeCreateReadWrite: return O_RDWR | O_CREAT;
+    case CFile::modeCreateWrite: return O_WRONLY | O_CREAT;
+    }
+    return -1;
+}
+
+} // namespace
+
+CFileException::CFileException(const std::string& path, int err)
+    : std::runtime_error(ErrorText(path, err)), m_nErrno(err) {}
+
+CFile::CFile(const std::string& path, OpenMode mode) {
+    if (int err = OpenFile(path, mode)) throw CFileException(path, err);
+}
+
+CFile::~CFile() {
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+bool CFile::Open(const std::string& path, OpenMode mode) {
+    return OpenFile(path, mode) == 0;
+}
+
+int CFile::OpenFile(const std::string& path, OpenMode mode) {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    m_strPath.clear();
+    int flags = OpenFlags(mode);
+    if (flags < 0) return EINVAL;
+    // Non-blocking so that opening a FIFO cannot hang; cleared again below.
+    int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    if (fd < 0) return errno;
+    auto fail = [fd](int err) {
+        ::close(fd);
+        return err;
+    };
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return fail(errno);
+    if (S_ISDIR(st.st_mode)) return fail(EISDIR);
+    int lock = mode == modeRead ? LOCK_SH : LOCK_EX;
+    while (::flock(fd, lock | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        if (errno == EWOULDBLOCK) return fail(EWOULDBLOCK);
+        break; // the file system has no locks: go on unlocked rather than refuse every file
+    }
+    if ((mode == modeCreateReadWrite || mode == modeCreateWrite) && S_ISREG(st.st_mode) &&
+        ::ftruncate(fd, 0) != 0)
+        return fail(errno);
+    int fl = ::fcntl(fd, F_GETFL);
+    if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0) return fail(errno);
+    std::error_code ec;
+    std::filesystem::path abs = std::filesystem::absolute(path, ec);
+    m_strPath = ec ? path : abs.string();
+    m_fd = fd;
+    return 0;
+}
+
+void CFile::Fail(int err) const {
+    throw CFileException(m_strPath, err);
+}
+
+uint32_t CFile::Read(void* buf, uint32_t count) {
+    auto* p = static_cast<char*>(buf);
+    uint32_t done = 0;
+    while (done < count) {
+        ssize_t n = ::read(m_fd, p + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            Fail(errno);
+        }
+        if (n == 0) break;
+        done += static_cast<uint32_t>(n);
+    }
+    return done;
+}
+
+void CFile::Write(const void* buf, uint32_t count) {
+    auto* p = static_cast<const char*>(buf);
+    uint32_t done = 0;
+    while (done < count) {
+        ssize_t n = ::write(m_fd, p + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            Fail(errno);
+        }
+        if (n == 0) Fail(ENOSPC);
+        done += static_cast<uint32_t>(n);
+    }
+}
+
+uint64_t CFile::Seek(uint64_t offset) {
+    if (offset > static_cast<uint64_t>(LLONG_MAX)) Fail(EINVAL);
+    off_t pos = ::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET);
+    if (pos < 0) Fail(errno);
+    return static_cast<uint64_t>(pos);
+}
+
+uint64_t CFile::GetLength() const {
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0) Fail(errno);
+    return static_cast<uint64_t>(st.st_size);
+}
+
+void CFile::SetLength(uint64_t length) {
+    if (length > static_cast<uint64_t>(LLONG_MAX)) Fail(EINVAL);
+    while (::ftruncate(m_fd, static_cast<off_t>(length)) != 0) {
+        if (errno != EINTR) Fail(errno);
+    }
+}
+
+uint64_t CFile::GetPosition() const {
+    off_t pos = ::lseek(m_fd, 0, SEEK_CUR);
+    if (pos < 0) Fail(errno);
+    return static_cast<uint64_t>(pos);
+}
+
+void CFile::Flush() {
+    if (::fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS)
+        Fail(errno); // EINVAL/EROFS: a device or pipe that has nothing to sync
+}
+
+void CFile::Close() {
+    if (m_fd < 0) return;
+    int fd = m_fd;
+    m_fd = -1;
+    // The descriptor is gone after close() even when it reports an error (EINTR included),
+    // but a late write error still means lost data: report it.
+    if (::close(fd) != 0 && errno != EINTR) Fail(errno);
+}

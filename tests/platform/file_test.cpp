@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/file.h"
+#include "tests/platform/temp_dir.h"
+
+namespace {
+
+void WriteFile(const std::string& path, const std::string& data) {
+    std::ofstream(path, std::ios::binary) << data;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Errno of a constructor that must throw, or 0 when it did not.
+int OpenErrno(const std::string& path, CFile::OpenMode mode) {
+    try {
+        CFile f(path, mode);
+    } catch (const CFileException& e) {
+        return e.m_nErrno;
+    }
+    return 0;
+}
+
+TEST(File, RoundTripPositionAndLength) {
+    TempDir dir;
+    std::string path = dir / "image.bin";
+    {
+        CFile f(path, CFile::modeCreateReadWrite);
+        EXPECT_EQ(f.GetFilePath(), path);
+        f.Write("hello world", 11);
+        EXPECT_EQ(f.GetPosition(), 11u);
+        EXPECT_EQ(f.GetLength(), 11u);
+        EXPECT_EQ(f.Seek(6), 6u);
+        f.Write("WORLD", 5);
+        f.Seek(0);
+        char buf[32] = {};
+        EXPECT_EQ(f.Read(buf, sizeof buf), 11u);
+        EXPECT_EQ(std::string(buf, 11), "hello WORLD");
+        EXPECT_EQ(f.Read(buf, sizeof buf), 0u); // end of file
+        f.Flush();
+    }
+    EXPECT_EQ(ReadFile(path), "hello WORLD");
+}
+
+TEST(File, OpenModes) {
+    TempDir dir;
+    std::string path = dir / "f";
+    WriteFile(path, "abcdef");
+
+    {
+        CFile f(path, CFile::modeRead);
+        char buf[6];
+        EXPECT_EQ(f.Read(buf, 6), 6u);
+        EXPECT_THROW(f.Write("x", 1), CFileException);
+    }
+    {
+        CFile f(path, CFile::modeReadWrite); // keeps the content
+        EXPECT_EQ(f.GetLength(), 6u);
+        f.Write("XY", 2);
+    }
+    EXPECT_EQ(ReadFile(path), "XYcdef");
+    {
+        CFile f(path, CFile::modeCreateReadWrite); // truncates
+        EXPECT_EQ(f.GetLength(), 0u);
+    }
+    WriteFile(path, "abcdef");
+    {
+        CFile f(path, CFile::modeCreateWrite); // truncates, write only
+        EXPECT_EQ(f.GetLength(), 0u);
+        f.Write("zz", 2);
+        char c;
+        EXPECT_THROW(f.Read(&c, 1), CFileException);
+    }
+    EXPECT_EQ(ReadFile(path), "zz");
+
+    // Modes that do not create need the file.
+    EXPECT_EQ(OpenErrno(dir / "missing", CFile::modeRead), ENOENT);
+    EXPECT_EQ(OpenErrno(dir / "missing", CFile::modeReadWrite), ENOENT);
+    CFile created(dir / "new", CFile::modeCreateWrite);
+    EXPECT_TRUE(created.IsOpen());
+}
+
+TEST(File, SetLengthShrinksAndGrowsWithZeros) {
+    TempDir dir;
+    CFile f(dir / "f", CFile::modeCreateReadWrite);
+    f.Write("0123456789", 10);
+    f.SetLength(4);
+    EXPECT_EQ(f.GetLength(), 4u);
+    f.SetLength(8);
+    EXPECT_EQ(f.GetLength(), 8u);
+    f.Seek(0);
+    char buf[8];
+    ASSERT_EQ(f.Read(buf, 8), 8u);
+    EXPECT_EQ(std::string(buf, 8), std::string("0123\0\0\0\0", 8));
+}
+
+TEST(File, PathIsAbsoluteAndKeepsSymlinks) {
+    TempDir dir;
+    WriteFile(dir / "f", "x");
+    std::filesystem::create_symlink(dir / "f", dir / "link");
+    std::filesystem::path cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    CFile f;
+    bool ok = f.Open("link", CFile::modeRead);
+    std::filesystem::current_path(cwd);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(f.GetFilePath(), dir / "link");
+}
+
+TEST(File, SecondOpenFailsWhileHeld) {
+    TempDir dir;
+    std::string path = dir / "image";
+    WriteFile(path, "precious");
+    struct Case {
+        CFile::OpenMode held, second;
+        bool shared;
+    } cases[] = {
+        {CFile::modeReadWrite, CFile::modeReadWrite, false},
+        {CFile::modeReadWrite, CFile::modeRead, false},
+        {CFile::modeReadWrite, CFile::modeCreateWrite, false},
+        {CFile::modeCreateReadWrite, CFile::modeCreateReadWrite, false},
+        {CFile::modeRead, CFile::modeReadWrite, false},
+        {CFile::modeRead, CFile::modeCreateWrite, false},
+        {CFile::modeRead, CFile::modeRead, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.held) + " then " + std::to_string(c.second));
+        WriteFile(path, "precious");
+        {
+            CFile held(path, c.held);
+            if (c.held == CFile::modeCreateReadWrite) held.Write("precious", 8);
+            CFile second;
+            EXPECT_EQ(second.Open(path, c.second), c.shared);
+            EXPECT_EQ(OpenErrno(path, c.second), c.shared ? 0 : EWOULDBLOCK);
+            EXPECT_EQ(ReadFile(path), "precious"); // a refused create did not truncate
+        }
+        CFile again(path, c.second); // released by the destructor
+    }
+}
+
+TEST(File, HeldAgainstAnotherProcess) {
+    TempDir dir;
+    std::string path = dir / "image";
+    WriteFile(path, "data");
+    CFile held(path, CFile::modeReadWrite);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        CFile f;
+        _exit(f.Open(path, CFile::modeRead) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the other process opened a held file";
+}
+
+TEST(File, CloseReleasesAndLaterCallsFail) {
+    TempDir dir;
+    std::string path = dir / "f";
+    CFile f(path, CFile::modeCreateReadWrite);
+    f.Close();
+    f.Close(); // harmless
+    EXPECT_FALSE(f.IsOpen());
+    CFile g(path, CFile::modeReadWrite);
+    char c;
+    EXPECT_THROW(f.Read(&c, 1), CFileException);
+    EXPECT_THROW(f.Write("x", 1), CFileException);
+    EXPECT_THROW(f.GetLength(), CFileException);
+}
+
+TEST(File, FailuresCarryTheSystemText) {
+    TempDir dir;
+    WriteFile(dir / "plain", "x");
+    struct Case {
+        std::string path;
+        CFile::OpenMode mode;
+        int err;
+    } cases[] = {
+        {dir / "nofolder/f", CFile::modeCreateReadWrite, ENOENT},
+        {dir / "nofolder/f", CFile::modeCreateWrite, ENOENT},
+        {dir / "plain/f", CFile::modeCreateReadWrite, ENOTDIR},
+        {dir.Path().string(), CFile::modeRead, EISDIR},
+        {dir.Path().string(), CFile::modeReadWrite, EISDIR},
+        {"", CFile::modeRead, ENOENT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        try {
+            CFile f(c.path, c.mode);
+            ADD_FAILURE() << "opened";
+        } catch (const CFileException& e) {
+            EXPECT_EQ(e.m_nErrno, c.err);
+            EXPECT_NE(std::string(e.what()).find(c.path + ": " + std::strerror(c.err)),
+                      std::string::npos)
+                << e.what();
+        }
+        CFile f;
+        EXPECT_FALSE(f.Open(c.path, c.mode));
+        EXPECT_FALSE(f.IsOpen());
+    }
+}
+
+TEST(File, UnreadableAndReadOnlyFiles) {
+    if (geteuid() == 0) GTEST_SKIP() << "permission bits do not bind root";
+    TempDir dir;
+    std::string locked = dir / "locked";
+    WriteFile(locked, "x");
+    chmod(locked.c_str(), 0);
+    EXPECT_EQ(OpenErrno(locked, CFile::modeRead), EACCES);
+    std::string ro = dir / "ro";
+    WriteFile(ro, "x");
+    chmod(ro.c_str(), 0444);
+    EXPECT_EQ(OpenErrno(ro, CFile::modeReadWrite), EACCES);
+    EXPECT_EQ(OpenErrno(ro, CFile::modeCreateWrite), EACCES);
+    EXPECT_EQ(ReadFile(ro), "x");
+}
+
+TEST(File, ReopenClosesThePreviousFile) {
+    TempDir dir;
+    WriteFile(dir / "a", "a");
+    WriteFile(dir / "b", "b");
+    CFile f(dir / "a", CFile::modeReadWrite);
+    ASSERT_TRUE(f.Open(dir / "b", CFile::modeReadWrite));
+    EXPECT_EQ(f.GetFilePath(), dir / "b");
+    CFile a(dir / "a", CFile::modeReadWrite); // no longer held
+    EXPECT_FALSE(f.Open(dir / "a", CFile::modeReadWrite));
+    EXPECT_FALSE(f.IsOpen());
+}
+
+} // namespace

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "platform/surface.h"
+
+namespace {
+
+constexpr int W = Surface::kWidth;
+constexpr int H = Surface::kHeight;
+
+// A surface whose every pixel is distinct: (y << 12) | x, plus a tag in the top bits.
+Surface Pattern(uint32_t tag = 0) {
+    Surface s;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            s.SetPixel(x, y, tag | uint32_t(y) << 12 | uint32_t(x));
+    return s;
+}
+
+// Count the pixels of s inside [l, r) x [t, b) equal to v, and those outside equal to out.
+void ExpectRect(const Surface& s, int l, int t, int r, int b, uint32_t in, uint32_t out) {
+    int bad = 0;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            bool inside = x >= l && x < r && y >= t && y < b;
+            bad += s.GetPixel(x, y) != (inside ? in : out);
+        }
+    EXPECT_EQ(bad, 0) << "rect " << l << "," << t << "-" << r << "," << b;
+}
+
+TEST(Surface, StartsBlackAndPixelAccessClips) {
+    Surface s;
+    ExpectRect(s, 0, 0, 0, 0, 0, 0);
+    s.SetPixel(W - 1, H - 1, 0x123456);
+    EXPECT_EQ(s.GetPixel(W - 1, H - 1), 0x123456u);
+    EXPECT_EQ(s.Row(H - 1)[W - 1], 0x123456u);
+    for (auto [x, y] : {std::pair{-1, 0}, {0, -1}, {W, 0}, {0, H}, {INT_MIN, INT_MAX}}) {
+        s.SetPixel(x, y, 0xFFFFFF);
+        EXPECT_EQ(s.GetPixel(x, y), 0u);
+    }
+    ExpectRect(s, W - 1, H - 1, W, H, 0x123456, 0);
+}
+
+TEST(Surface, FillAndInvertClip) {
+    struct Case {
+        CRect rc;
+        int l, t, r, b; // expected area after clipping
+    } cases[] = {
+        {{10, 20, 30, 40}, 10, 20, 30, 40},     {{-5, -5, 3, 2}, 0, 0, 3, 2},
+        {{630, 390, 700, 500}, 630, 390, W, H}, {{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, 0, 0, W, H},
+        {{30, 40, 10, 20}, 0, 0, 0, 0},   // inverted: empty
+        {{W, 0, W + 10, 10}, 0, 0, 0, 0}, // wholly outside
+    };
+    for (const Case& c : cases) {
+        Surface s;
+        s.FillRect(c.rc, 0x00AA00);
+        ExpectRect(s, c.l, c.t, c.r, c.b, 0x00AA00, 0);
+        s.InvertRect(c.rc);
+        ExpectRect(s, c.l, c.t, c.r, c.b, 0xFF55FF, 0);
+        s.InvertRect(c.rc);
+        ExpectRect(s, c.l, c.t, c.r, c.b, 0x00AA00, 0);
+    }
+}
+
+TEST(Surface, CopyClipsBothSourceAndDestination) {
+    Surface src = Pattern(0x01000000u);
+    struct Case {
+        int dx, dy, w, h, sx, sy;
+        int l, t, r, b; // destination area written
+    } cases[] = {
+        {5, 6, 10, 4, 100, 200, 5, 6, 15, 10},
+        {-3, -2, 10, 10, 50, 60, 0, 0, 7, 8},     // destination partly left/above
+        {20, 30, 10, 10, -4, -6, 24, 36, 30, 40}, // source partly left/above
+        {635, 395, 10, 10, 0, 0, 635, 395, W, H}, // clipped right/bottom of destination
+        {0, 0, 10, 10, 636, 398, 0, 0, 4, 2},     // source runs off the bitmap
+        {0, 0, INT_MAX, INT_MAX, INT_MIN, INT_MIN, 0, 0, 0, 0},
+        {0, 0, -5, 10, 0, 0, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.dx << "," << c.dy << " " << c.w << "x" << c.h
+                                          << " from " << c.sx << "," << c.sy);
+        Surface dst;
+        dst.Copy(c.dx, c.dy, c.w, c.h, src, c.sx, c.sy);
+        int bad = 0;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                bool inside = x >= c.l && x < c.r && y >= c.t && y < c.b;
+                uint32_t want = inside ? src.GetPixel(x - c.dx + c.sx, y - c.dy + c.sy) : 0;
+                bad += dst.GetPixel(x, y) != want;
+            }
+        EXPECT_EQ(bad, 0);
+    }
+}
+
+TEST(Surface, CopyOrCombinesPixelValues) {
+    Surface a, b;
+    a.FillRect({0, 0, W, H}, 0x00FF00);
+    b.FillRect({0, 0, W, H}, 0x0000F0);
+    b.SetPixel(2, 2, 0xF00000);
+    a.CopyOr(-1, -1, 4, 4, b, 0, 0); // clipped: covers 0..2 x 0..2 from b's 1..3
+    EXPECT_EQ(a.GetPixel(0, 0), 0x00FFF0u);
+    EXPECT_EQ(a.GetPixel(1, 1), 0xF0FF00u); // b(2,2)
+    EXPECT_EQ(a.GetPixel(2, 2), 0x00FFF0u);
+    EXPECT_EQ(a.GetPixel(3, 3), 0x00FF00u);
+}
+
+// Copies within one surface (Scroll, and Copy/CopyOr with itself as the source) must
+// behave as if the source had been taken before anything was written.
+TEST(Surface, OverlappingCopiesWithinASurface) {
+    struct Case {
+        int dx, dy, w, h, sx, sy;
+    } cases[] = {
+        {0, 0, W, H - 16, 0, 16}, // scroll up
+        {0, 16, W, H - 16, 0, 0}, // scroll down
+        {8, 0, W - 8, H, 0, 0},   // right
+        {0, 0, W - 8, H, 8, 0},   // left
+        {3, 5, 100, 100, 1, 1},   // diagonal
+        {-10, -10, W, H, 5, 5},   // clipped
+        {10, 10, W, H, -5, -5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.dx << "," << c.dy << " " << c.w << "x" << c.h
+                                          << " from " << c.sx << "," << c.sy);
+        const Surface orig = Pattern(0x01000000u);
+        Surface ref = orig;
+        Surface tmp = orig;
+        ref.Copy(c.dx, c.dy, c.w, c.h, tmp, c.sx, c.sy);
+
+        Surface s = orig;
+        s.Scroll(c.dx, c.dy, c.w, c.h, c.sx, c.sy);
+        EXPECT_TRUE(std::equal(s.Bits(), s.Bits() + W * H, ref.Bits()));
+        s = orig;
+        s.Copy(c.dx, c.dy, c.w, c.h, s, c.sx, c.sy);
+        EXPECT_TRUE(std::equal(s.Bits(), s.Bits() + W * H, ref.Bits()));
+
+        Surface refOr = orig;
+        refOr.CopyOr(c.dx, c.dy, c.w, c.h, tmp, c.sx, c.sy);
+        s = orig;
+        s.CopyOr(c.dx, c.dy, c.w, c.h, s, c.sx, c.sy);
+        EXPECT_TRUE(std::equal(s.Bits(), s.Bits() + W * H, refOr.Bits()));
+    }
+}
+
+} // namespace
