@@ -105,8 +105,12 @@ void RunMachine(benchmark::State& state, bool displayBusy) {
         benchmark::Counter(double(accesses), benchmark::Counter::kIsRate);
 }
 
-void BM_DisplayWaits(benchmark::State& state) { RunMachine(state, false); }
-void BM_BothBusy(benchmark::State& state) { RunMachine(state, true); }
+void BM_DisplayWaits(benchmark::State& state) {
+    RunMachine(state, false);
+}
+void BM_BothBusy(benchmark::State& state) {
+    RunMachine(state, true);
+}
 
 BENCHMARK(BM_DisplayWaits);
 BENCHMARK(BM_BothBusy);

@@ -18,9 +18,7 @@ void CSubCpu::ApplyCrtc() {
         // Columns x rows must stay within the 2000-cell shadow: 1..80 by 1..25.
         SetGeometry(std::clamp(m_crtc[1] * 2, 1, 80), m_nRows);
         break;
-    case 6:
-        SetGeometry(m_nColumns, std::clamp(int(m_crtc[6]), 1, 25));
-        [[fallthrough]];
+    case 6: SetGeometry(m_nColumns, std::clamp(int(m_crtc[6]), 1, 25)); [[fallthrough]];
     case 10:
     case 11:
         m_cursor.first = std::min(m_crtc[10] & 31, m_nCharHeight - 1);
@@ -47,14 +45,12 @@ void CSubCpu::ApplyCrtc() {
         m_bCursorDirty = 1;
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
 void CSubCpu::SetGeometry(int columns, int rows) {
-    if (columns == m_nColumns && rows == m_nRows)
-        return;
+    if (columns == m_nColumns && rows == m_nRows) return;
     std::memset(m_wTextShadow, 0, sizeof m_wTextShadow);
     m_dcText.FillRect(CRect{0, 0, kW, kH}, 0);
     m_bTextDirty = 1;
@@ -72,8 +68,7 @@ void CSubCpu::ScrollText(int lines) {
     std::fill(m_wTextShadow + kept, m_wTextShadow + m_nRows * m_nColumns, uint16_t(0));
 
     const int dy = lines * m_nCharHeight;
-    if (dy < kH)
-        m_dcText.Scroll(0, 0, kW, kH - dy, 0, dy);
+    if (dy < kH) m_dcText.Scroll(0, 0, kW, kH - dy, 0, dy);
     const int bandTop = (m_nRows - moved) * m_nCharHeight;
     m_dcText.FillRect(CRect{0, bandTop, m_nColumns * m_nCharWidth, m_nRows * m_nCharHeight}, 0);
     Grow(m_rcOutDirty, 0, 0, kW - 1, kH - 1);

@@ -7,23 +7,19 @@
 
 void CSubCpu::PushKey(uint16_t code) {
     const int next = (m_nKeyWrite + 1) % kKeyBufSize;
-    if (next == m_nKeyRead)
-        return;
+    if (next == m_nKeyRead) return;
     m_wKeyBuf[m_nKeyWrite] = code;
     m_nKeyWrite = next;
 }
 
 void CSubCpu::PopKey() {
-    if (m_nKeyRead == m_nKeyWrite)
-        return;
+    if (m_nKeyRead == m_nKeyWrite) return;
     const uint16_t code = m_wKeyBuf[m_nKeyRead];
     // BREAK raises the main processor's FIRQ every time it is offered, delivered or not.
-    if (code == KEY_BREAK)
-        m_pMainIo[io::kFd04] |= 0x02;
+    if (code == KEY_BREAK) m_pMainIo[io::kFd04] |= 0x02;
 
     const bool toMain = m_pMainIo[io::kFd02Latch] & 0x80;
-    if (toMain ? (m_pMainIo[io::kFd03] & 0x40) : (Cell(io::kFirqCause) & 0x01))
-        return;
+    if (toMain ? (m_pMainIo[io::kFd03] & 0x40) : (Cell(io::kFirqCause) & 0x01)) return;
 
     const uint8_t hi = uint8_t(code >> 8), lo = uint8_t(code);
     Cell(io::kKeyHigh) = hi;

@@ -39,11 +39,9 @@ void CSubCpu::RefreshScreen() {
         m_bTextDirty = 0;
     }
     if (m_rcOutDirty.left <= m_rcOutDirty.right) {
-        if (m_cursorShown.blink != BLINK_OFF)
-            InvertShown();
+        if (m_cursorShown.blink != BLINK_OFF) InvertShown();
         m_cursorShown.blink = BLINK_OFF;
-        ComposeLayers(m_rcOutDirty.left, m_rcOutDirty.top, m_rcOutDirty.right,
-                      m_rcOutDirty.bottom);
+        ComposeLayers(m_rcOutDirty.left, m_rcOutDirty.top, m_rcOutDirty.right, m_rcOutDirty.bottom);
         UpdateCursor(true);
         m_bCursorDirty = 0;
         m_rcOutDirty = kEmpty;
@@ -79,12 +77,11 @@ void CSubCpu::DrawGraphic(int bank, int mask, int start, int lineHeight, int lef
         for (int x = left; x <= right; ++x) {
             const int o = (base + x / 8) & 0x7FFF;
             const int bit = 7 - (x & 7);
-            const int c = ((p0[o] >> bit) & 1) | (((p1[o] >> bit) & 1) << 1) |
-                          (((p2[o] >> bit) & 1) << 2);
+            const int c =
+                ((p0[o] >> bit) & 1) | (((p1[o] >> bit) & 1) << 1) | (((p2[o] >> bit) & 1) << 2);
             row[x] = colors[c];
         }
-        if (lineHeight == 2 && y + 1 < kH)
-            std::copy(row + left, row + right + 1, row + kW + left);
+        if (lineHeight == 2 && y + 1 < kH) std::copy(row + left, row + right + 1, row + kW + left);
     }
 }
 
@@ -96,8 +93,7 @@ void CSubCpu::DrawText() {
             return uint16_t(m_mem[t] | m_mem[t + 1] << 8);
         };
         const uint16_t w = cellWord(i);
-        if (w == m_wTextShadow[i])
-            continue;
+        if (w == m_wTextShadow[i]) continue;
         const int attr = w >> 8;
         const int color = (attr & 7) + ((attr & 0x20) ? 8 : 0);
         const int fg = (attr & 0x08) ? 0 : color;
@@ -143,17 +139,14 @@ void CSubCpu::ComposeLayers(int left, int top, int right, int bottom) {
     const int w = right - left + 1, h = bottom - top + 1;
     m_dcOut.Copy(left, top, w, h, m_dcGraph, left, top);
     m_dcOut.CopyOr(left, top, w, h, m_dcText, left, top);
-    if (m_pWnd)
-        m_pWnd->InvalidateRect(nullptr, true);
+    if (m_pWnd) m_pWnd->InvalidateRect(nullptr, true);
 }
 
 void CSubCpu::UpdateCursor(bool show) {
-    if (m_cursorShown.blink != BLINK_OFF)
-        InvertShown();
+    if (m_cursorShown.blink != BLINK_OFF) InvertShown();
     if (show) {
         m_cursorShown = m_cursor;
-        if (m_cursorShown.blink != BLINK_OFF)
-            InvertShown();
+        if (m_cursorShown.blink != BLINK_OFF) InvertShown();
     } else {
         m_cursorShown.blink = BLINK_OFF;
     }
@@ -168,8 +161,7 @@ void CSubCpu::InvertShown() {
 
 void CSubCpu::InvertCursor(int x0, int y0, int x1, int y1) {
     m_dcOut.InvertRect(CRect{x0, y0, x1, y1});
-    if (!m_pWnd)
-        return;
+    if (!m_pWnd) return;
     // A cursor address past the text area lies far outside the layer: clip first.
     x0 = std::clamp(x0, 0, kW);
     x1 = std::clamp(x1, 0, kW);

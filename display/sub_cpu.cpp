@@ -27,24 +27,20 @@ CSubCpu::~CSubCpu() = default;
 uint8_t CSubCpu::ReadByte(uint16_t addr) {
     ++m_nNmiCount;
     ++m_nSpeedCount;
-    if (addr >= 0xB000)
-        return m_pRom[addr - 0xB000];
+    if (addr >= 0xB000) return m_pRom[addr - 0xB000];
     if (addr < 0x8000) {
         const int o = (m_nAccessOffset + addr) & 0x7FFF;
         return m_vram[((m_nAccessBank * 4 + m_nReadPlane) << 15) + o];
     }
-    if (addr >= 0xA000)
-        return ReadIo(addr);
-    if (addr >= 0x9F80)
-        return m_pMainIo[io::kShared + (addr & 0x7F)];
+    if (addr >= 0xA000) return ReadIo(addr);
+    if (addr >= 0x9F80) return m_pMainIo[io::kShared + (addr & 0x7F)];
     return Cell(addr);
 }
 
 void CSubCpu::WriteByte(uint16_t addr, uint8_t value) {
     ++m_nNmiCount;
     ++m_nSpeedCount;
-    if (addr >= 0xB000)
-        return;
+    if (addr >= 0xB000) return;
     if (addr < 0x8000) {
         WriteGraphic(addr, value);
     } else if (addr < 0x9000) {
@@ -146,8 +142,7 @@ void CSubCpu::Step() {
         RefreshScreen();
         PopKey();
         m_nTickMs += 100;
-        if (m_nTickMs >= 2000 || m_nSpeedCount > 1000000)
-            CalibrateNmi();
+        if (m_nTickMs >= 2000 || m_nSpeedCount > 1000000) CalibrateNmi();
     }
     m_reg.signals = 0;
     const uint8_t latch = m_pMainIo[io::kFd05Latch];
@@ -179,6 +174,5 @@ void CSubCpu::Step() {
             CSubCpu::ReadByte(m_reg.PC);
         }
     }
-    if (m_pStat)
-        m_pStat->UpdateSignals(&m_reg);
+    if (m_pStat) m_pStat->UpdateSignals(&m_reg);
 }

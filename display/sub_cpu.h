@@ -55,8 +55,8 @@ public:
     // Screen
     void RefreshScreen();
     void ApplyCrtc();
-    void DrawGraphic(int bank, int mask, int start, int lineHeight, int left, int top,
-                     int right, int bottom);
+    void DrawGraphic(int bank, int mask, int start, int lineHeight, int left, int top, int right,
+                     int bottom);
     void DrawText();
     void DrawGlyph(int x, int y, int fg, int bg, uint8_t ch);
     void ComposeLayers(int left, int top, int right, int bottom);

@@ -11,8 +11,7 @@ uint8_t CSubCpu::ReadIo(uint16_t addr) {
     uint8_t& cell = Cell(addr);
     switch (addr) {
     case io::kHandshake:
-        if (m_pMainIo[io::kFd05] & 0x80)
-            return cell & 0xFE;
+        if (m_pMainIo[io::kFd05] & 0x80) return cell & 0xFE;
         m_pMainIo[io::kFd05Raw] |= 0x80;
         return cell | 0x01;
     case io::kFirqCause: {
@@ -20,12 +19,8 @@ uint8_t CSubCpu::ReadIo(uint16_t addr) {
         cell = 0;
         return v;
     }
-    case io::kCancelAck:
-        m_pMainIo[io::kFd05Latch] &= uint8_t(~0x40);
-        return cell;
-    case io::kToggle:
-        cell ^= 0x84;
-        return cell;
+    case io::kCancelAck: m_pMainIo[io::kFd05Latch] &= uint8_t(~0x40); return cell;
+    case io::kToggle: cell ^= 0x84; return cell;
     case io::kAttention:
         m_pMainIo[io::kFd04] |= 0x01;
         m_pMainIo[io::kFd04Latch] = 0;
@@ -41,26 +36,19 @@ uint8_t CSubCpu::ReadIo(uint16_t addr) {
         PopKey();
         return v;
     }
-    case io::kCrtcData:
-        return m_crtc[Cell(io::kCrtcIndex) & 31];
-    case io::kAttnLatch:
-        return m_pMainIo[io::kFd04Latch];
+    case io::kCrtcData: return m_crtc[Cell(io::kCrtcIndex) & 31];
+    case io::kAttnLatch: return m_pMainIo[io::kFd04Latch];
     case io::kPortLeft:
-        if (Cell(io::kPortMode) & 0x80)
-            return 0;
-        if (m_nKanjiLeft >= 32)
-            return 0;
+        if (Cell(io::kPortMode) & 0x80) return 0;
+        if (m_nKanjiLeft >= 32) return 0;
         m_nKanjiLeft += 2;
         return m_pKanji[m_nKanjiLeft - 2];
     case io::kPortRight:
-        if (Cell(io::kPortMode) & 0x80)
-            return m_rtc[Cell(io::kPortMode) & 15];
-        if (m_nKanjiRight >= 32)
-            return 1;
+        if (Cell(io::kPortMode) & 0x80) return m_rtc[Cell(io::kPortMode) & 15];
+        if (m_nKanjiRight >= 32) return 1;
         m_nKanjiRight += 2;
         return m_pKanji[m_nKanjiRight - 2];
-    default:
-        return cell;
+    default: return cell;
     }
 }
 
@@ -110,21 +98,17 @@ void CSubCpu::WriteIo(uint16_t addr, uint8_t value) {
         break;
     }
     case io::kKeyHigh:
-    case io::kKeyLow:
-        break;
+    case io::kKeyLow: break;
     case io::kCrtcData:
         m_crtc[Cell(io::kCrtcIndex) & 31] = value;
         ApplyCrtc();
         break;
     case io::kToMain0:
     case io::kToMain0 + 1:
-    case io::kToMain0 + 2:
-        m_pMainIo[io::kFd20 + (addr - io::kToMain0)] = value;
-        break;
+    case io::kToMain0 + 2: m_pMainIo[io::kFd20 + (addr - io::kToMain0)] = value; break;
     case io::kPortMode:
         cell = value;
-        if (value == 0x8D)
-            LatchClock();
+        if (value == 0x8D) LatchClock();
         break;
     case io::kKanjiSelect: {
         cell = value;
@@ -137,12 +121,9 @@ void CSubCpu::WriteIo(uint16_t addr, uint8_t value) {
         break;
     }
     case io::kPortRight:
-        if (Cell(io::kPortMode) & 0x80)
-            m_rtc[Cell(io::kPortMode) & 15] = value;
+        if (Cell(io::kPortMode) & 0x80) m_rtc[Cell(io::kPortMode) & 15] = value;
         break;
-    default:
-        cell = value;
-        break;
+    default: cell = value; break;
     }
 }
 

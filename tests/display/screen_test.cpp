@@ -39,7 +39,7 @@ protected:
 TEST_F(ScreenTest, OneCharacterRedrawsOnlyItsCell) {
     Text(0, 'A', 0x07);
     Text(5, 'B', 0x07);
-    sub.m_wTextShadow[5] = 0x0742;          // cell 5 counts as drawn already
+    sub.m_wTextShadow[5] = 0x0742;              // cell 5 counts as drawn already
     sub.m_dcGraph.SetPixel(300, 200, 0x123456); // outside cell 0: not composed
     wnd.m_invalidated.clear();
     Tick();
@@ -171,8 +171,7 @@ TEST_F(ScreenTest, DisabledLayersStayButCursorBlinks) {
     uint32_t last = Out(0, 0);
     for (int t = 1; t <= 24; ++t) {
         Tick();
-        if (Out(0, 0) != last)
-            changes.push_back(t);
+        if (Out(0, 0) != last) changes.push_back(t);
         last = Out(0, 0);
     }
     EXPECT_EQ(changes, (std::vector<int>{6, 12, 18, 24}));
@@ -195,8 +194,7 @@ TEST_F(ScreenTest, BlinkModesAndHiddenCursor) {
     int first = 0;
     for (int t = 1; t <= 12 && !first; ++t) {
         Tick();
-        if (Out(16, 16) == kBlack)
-            first = t;
+        if (Out(16, 16) == kBlack) first = t;
     }
     EXPECT_EQ(first, 10);
     Crtc(10, 0x20); // not shown
