@@ -50,13 +50,11 @@ struct Machine {
             Put(display.data(), 0, {
                 0x10, 0xCE, 0x9F, 0x00, // B000 LDS  #$9F00
                 0x86, 0x01,             // B004 LDA  #$01
-                0xB7, 0xAF, 0xE0,       // B006 STA  $AFE0    ready: wait
-                0x20, 0xFE,             // B009 BRA  *
+                0xB7, 0xAF, 0xE0,       // B006 STA  $AFE0    ready: halts here
+                0x20, 0xF9,             // B009 BRA  $B004    after each NMI
             });
             Put(display.data(), 0x10, {
-                0x86, 0x01,             // B010 LDA  #$01     NMI: wait again
-                0xB7, 0xAF, 0xE0,       // B012 STA  $AFE0
-                0x3B,                   // B015 RTI
+                0x3B,                   // B010 RTI          NMI
             });
         }
         // clang-format on

@@ -19,20 +19,19 @@ protected:
             0xB6, 0xAF, 0xF7,       // B014 LDA  $AFF7
             0xB7, 0x90, 0xF0,       // B017 STA  $90F0
             0x86, 0x01,             // B01A LDA  #$01
-            0xB7, 0xAF, 0xE0,       // B01C STA  $AFE0     ready, wait
-            0x20, 0xFE,             // B01F BRA  *
+            0xB7, 0xAF, 0xE0,       // B01C STA  $AFE0     ready: halts here until a line
+            0x20, 0xF9,             // B01F BRA  $B01A
         });
         Load(0xB030, {
             0x34, 0x16,             // B030 PSHS A,B,X     key-ready FIRQ
             0xB6, 0xAF, 0xE4,       // B032 LDA  $AFE4
-            0xFC, 0xAF, 0xEC,       // B035 LDD  $AFEC     $AFED pops the next key
-            0xBE, 0x90, 0x80,       // B038 LDX  $9080
-            0xED, 0x81,             // B03B STD  ,X++
-            0xBF, 0x90, 0x80,       // B03D STX  $9080
-            0x86, 0x01,             // B040 LDA  #$01
-            0xB7, 0xAF, 0xE0,       // B042 STA  $AFE0     wait again
-            0x35, 0x16,             // B045 PULS A,B,X
-            0x3B,                   // B047 RTI
+            0xB6, 0xAF, 0xEC,       // B035 LDA  $AFEC     (LDD would read $AFED first)
+            0xF6, 0xAF, 0xED,       // B038 LDB  $AFED     pops the next key
+            0xBE, 0x90, 0x80,       // B03B LDX  $9080
+            0xED, 0x81,             // B03E STD  ,X++
+            0xBF, 0x90, 0x80,       // B040 STX  $9080
+            0x35, 0x16,             // B043 PULS A,B,X
+            0x3B,                   // B045 RTI
         });
         Load(0xB050, {0x3B});       // B050 RTI            every other vector
         // clang-format on
