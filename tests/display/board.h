@@ -1,5 +1,6 @@
 // A display board on its own: a 4 KB array as the main board's I/O area, eight palette
-// registers, a recording window, and test images for the ROM, font and kanji ROM.
+// registers, a recording window and test images (ROM of NOPs with every vector at
+// $B000, font glyph c row r = c ^ r, kanji byte i = i & 255).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,18 +15,11 @@
 
 class BoardTest : public ::testing::Test {
 protected:
-    static constexpr uint32_t kBlack = 0x000000;
-
     BoardTest() : rom(20480, 0x12), font(4096), kanji(131072) {
-        // ROM: NOPs, vectors all at $B000.
-        for (int v = 0xFFF0; v < 0x10000; v += 2) {
-            rom[v - 0xB000] = 0xB0;
-            rom[v - 0xB000 + 1] = 0x00;
-        }
-        // Font: glyph c has row r = c ^ r (row 0 of glyph 0x41 = 0x41 ...).
-        for (int c = 0; c < 256; ++c)
-            for (int r = 0; r < 16; ++r)
-                font[c * 16 + r] = uint8_t(c ^ r);
+        for (int v = 0x4FF0; v < 0x5000; v += 2)
+            rom[v] = 0xB0, rom[v + 1] = 0x00;
+        for (int i = 0; i < 4096; ++i)
+            font[i] = uint8_t((i >> 4) ^ (i & 15));
         for (size_t i = 0; i < kanji.size(); ++i)
             kanji[i] = uint8_t(i);
         for (int i = 0; i < 8; ++i)
@@ -36,9 +30,7 @@ protected:
         SetHostTickSource(nullptr);
         SetHostTimeSource(nullptr);
     }
-
     void SetUp() override { ResetBoard(); }
-
     void ResetBoard() {
         sub.m_pRom = rom.data();
         sub.m_pFont = font.data();
@@ -49,7 +41,6 @@ protected:
         io[0xDA0] = 0x0F; // both layers enabled
         sub.Reset();
     }
-
     void Tick() {
         sub.m_bTick = 1;
         sub.Step();
@@ -60,24 +51,21 @@ protected:
     }
     void Text(int cell, uint8_t ch, uint8_t attr) {
         sub.WriteByte(uint16_t(0x8000 + cell * 2), ch);
-        sub.WriteByte(uint16_t(0x8000 + cell * 2 + 1), attr);
+        sub.WriteByte(uint16_t(0x8001 + cell * 2), attr);
     }
-    uint32_t Out(int x, int y) const { return sub.m_dcOut.GetPixel(x, y); }
-    static uint32_t Color(int i) { return CSubCpu::kColorTable[i]; }
-
-    // Number of output pixels in the rectangle that are not black.
-    int Lit(int x0, int y0, int x1, int y1) const {
-        int n = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                n += Out(x, y) != kBlack;
-        return n;
-    }
-
-    // Copy bytes into the ROM at a display processor address.
     void Load(uint16_t addr, std::initializer_list<uint8_t> bytes) {
         for (uint8_t b : bytes)
             rom[addr++ - 0xB000] = b;
+    }
+    uint8_t& Cell(uint16_t addr) { return sub.m_mem[addr - 0x8000]; }
+    uint32_t Out(int x, int y) const { return sub.m_dcOut.GetPixel(x, y); }
+    static uint32_t Color(int i) { return CSubCpu::kColorTable[i]; }
+    int Lit(int x0, int y0, int x1, int y1) const { // non-black output pixels
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += Out(x, y) != 0;
+        return n;
     }
 
     std::vector<uint8_t> rom, font, kanji;
