@@ -29,12 +29,12 @@ enum : uint8_t {
 };
 
 struct FdcUnit {
-    uint8_t base;     // command/status; track, sector and data registers follow
-    uint8_t done;     // completion register whose read acknowledges the interrupt
-    int rawCell;      // m_io index of the raw interrupt flag
-    uint8_t rawBit;   //
-    int channel;      // DMA channel
-    int trackLimit;   // WRITE TRACK byte limit
+    uint8_t base; // command/status; track, sector and data registers follow
+    uint8_t done; // completion register whose read acknowledges the interrupt
+    int rawCell;  // m_io index of the raw interrupt flag
+    uint8_t rawBit;
+    int channel;    // DMA channel
+    int trackLimit; // WRITE TRACK byte limit
 };
 
 constexpr FdcUnit kUnits[2] = {
@@ -233,7 +233,7 @@ uint8_t CMainCpu::FdcData(int unit, int write, uint8_t value) {
             return value;
         }
     }
-    FdcComplete(unit, unit == 0 ? kBusy : uint8_t(Cell(u.base) | kBusy));
+    FdcComplete(unit, uint8_t(unit == 0 ? kBusy : Cell(u.base) | kBusy));
     return value;
 }
 

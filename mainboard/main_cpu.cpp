@@ -49,9 +49,9 @@ void CMainCpu::Reset() {
     if (!m_pRom) m_pRom = g_bootRom;
     std::memset(m_io, 0, sizeof m_io);
     std::memcpy(m_io + 0xFF0, m_pRom + 0xFF0, 16); // the vectors
-    m_nHddPhase = 0;
     Cell(0xC0) = 0x80;                             // hard disk idle
     Cell(0xC3) = 0x10;
+    m_nHddPhase = 0;
     Cell(0x23) = uint8_t(m_nDipSw);
     m_nPtmNext = 0;
     m_nPtmCount = 0;

@@ -54,8 +54,8 @@ struct TrackBuilder {
         Fill(1, 0xFC);
         Fill(50, 0x4E);
     }
-    void Sector(uint8_t c, uint8_t h, uint8_t r, uint8_t n, int size) {
-        Fill(12, 0x00);
+    void Sector(uint8_t c, uint8_t h, uint8_t r, uint8_t n, int size, int zeros = 12) {
+        Fill(zeros, 0x00);
         Fill(3, 0xF5);
         bytes.insert(bytes.end(), {0xFE, c, h, r, n, 0xF7});
         Fill(22, 0x4E);
@@ -103,12 +103,12 @@ protected:
         Out(uint8_t(0x43 + 4 * c), uint8_t(count));
         Out(uint8_t(0x50 + c), ctrl);
     }
-    uint16_t DmaAddress(int c) { return uint16_t(In(uint8_t(0x40 + 4 * c)) << 8 | In(uint8_t(0x41 + 4 * c))); }
+    uint16_t DmaAddress(int c) {
+        return uint16_t(In(uint8_t(0x40 + 4 * c)) << 8 | In(uint8_t(0x41 + 4 * c)));
+    }
     int DmaCount(int c) { return In(uint8_t(0x42 + 4 * c)) << 8 | In(uint8_t(0x43 + 4 * c)); }
 
-    Bytes Ram(uint32_t at, size_t n) {
-        return Bytes(m_board->m_ram + at, m_board->m_ram + at + n);
-    }
+    Bytes Ram(uint32_t at, size_t n) { return Bytes(m_board->m_ram + at, m_board->m_ram + at + n); }
 
     TempDir m_dir;
     FakeWnd m_view;

@@ -9,11 +9,11 @@ uint32_t Row0Offset(int c, int h, int r) {
 
 struct Unit {
     const char* name;
-    uint8_t base;  // command/status; track, sector, data follow
-    int slot;      // m_pFdd index of the unit's drive 0
-    int rawCell;   // m_io index of the raw interrupt flag
+    uint8_t base; // command/status; track, sector, data follow
+    int slot;     // m_pFdd index of the unit's drive 0
+    int rawCell;  // m_io index of the raw interrupt flag
     uint8_t rawBit;
-    uint8_t done;  // completion register that acknowledges
+    uint8_t done; // completion register that acknowledges
     int channel;
 };
 const Unit kUnits[] = {{"A", 0x18, 4, 0x103, 0x08, 0x1F, 0}, {"B", 0x30, 0, 0x12C, 0x40, 0x37, 1}};
@@ -24,19 +24,19 @@ struct SeekCase {
 };
 // Row 0 has tracks 0-39 on both sides.
 const SeekCase kSeekCases[] = {
-    {5, 0, 0, 0x04, 0, 1, 0x00},       // RESTORE, verify
-    {39, 0, 0, 0x00, 0, 1, 0x00},      // RESTORE
-    {3, 1, 39, 0x14, 39, 0, 0x00},     // SEEK inwards, verify
-    {10, 0, 2, 0x14, 2, 1, 0x00},      // SEEK outwards, verify
-    {3, 0, 45, 0x14, 45, 0, 0x10},     // SEEK to a missing track
-    {40, 1, 0, 0x24, 40, 1, 0x00},     // STEP without update: verify checks track 39
-    {39, 0, 0, 0x34, 40, 0, 0x10},     // STEP with update onto a missing track
-    {0, 1, 0, 0x44, 1, 0, 0x00},       // STEP IN, verify
-    {0, 0, 0, 0x64, 255, 1, 0x10},     // STEP OUT wraps the track register
-    {0, 0, 0, 0x60, 255, 1, 0x00},     // ... without verify
-    {7, 0, 0, 0xC0, 7, 0, 0x10},       // READ ADDRESS
-    {7, 0, 0, 0xE0, 7, 0, 0x10},       // READ TRACK
-    {7, 0, 0, 0xD0, 7, 0, 0x00},       // FORCE INTERRUPT
+    {5, 0, 0, 0x04, 0, 1, 0x00},   // RESTORE, verify
+    {39, 0, 0, 0x00, 0, 1, 0x00},  // RESTORE
+    {3, 1, 39, 0x14, 39, 0, 0x00}, // SEEK inwards, verify
+    {10, 0, 2, 0x14, 2, 1, 0x00},  // SEEK outwards, verify
+    {3, 0, 45, 0x14, 45, 0, 0x10}, // SEEK to a missing track
+    {40, 1, 0, 0x24, 40, 1, 0x00}, // STEP without update: verify checks track 39
+    {39, 0, 0, 0x34, 40, 0, 0x10}, // STEP with update onto a missing track
+    {0, 1, 0, 0x44, 1, 0, 0x00},   // STEP IN, verify
+    {0, 0, 0, 0x64, 255, 1, 0x10}, // STEP OUT wraps the track register
+    {0, 0, 0, 0x60, 255, 1, 0x00}, // ... without verify
+    {7, 0, 0, 0xC0, 7, 0, 0x10},   // READ ADDRESS
+    {7, 0, 0, 0xE0, 7, 0, 0x10},   // READ TRACK
+    {7, 0, 0, 0xD0, 7, 0, 0x00},   // FORCE INTERRUPT
 };
 
 TEST_F(FdcTest, CommandsSetTrackDirectionStatusAndInterrupt) {
@@ -46,7 +46,8 @@ TEST_F(FdcTest, CommandsSetTrackDirectionStatusAndInterrupt) {
         SCOPED_TRACE(u.name);
         AttachFloppy(u.slot, std::string("row0") + u.name, PatternImage(kRow0Bytes));
         for (const SeekCase& c : kSeekCases) {
-            SCOPED_TRACE(testing::Message() << "command " << int(c.cmd) << " from " << int(c.track));
+            SCOPED_TRACE(testing::Message()
+                         << "command " << int(c.cmd) << " from " << int(c.track));
             Out(u.base + 1, c.track);
             m_board->m_io[0x100 + u.base] = c.outwards;
             Out(u.base + 3, c.data);
@@ -138,7 +139,8 @@ TEST_F(FdcTest, MultiSectorProgrammedWriteEndsAtTheFirstMissingSector) {
     fdd->Read(back.data() + 256, 256);
     for (int i = 0; i < 512; ++i)
         ASSERT_EQ(back[size_t(i)], uint8_t(0x40 + i)) << i;
-    EXPECT_EQ(FileBytes(m_dir / "row0")[Row0Offset(4, 0, 14) + 255], ImageByte(Row0Offset(4, 0, 14) + 255));
+    EXPECT_EQ(FileBytes(m_dir / "row0")[Row0Offset(4, 0, 14) + 255],
+              ImageByte(Row0Offset(4, 0, 14) + 255));
 }
 
 TEST_F(FdcTest, SelectWritesEndATransferWhileANewCommandOnlyHidesIt) {
@@ -168,6 +170,31 @@ TEST_F(FdcTest, SelectWritesEndATransferWhileANewCommandOnlyHidesIt) {
         Out(reg, 0);
         EXPECT_EQ(In(0x30), 0x00);
         EXPECT_EQ(In(0x30), 0x00);
+    }
+}
+
+// A command in the middle of a transfer leaves its status behind; at the end unit A
+// replaces it with busy, unit B adds busy to it.
+TEST_F(FdcTest, EndOfTransferStatusPerUnit) {
+    for (const Unit& u : kUnits) {
+        SCOPED_TRACE(u.name);
+        AttachFloppy(u.slot, u.name, PatternImage(kRow0Bytes));
+        Out(u.base + 1, 0);
+        Out(u.base + 2, 16);
+        Out(u.base, 0x80);
+        In(u.base);
+        In(u.base + 3);
+        Out(u.base + 1, 50);
+        Out(u.base, 0x24); // STEP with verify onto a missing track: $10
+        EXPECT_EQ(In(u.base), 0x10);
+        for (int i = 1; i < 256; ++i) {
+            if (i > 1) {
+                ASSERT_EQ(In(u.base), 0x10) << i;
+            }
+            ASSERT_EQ(In(u.base), 0x12) << i;
+            In(u.base + 3);
+        }
+        EXPECT_EQ(In(u.base), u.base == 0x18 ? 0x01 : 0x11);
     }
 }
 
@@ -279,7 +306,8 @@ TEST_F(FdcTest, DmaBankOverIsReportedAndTheTransferCompletes) {
         EXPECT_EQ(In(0x96), c.address >> 16);
         const int step = c.ctrl & 0x08 ? -1 : 1;
         for (int i = 0; i < c.count; ++i)
-            ASSERT_EQ(m_board->m_ram[(c.address + uint32_t(step * i)) & 0xFFFFF], ImageByte(uint32_t(i)))
+            ASSERT_EQ(m_board->m_ram[(c.address + uint32_t(step * i)) & 0xFFFFF],
+                      ImageByte(uint32_t(i)))
                 << i;
     }
 }

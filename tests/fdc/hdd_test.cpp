@@ -28,10 +28,9 @@ TEST_F(Hdd, CommandsWithoutParametersAnswerAtOnce) {
         uint8_t cmd;
         Bytes results;
     };
-    for (const Case& c : {Case{0x10, {0x10, 0, 0, 0, 0, 0, 0, 0}},
-                          Case{0x14, {0x10, 0, 0, 0, 0x0C, 0, 0, 0}},
-                          Case{0x00, {0x90, 0, 0, 0, 0, 0, 0, 0}},
-                          Case{0xFF, {0x90, 0, 0, 0, 0, 0, 0, 0}}}) {
+    for (const Case& c :
+         {Case{0x10, {0x10, 0, 0, 0, 0, 0, 0, 0}}, Case{0x14, {0x10, 0, 0, 0, 0x0C, 0, 0, 0}},
+          Case{0x00, {0x90, 0, 0, 0, 0, 0, 0, 0}}, Case{0xFF, {0x90, 0, 0, 0, 0, 0, 0, 0}}}) {
         SCOPED_TRACE(int(c.cmd));
         Out(0xC0, c.cmd);
         EXPECT_EQ(In(0xC0), 0x43);

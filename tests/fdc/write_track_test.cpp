@@ -112,7 +112,8 @@ TEST_F(WriteTrack, StopsAtEachUnitsByteLimit) {
         EXPECT_EQ(DmaCount(u.channel), 12000 - u.limit);
         EXPECT_EQ(DmaAddress(u.channel), u.limit);
         for (int r = 1; r <= 30; ++r)
-            EXPECT_EQ(fdd->SeekSector(3, 0, r - 1), t.ends[size_t(r - 1)] < size_t(u.limit) ? 256 : -1)
+            EXPECT_EQ(fdd->SeekSector(3, 0, r - 1),
+                      t.ends[size_t(r - 1)] < size_t(u.limit) ? 256 : -1)
                 << "R " << r;
         EXPECT_TRUE(fdd->m_bModified);
     }
@@ -128,21 +129,24 @@ TEST_F(WriteTrack, KeepsOnlySectorsOfThisTrackInPhysicalOrder) {
     t.Sector(3, 0, 0, 1, 256);    // R 0
     t.Sector(3, 0, 0xFF, 1, 256); // R 255
     t.Sector(3, 0, 7, 2, 512);
-    t.Data(256); // a data field without an ID
-    t.Sector(3, 0, 4, 0, 100); // the size is what the data field holds
+    t.Data(256);                  // a data field without an ID
+    t.Sector(3, 0, 4, 0, 100);    // the size is what the data field holds
+    t.Sector(3, 0, 5, 1, 256, 4); // four zeros are no gap before a mark
+    t.Sector(3, 0, 6, 1, 256, 5); // five are
     EXPECT_EQ(FormatA(t, 3), 0x00);
     const std::vector<CFddSect>& s = fdd->m_tracks[6].m_sects;
     ASSERT_EQ(s.size(), 7u);
     struct Want {
         int slot, n, size, index;
     };
-    for (const Want& w : {Want{0, 1, 256, 0}, Want{6, 2, 512, 1}, Want{3, 0, 100, 2}}) {
+    for (const Want& w :
+         {Want{0, 1, 256, 0}, Want{6, 2, 512, 1}, Want{3, 0, 100, 2}, Want{5, 1, 256, 3}}) {
         EXPECT_EQ(s[size_t(w.slot)].m_N, w.n);
         EXPECT_EQ(s[size_t(w.slot)].m_nSize, w.size);
         EXPECT_EQ(s[size_t(w.slot)].m_nIndex, w.index);
         EXPECT_EQ(s[size_t(w.slot)].m_nState, CFddSect::stateFormatted);
     }
-    for (int slot : {1, 2, 4, 5})
+    for (int slot : {1, 2, 4})
         EXPECT_EQ(s[size_t(slot)].m_nSize, 0);
     EXPECT_TRUE(fdd->HasTrack(4, 0)); // other tracks untouched
 
