@@ -1,7 +1,8 @@
-// The two floppy disk controllers (WD179x command set). Unit A serves the four mini
-// drives (m_pFdd[4-7]) at $FD18-$FD1F, unit B the four 8-inch drives (m_pFdd[0-3]) at
-// $FD30-$FD37. Each unit has command/status, track, sector and data registers at its
-// base, a completion register, a raw interrupt flag and a DMA channel.
+// The two floppy disk controllers, with the command set of the classic FM/MFM
+// controller chip. Unit A serves the four mini drives (m_pFdd[4-7]) at $FD18-$FD1F,
+// unit B the four 8-inch drives (m_pFdd[0-3]) at $FD30-$FD37. Each unit has
+// command/status, track, sector and data registers at its base, a completion register,
+// a raw interrupt flag and a DMA channel.
 //
 // Every command completes inside its register write: it sets the status, the
 // completion register(s) and the unit's interrupt. A sector moves either in one burst
