@@ -21,11 +21,15 @@ CMainCpu::CMainCpu() {
     m_pRom = g_bootRom;
     RegisterCoreIo();
     RegisterTimer();
+    RegisterFdc();
+    RegisterDma();
+    RegisterHdd();
 }
 
 // The board owns the files stored in it. Device files add the objects they own
 // (floppy images, terminals, the host file) ahead of and after these.
 CMainCpu::~CMainCpu() {
+    CloseFloppies();
     auto release = [](CFile*& file) {
         if (!file) return;
         try {
@@ -47,6 +51,7 @@ void CMainCpu::Reset() {
     std::memcpy(m_io + 0xFF0, m_pRom + 0xFF0, 16); // the vectors
     Cell(0xC0) = 0x80;                             // hard disk idle
     Cell(0xC3) = 0x10;
+    m_nHddPhase = 0;
     Cell(0x23) = uint8_t(m_nDipSw);
     m_nPtmNext = 0;
     m_nPtmCount = 0;

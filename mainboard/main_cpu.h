@@ -143,4 +143,56 @@ private:
     void PtmClearCounterFlag(int c);
     int PtmToAccesses(int c, int64_t n) const;
     int PtmFromAccesses(int c, int64_t n) const;
+
+    // Floppy controllers and DMA (fdc.cpp, write_track.cpp, dma.cpp)
+public:
+    int m_nFdcPos[2] = {};  // programmed I/O: next byte of the sector, unit A / B
+    int m_nFdcSize[2] = {}; // size of the sector being moved
+    int m_nFdcCmd[2] = {};  // the type II command that started the transfer
+    void FdcCommand(int unit, uint8_t cmd);
+    uint8_t FdcData(int unit, int write, uint8_t value);
+    // Moves at most limit bytes between RAM and the device on channel c's settings and
+    // answers the channel's remaining count. A host I/O error ends the transfer early
+    // and sets *fault.
+    int DmaTransfer(int c, CFile* device, int limit, bool* fault = nullptr);
+    // WRITE TRACK: parses the raw track in channel c's memory into track (C, H).
+    int WriteTrack(int c, CFileFdd* fdd, int C, int H, int limit);
+
+private:
+    void RegisterFdc();
+    void RegisterDma();
+    void CloseFloppies();
+    CFileFdd* FdcDrive(int unit);
+    void FdcComplete(int unit, uint8_t status);
+    uint8_t FdcTypeI(int unit, uint8_t cmd, CFileFdd* fdd);
+    uint8_t FdcTypeII(int unit, uint8_t cmd, CFileFdd* fdd);
+    uint8_t FdcTypeIII(int unit, uint8_t cmd, CFileFdd* fdd);
+    uint8_t ReadFdcStatus(uint8_t reg);
+    void WriteFdcCommand(uint8_t reg, uint8_t value);
+    uint8_t ReadFdcData(uint8_t reg);
+    void WriteFdcData(uint8_t reg, uint8_t value);
+    uint8_t ReadFdcDone(uint8_t reg);
+    void WriteFdcSide(uint8_t reg, uint8_t value);
+    void WriteFdcSelect(uint8_t reg, uint8_t value);
+    uint8_t ReadFdcPresence(uint8_t reg);
+    uint8_t ReadDmaControl(uint8_t reg);
+    void WriteDmaAck(uint8_t reg, uint8_t value);
+
+    // Hard-disk controller (hdd.cpp)
+public:
+    uint8_t m_nHddCmd = 0;
+    uint8_t m_nHddPhase = 0; // 0 idle, 1 collecting parameters, 4 results ready
+    uint8_t m_nHddResIdx = 0;
+    uint8_t m_hddRes[10] = {};
+    uint8_t m_nHddParCnt = 0;
+    uint8_t m_hddPar[10] = {};
+    void HddWriteCommand(uint8_t reg, uint8_t value);
+    void HddWriteParam(uint8_t reg, uint8_t value);
+    uint8_t HddReadResult(uint8_t reg);
+
+private:
+    void RegisterHdd();
+    void WriteHddControl(uint8_t reg, uint8_t value);
+    void HddResultsReady();
+    void HddTransfer();
 };
