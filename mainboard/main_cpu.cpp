@@ -21,6 +21,9 @@ CMainCpu::CMainCpu() {
     m_pRom = g_bootRom;
     RegisterCoreIo();
     RegisterTimer();
+    RegisterUsart();
+    RegisterPrinter();
+    RegisterHostFile();
 }
 
 // The board owns the files stored in it. Device files add the objects they own
@@ -39,6 +42,7 @@ CMainCpu::~CMainCpu() {
         release(file);
     for (CFile*& file : m_pPrn)
         release(file);
+    ReleasePorts();
 }
 
 void CMainCpu::Reset() {
@@ -57,6 +61,8 @@ void CMainCpu::Reset() {
     m_bTick = 0;
     m_dwLastTick = HostTickCount();
     std::fill(std::begin(m_ptmCtrl), std::end(m_ptmCtrl), 0);
+    std::fill(std::begin(m_usartCmd), std::end(m_usartCmd), 0);
+    std::fill(std::begin(m_usartStat), std::end(m_usartStat), 0);
     m_z80.m_pMain = this;
     m_z80.m_pIo = m_io;
     m_z80.m_pMem = m_ram;
@@ -82,6 +88,7 @@ void CMainCpu::Step() {
             m_nTickMs = 0;
             m_dwLastTick = now;
         }
+        UsartTick();
     }
 
     if (m_bPtmArmed && m_nPtmNext < m_nPtmCount) PtmAccess(PTM_COUNTDOWN, 0, 0);
