@@ -197,15 +197,6 @@ TEST_F(Usart, TickClosesWindowlessTerminalsAndEvaluatesNewInput) {
     EXPECT_TRUE(m_view.m_posted.empty());
 }
 
-TEST_F(Usart, WithoutAViewNothingIsPostedAndPortsStayQuiet) {
-    m_board->m_pView = nullptr;
-    Write(0xFD07, 0x07);
-    Write(0xFD06, 'q');
-    EXPECT_EQ(Read(0xFD07), 0x00);
-    EXPECT_EQ(Read(0xFD06), 0x00);
-    EXPECT_TRUE(m_view.m_posted.empty());
-}
-
 TEST_F(Usart, TheBoardDeletesTheTerminalsLeftAttached) {
     Write(0xFD07, 0x07);
     Write(0xFD2B, 0x07);
