@@ -17,8 +17,7 @@
 //
 // Files: main_cpu.cpp (construction, Reset, Step, window seam), memory_map.cpp
 // (ReadByte/WriteByte), io_page.cpp (dispatch, board registers, interrupt status),
-// timer.cpp (programmable timer), usart.cpp (serial ports), printer.cpp (printer
-// ports), hostfile.cpp (host-file port).
+// timer.cpp (programmable timer).
 #pragma once
 
 #include <cstdint>
