@@ -67,9 +67,7 @@ void CMainCpu::Reset() {
     m_z80.m_pIo = m_io;
     m_z80.m_pMem = m_ram;
     m_z80.m_reg = REGZ80{};
-    m_reg = REG09{};
-    const uint8_t hi = ReadByte(0xFFFE);
-    m_reg.PC = uint16_t(hi << 8 | ReadByte(0xFFFF));
+    ResetRegisters(); // REG09 cleared, PC from the vector copied above
 }
 
 void CMainCpu::Step() {
