@@ -28,6 +28,7 @@ constexpr uint8_t kCmdReset = 0x40;
 constexpr uint8_t kStatTxReady = 0x01;
 constexpr uint8_t kStatRxReady = 0x02;
 constexpr uint8_t kStatDsr = 0x80;
+constexpr uint8_t kIrqFlag = 0x80; // bit 7 of $FD03 (port 0) or $FD2C (ports 1-4)
 
 int PortOf(uint8_t reg) {
     return reg < 0x24 ? 0 : 1 + (reg - 0x24) / 2;
@@ -52,10 +53,9 @@ void CMainCpu::UsartWrite(uint8_t reg, uint8_t value) {
 
 uint8_t CMainCpu::UsartEvaluate(int n) {
     uint8_t& raw = n == 0 ? Raw(0x03) : Raw(0x2C);
-    const uint8_t flag = 0x80;
     uint8_t& stat = m_usartStat[n];
     CTerm* term = m_pTerm[n];
-    raw &= ~flag;
+    raw &= ~kIrqFlag;
     if (!term) {
         stat = 0;
         UpdateIrq();
@@ -68,11 +68,11 @@ uint8_t CMainCpu::UsartEvaluate(int n) {
             term->Write(m_usartTx[n]);
         }
         stat |= kStatTxReady;
-        raw |= flag;
+        raw |= kIrqFlag;
     }
     if (term->m_nInCount > 0 && (m_usartCmd[n] & kCmdReceive)) {
         stat |= kStatRxReady;
-        raw |= flag;
+        raw |= kIrqFlag;
     }
     UpdateIrq();
     return stat;
