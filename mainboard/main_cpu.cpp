@@ -24,6 +24,9 @@ CMainCpu::CMainCpu() {
     RegisterFdc();
     RegisterDma();
     RegisterHdd();
+    RegisterUsart();
+    RegisterPrinter();
+    RegisterHostFile();
 }
 
 // The board owns the files stored in it. Device files add the objects they own
@@ -43,6 +46,7 @@ CMainCpu::~CMainCpu() {
         release(file);
     for (CFile*& file : m_pPrn)
         release(file);
+    ReleasePorts();
 }
 
 void CMainCpu::Reset() {
@@ -62,6 +66,8 @@ void CMainCpu::Reset() {
     m_bTick = 0;
     m_dwLastTick = HostTickCount();
     std::fill(std::begin(m_ptmCtrl), std::end(m_ptmCtrl), 0);
+    std::fill(std::begin(m_usartCmd), std::end(m_usartCmd), 0);
+    std::fill(std::begin(m_usartStat), std::end(m_usartStat), 0);
     m_z80.m_pMain = this;
     m_z80.m_pIo = m_io;
     m_z80.m_pMem = m_ram;
@@ -85,6 +91,7 @@ void CMainCpu::Step() {
             m_nTickMs = 0;
             m_dwLastTick = now;
         }
+        UsartTick();
     }
 
     if (m_bPtmArmed && m_nPtmNext < m_nPtmCount) PtmAccess(PTM_COUNTDOWN, 0, 0);

@@ -195,4 +195,39 @@ private:
     void WriteHddControl(uint8_t reg, uint8_t value);
     void HddResultsReady();
     void HddTransfer();
+
+    // Serial, printer and host-file ports (usart.cpp, printer.cpp, hostfile.cpp).
+public:
+    // UsartAccess operations: writes use (address bit 0), reads 2 + (address bit 0).
+    enum { USART_DATA = 0, USART_COMMAND = 1, USART_READ = 2, USART_STATUS = 3 };
+    uint8_t UsartAccess(int port, int op, uint8_t value);
+    void FilePortCommand(uint8_t value);
+    void FilePortWrite(uint8_t value);
+    uint8_t FilePortRead();
+
+    uint8_t m_usartCmd[5] = {};
+    uint8_t m_usartStat[5] = {};
+    uint8_t m_usartTx[5] = {};
+    uint8_t m_usartHeld[5] = {}; // 1 while m_usartTx waits to be handed to a terminal
+    uint8_t m_nFileMode = 0;
+    uint8_t m_nFileState = 0;
+    uint8_t m_nFileByte = 0;
+    CFile* m_pFile = nullptr;
+    std::string m_strFileName;
+
+private:
+    void RegisterUsart();
+    void RegisterPrinter();
+    void RegisterHostFile();
+    void UsartTick();
+    void ReleasePorts();
+    uint8_t UsartRead(uint8_t reg);
+    void UsartWrite(uint8_t reg, uint8_t value);
+    uint8_t UsartEvaluate(int port);
+    uint8_t PrinterStatus(uint8_t reg);
+    void PrinterControl(uint8_t reg, uint8_t value);
+    uint8_t FilePortIoRead(uint8_t reg);
+    void FilePortIoWrite(uint8_t reg, uint8_t value);
+    void FilePortOpen();
+    bool FilePortClose();
 };
