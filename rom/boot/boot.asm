@@ -147,6 +147,7 @@ MIRQ    LDA IRQST1
 .full   RTI
 .other  JSR HWINIT
         RTI
+MIRQEND EQU *
 
 * FIRQ: BREAK stops the program and enters the monitor; attention is acknowledged.
 MFIRQ   PSHS A
@@ -159,6 +160,16 @@ MFIRQ   PSHS A
 .out    PULS A
         RTI
 .break  PULS A
+        PSHS X
+        LDX 3,S             ; where it stopped
+        CMPX #MIRQ
+        BLO .plain
+        CMPX #MIRQEND
+        BHS .plain
+        LEAS 5,S            ; in the key handler: the program is in the IRQ frame
+        LDU #S_BREAK
+        BRA FRAME
+.plain  PULS X
         STA RA
         STB RB
         STW RE

@@ -127,12 +127,16 @@ DLINE   TFR X,D
         JSR SPACE
         LDX ,S
         LDB #16
-.char   BSR PEEK
+.char   BSR PEEK            ; characters: ASCII and katakana, else '.'
         BCS .dot
         CMPA #$20
         BLO .dot
         CMPA #$7F
-        BNE .put
+        BLO .put
+        CMPA #$A1
+        BLO .dot
+        CMPA #$DF
+        BLS .put
 .dot    LDA #'.'
 .put    JSR PUTC
         LEAX 1,X
@@ -237,11 +241,12 @@ STOPPED LDS #MSTACK
         TFR A,DP
         TST HOLDING
         BEQ .free
-        CLRA                ; stopped between hold and release: let the display
+        CLRA                ; stopped between hold and release: the display is to
         STA SH_MAIN+SH_CMD  ; run a no-op
-        STA SUBCTL
         STA HOLDING
-.free   JSR HWINIT
+.free   CLRA                ; the program may have held it too
+        STA SUBCTL
+        JSR HWINIT
         CLR OLEN
         ANDCC #$AF
         JSR CRLF

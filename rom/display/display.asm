@@ -162,12 +162,15 @@ DNMI    LDD D_SHARE+SH_TICK
         STD D_SHARE+SH_TICK
         RTI
 
-* IRQ: the main processor asks to cancel. Taking the request off the line is all
-* there is to do while idle; a running command is abandoned.
+* IRQ: the main processor asks to cancel. A running command is abandoned, and so is
+* one posted but not yet begun; while idle, taking the request off the line is all.
 DIRQ    LDA CANACK
         INC D_SHARE+SH_CANC
         TST INCMD
         BNE .stop
+        LDA HSHAKE          ; bit 0 clear: a command is posted
+        BITA #1
+        BEQ .stop
         RTI
 .stop   CLR ESCST
         JMP DONE
