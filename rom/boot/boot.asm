@@ -17,12 +17,14 @@ LOADADR EQU $1000           ; where boot records are loaded
 BOOTMAX EQU 64              ; most 256-byte blocks of a boot record
 OBMAX   EQU 64              ; output collected before it goes to the display
 LMAX    EQU 62              ; longest input line
+KEYS    EQU 32              ; size of the key ring
+KMASK   EQU KEYS-1
 
 *---------------------------------------------------------------------------------------
 * Work RAM
 *---------------------------------------------------------------------------------------
         ORG MVARS
-KBUF    RMB 32              ; 16 key codes from the keyboard interrupt
+KBUF    RMB 2*KEYS          ; key codes from the keyboard interrupt
 KRD     RMB 1
 KWR     RMB 1
 KDUMMY  RMB 1               ; set until the display's start-up key has been dropped
@@ -117,10 +119,16 @@ ZERO    FCB 0
 * Interrupts
 *---------------------------------------------------------------------------------------
 * IRQ: a key. Anything else that interrupts was enabled by a program that has
-* stopped; it is switched off.
+* stopped; it is switched off. With the key ring full the key is left in the key
+* register and we return with IRQ masked, so the keyboard waits; GETCH unmasks.
 MIRQ    LDA IRQST1
         BITA #$40
         BEQ .other
+        LDB KWR
+        INCB
+        ANDB #KMASK
+        CMPB KRD
+        BEQ .full
         LDA KEYHI
         LDB KEYLO           ; takes the key
         TST KDUMMY
@@ -131,20 +139,19 @@ MIRQ    LDA IRQST1
         RTI
 .keep   TFR D,Y
         LDB KWR
-        INCB
-        ANDB #15
-        CMPB KRD
-        BEQ .full
-        LDB KWR
         LDX #KBUF
         ASLB
         ABX
         STY ,X
         LDB KWR
         INCB
-        ANDB #15
+        ANDB #KMASK
         STB KWR
-.full   RTI
+        RTI
+.full   LDA ,S
+        ORA #$10
+        STA ,S
+        RTI
 .other  JSR HWINIT
         RTI
 MIRQEND EQU *

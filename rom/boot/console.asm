@@ -98,8 +98,9 @@ GETCH   PSHS B,X
         ABX
         LDB KRD
         INCB
-        ANDB #15
+        ANDB #KMASK
         STB KRD
+        ANDCC #$EF          ; there is room again
         LDD ,X
         TSTA
         BNE .wait
