@@ -2,6 +2,7 @@
 // graphics and kanji pixels on the output surface, text control codes, width, cursor,
 // clock, keys kept for the main side, cancel.
 #include <cstdio>
+#include <random>
 
 #include "machine.h"
 #include "rom/roms.h"
@@ -208,6 +209,31 @@ TEST_F(DisplayTest, CancelAbandonsALongCommand) {
     EXPECT_EQ(Px(5, 6), kWhite);     // the command after it ran
     EXPECT_EQ(Px(200, 200), kBlack); // the line never reached the screen
     EXPECT_EQ(Px(399, 399), kBlack);
+}
+
+// Random command blocks: whatever a program sends, the display firmware answers the
+// next command.
+TEST_F(DisplayTest, SurvivesRandomCommands) {
+    std::mt19937 random(10);
+    for (int round = 0; round < 12; ++round) {
+        int at = 0x3100;
+        while (at < 0x31D0) {
+            std::vector<uint8_t> block(1 + random() % 24);
+            for (uint8_t& b : block)
+                b = uint8_t(random());
+            block[0] = uint8_t(random() % 0x20);
+            if (block[0] == dc::kGCls) block[0] = dc::kPSet; // keep the run short
+            main.m_ram[at++] = uint8_t(block.size());
+            for (uint8_t b : block)
+                main.m_ram[at++] = b;
+        }
+        main.m_ram[at] = 0;
+        Load(0x2200, g_guest_dcmd, sizeof g_guest_dcmd);
+        ASSERT_TRUE(Command("G 2200", 30'000'000)) << round << "\n" << Screen();
+    }
+    Commands({{dc::kWidth, 80}, Put("\x1b=  \x1b" "C\x07Ok"), {dc::kRead, 1, 0}});
+    EXPECT_EQ(main.m_ram[0x3202], 'k');
+    EXPECT_EQ(main.m_ram[0x3203], 0x07);
 }
 
 TEST_F(DisplayTest, TicksCount) {

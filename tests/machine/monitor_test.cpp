@@ -1,6 +1,7 @@
 // The firmware on a machine without disks: banner, boot messages, the monitor's
 // commands, keys, BREAK.
 #include "machine.h"
+#include "rom/roms.h"
 
 namespace {
 
@@ -37,6 +38,18 @@ TEST_F(MonitorTest, KeysAreEchoedAndRubbedOut) {
     ASSERT_TRUE(Command("")) << Screen();
     EXPECT_EQ(Row(6), "> ORLOP");
     EXPECT_EQ(Row(7), "?");
+}
+
+TEST_F(MonitorTest, StartUpKeyIsDroppedAndTypingAheadIsKept) {
+    StartMonitor();
+    Run(5 * kPairsPerTick); // the display board's start-up key has long been delivered
+    EXPECT_EQ(Row(6), ">");
+    std::string line = "P";
+    while (line.size() < 62) // a full line, typed at once
+        line += char('0' + line.size() % 10);
+    Type(line + "Z\b!");    // Z does not fit; BS rubs out the last that did
+    ASSERT_TRUE(RunUntilText("> " + line.substr(0, 61) + "!")) << Screen();
+    EXPECT_EQ(CursorColumn(), 64);
 }
 
 TEST_F(MonitorTest, DumpShowsMemory) {
@@ -158,6 +171,20 @@ TEST_F(MonitorTest, ScrollsAtTheBottom) {
     EXPECT_EQ(Row(24), ">");
     EXPECT_EQ(Row(23).substr(0, 6), "0070  ");
     EXPECT_EQ(Row(22).substr(0, 6), "0060  ");
+}
+
+TEST_F(MonitorTest, ScrollingWrapsAroundTextMemory) {
+    StartMonitor();
+    ASSERT_TRUE(Command("D 0 FFF", 20'000'000)) << Screen(); // 256 lines, the ring many times
+    EXPECT_EQ(Row(23).substr(0, 6), "0FF0  ");
+    EXPECT_EQ(Row(24), ">");
+    Run(2 * kPairsPerTick);
+    // The picture shows the prompt in the last row, drawn from the font.
+    int wrong = 0;
+    for (int r = 0; r < 16; ++r)
+        for (int b = 0; b < 8; ++b)
+            wrong += (sub.m_dcOut.GetPixel(b, 384 + r) != 0) != bool(g_fontRom['>' * 16 + r] & (1 << b));
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(MonitorTest, BootAgain) {
