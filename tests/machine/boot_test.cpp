@@ -18,6 +18,8 @@ enum Kind { kMiniRaw, kMiniD88, kEightRaw, kHardDisk };
 class BootTest : public MachineTest {
 protected:
     void SetUp() override {
+        MachineTest::SetUp();
+        if (IsSkipped()) return;
         CMainCpu probe;
         probe.Reset();
         probe.WriteByte(0xFD18, 0x04); // restore with verify on an empty drive

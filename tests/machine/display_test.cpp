@@ -24,7 +24,10 @@ int KanjiGlyph(int jis) {
 
 class DisplayTest : public MachineTest {
 protected:
-    void SetUp() override { StartMonitor(); }
+    void SetUp() override {
+        MachineTest::SetUp();
+        if (!IsSkipped()) StartMonitor();
+    }
 
     void Call(int addr, const uint8_t* image, size_t size) {
         Load(addr, image, size);

@@ -11,6 +11,8 @@ namespace {
 class FilePortTest : public MachineTest {
 protected:
     void SetUp() override {
+        MachineTest::SetUp();
+        if (IsSkipped()) return;
         CMainCpu probe;
         probe.Reset();
         probe.WriteByte(0xFDD0, 0x00);

