@@ -194,6 +194,33 @@ TEST_F(DisplayTest, TwoHundredLineMode) {
     Commands({{dc::kGMode, 1, 7}});
 }
 
+TEST_F(DisplayTest, KanjiOnABackgroundOffTheGridAndAtTheEdge) {
+    auto kanji = [](int x, int y, std::string text) {
+        std::vector<uint8_t> b{dc::kKanji, uint8_t(x >> 8), uint8_t(x), uint8_t(y >> 8),
+                               uint8_t(y),   7,              1,         uint8_t(text.size())};
+        b.insert(b.end(), text.begin(), text.end());
+        return b;
+    };
+    // Below the monitor's lines: text would be mixed onto the graphics.
+    Commands({
+        {dc::kGCls, 0},
+        kanji(3, 300, "\x8a\xbf\x85\x40\x88"), // kanji, a row without glyphs, a lone lead byte
+        kanji(632, 350, "\x8a\xbf"),            // only its left half fits
+    });
+    const uint8_t* g = g_kanjiRom + KanjiGlyph(0x3441) * 32;
+    auto kan = [&](int b, int r) { return bool(g[r * 2 + b / 8] & (0x80 >> (b % 8))); };
+    ExpectGlyph(3, 300, 16, kan, kWhite, kBlue, "kanji at x = 3");
+    ExpectGlyph(19, 300, 16, [](int, int) { return false; }, kWhite, kBlue, "no glyph: blank");
+    const uint8_t* block = g_fontRom + 0x88 * 16;
+    ExpectGlyph(35, 300, 8, [&](int b, int r) { return bool(block[r] & (1 << b)); }, kWhite, kBlue,
+                "lone lead byte as a character");
+    EXPECT_EQ(Px(2, 300), kBlack);
+    EXPECT_EQ(Px(43, 300), kBlack);
+    ExpectGlyph(632, 350, 8, kan, kWhite, kBlue, "left half at the edge");
+    EXPECT_EQ(Px(0, 351), kBlack); // nothing wrapped into the next line
+    EXPECT_EQ(Px(7, 351), kBlack);
+}
+
 TEST_F(DisplayTest, KeysWaitInTheDisplayFirmware) {
     Load(0x2400, g_guest_keys, sizeof g_guest_keys);
     Type("G 2400\n");
