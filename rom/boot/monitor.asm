@@ -237,6 +237,7 @@ CALLPRG STX RPC
 
 * The program stopped (return, BREAK, SWI, trap): registers are in RIMG, U = message.
 STOPPED LDS #MSTACK
+        LDMD #$01           ; native mode again, whatever the program chose
         CLRA
         TFR A,DP
         TST HOLDING

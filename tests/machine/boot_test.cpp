@@ -38,8 +38,8 @@ protected:
         b[32] = 688 & 0xFF; // track 0 starts after the header
         b[33] = 688 >> 8;
         for (int r = 1; r <= sectors; ++r) {
-            const uint8_t head[16] = {0, 0, uint8_t(r), 1, uint8_t(sectors), 0, 0, 0,
-                                      0, 0, 0,          0, 0, 0,             0, 1};
+            const uint8_t head[16] = {0, 0, uint8_t(r), 1, uint8_t(sectors), 0, 0, 0, 0, 0, 0, 0,
+                                      0, 0, 0,          1};
             b.insert(b.end(), head, head + 16);
             for (int i = 0; i < 256; ++i) {
                 size_t at = size_t(r - 1) * 256 + i;
@@ -98,7 +98,8 @@ class BootsFrom : public BootTest, public ::testing::WithParamInterface<BootCase
 
 TEST_P(BootsFrom, EachDevice) {
     const BootCase& c = GetParam();
-    if (c.kind == kHardDisk && !m_haveHdd) GTEST_SKIP() << "the hard-disk controller does not answer yet";
+    if (c.kind == kHardDisk && !m_haveHdd)
+        GTEST_SKIP() << "the hard-disk controller does not answer yet";
     Insert(c.kind, 0, Record());
     PowerOn(0x1F); // every device, drive 0
     ASSERT_TRUE(RunUntilPrompt()) << Screen();
@@ -163,9 +164,9 @@ TEST_F(BootTest, RefusedRecords) {
     for (Case& c : cases) {
         SCOPED_TRACE(c.said);
         auto* fdd = new CFileFdd;
-        ASSERT_TRUE(fdd->Open(Write("refused" + std::to_string(m_images++) + ".d88",
-                                    D88(c.image, 16)),
-                              CFile::modeReadWrite));
+        ASSERT_TRUE(
+            fdd->Open(Write("refused" + std::to_string(m_images++) + ".d88", D88(c.image, 16)),
+                      CFile::modeReadWrite));
         delete main.m_pFdd[4];
         main.m_pFdd[4] = fdd;
         PowerOn();

@@ -54,8 +54,8 @@ protected:
     }
     uint32_t Px(int x, int y) const { return sub.m_dcOut.GetPixel(x, y); }
     // Compares a 16-row glyph of the given width with the surface at (x, y).
-    void ExpectGlyph(int x, int y, int width, const std::function<bool(int, int)>& lit,
-                     uint32_t on, uint32_t off, const char* what) {
+    void ExpectGlyph(int x, int y, int width, const std::function<bool(int, int)>& lit, uint32_t on,
+                     uint32_t off, const char* what) {
         int wrong = 0;
         for (int r = 0; r < 16; ++r)
             for (int b = 0; b < width; ++b)
@@ -71,13 +71,13 @@ TEST_F(DisplayTest, DrawsKanjiShapesAndAttributedText) {
     for (auto [jis, x] : {std::pair{0x3441, 16}, std::pair{0x3B7A, 32}}) {
         const uint8_t* g = g_kanjiRom + KanjiGlyph(jis) * 32;
         ExpectGlyph(
-            x, 240, 16, [&](int b, int r) { return g[r * 2 + b / 8] & (0x80 >> (b % 8)); },
-            kWhite, kBlack, "kanji");
+            x, 240, 16, [&](int b, int r) { return g[r * 2 + b / 8] & (0x80 >> (b % 8)); }, kWhite,
+            kBlack, "kanji");
     }
     for (auto [ch, x] : {std::pair{0x41, 48}, std::pair{0xB1, 56}}) {
         const uint8_t* g = g_fontRom + ch * 16;
-        ExpectGlyph(x, 240, 8, [&](int b, int r) { return g[r] & (1 << b); }, kWhite, kBlack,
-                    "half-width");
+        ExpectGlyph(
+            x, 240, 8, [&](int b, int r) { return g[r] & (1 << b); }, kWhite, kBlack, "half-width");
     }
 
     // Rectangle (100, 200)-(107, 203) in code 2, and nothing around it.
@@ -108,8 +108,8 @@ TEST_F(DisplayTest, DrawsKanjiShapesAndAttributedText) {
 
     // 'H' at column 10, row 20, attribute reverse + bright + colour 2.
     const uint8_t* h = g_fontRom + 'H' * 16;
-    ExpectGlyph(80, 320, 8, [&](int b, int r) { return !(h[r] & (1 << b)); }, kRed, kBlack,
-                "reverse text");
+    ExpectGlyph(
+        80, 320, 8, [&](int b, int r) { return !(h[r] & (1 << b)); }, kRed, kBlack, "reverse text");
     // READ of that cell, CLOCK and an empty KEY, as the guest kept them.
     const uint8_t expected[12] = {'H', 0x2A, 0x07, 0xEA, 12, 5, 13, 5, 9, 0, 0, 0};
     EXPECT_TRUE(std::equal(expected, expected + 12, main.m_ram + 0x3000));
@@ -120,12 +120,15 @@ TEST_F(DisplayTest, DrawsKanjiShapesAndAttributedText) {
 
 TEST_F(DisplayTest, TextControlCodes) {
     Commands({
-        Put("\x0c" "AB\bC\r\n\tT\x01"       // clear, BS, CR, LF, TAB; 0x01 does nothing
-            "\x1b=%\x6c" "0123456"          // row 5, column 76; wraps into row 6
-            "\x0bh\x1bQq"                   // home; an unknown ESC sequence is dropped
-            "\x1b" "C\x24\x1b="),           // attribute $24; the sequence goes on...
-        Put("\x23\xe8x\t"),               // ...in the next command: row 3, column 200
-        Put("\x1b=\x48 Z\x1b=* "),        // row 40 is the last row; then row 10
+        Put("\x0c"
+            "AB\bC\r\n\tT\x01" // clear, BS, CR, LF, TAB; 0x01 does nothing
+            "\x1b=%\x6c"
+            "0123456"     // row 5, column 76; wraps into row 6
+            "\x0bh\x1bQq" // home; an unknown ESC sequence is dropped
+            "\x1b"
+            "C\x24\x1b="),         // attribute $24; the sequence goes on...
+        Put("\x23\xe8x\t"),        // ...in the next command: row 3, column 200
+        Put("\x1b=\x48 Z\x1b=* "), // row 40 is the last row; then row 10
         {dc::kRead, 79, 3},
     });
     EXPECT_EQ(Row(0), "hq");
@@ -146,7 +149,7 @@ TEST_F(DisplayTest, FortyColumnsAndBack) {
     EXPECT_EQ(sub.m_nCharWidth, 16);
     EXPECT_EQ(Row(1), "Returned");
     EXPECT_EQ(Row(2).size(), 40u); // the register line wraps
-    Commands({{dc::kWidth, 50}});   // not a width: nothing changes
+    Commands({{dc::kWidth, 50}});  // not a width: nothing changes
     EXPECT_EQ(sub.m_nColumns, 40);
     Commands({{dc::kWidth, 80}});
     EXPECT_EQ(sub.m_nColumns, 80);
@@ -174,9 +177,9 @@ TEST_F(DisplayTest, TwoHundredLineMode) {
     Commands({
         {dc::kGMode, 0, 7},
         {dc::kGCls, 0},
-        {dc::kFill, 0, 0, 0, 0, 0, 7, 0, 0, 7},          // line 0: pixel rows 0 and 1
-        {dc::kPSet, 0, 8, 0, 199, 4},                     // the last line
-        {dc::kPSet, 0, 8, 0, 200, 4},                     // off the screen
+        {dc::kFill, 0, 0, 0, 0, 0, 7, 0, 0, 7},                // line 0: pixel rows 0 and 1
+        {dc::kPSet, 0, 8, 0, 199, 4},                          // the last line
+        {dc::kPSet, 0, 8, 0, 200, 4},                          // off the screen
         {dc::kFill, 0, 16, 0, 190, 0x0F, 0xFF, 0x7F, 0xFF, 1}, // clipped at the corner
     });
     EXPECT_EQ(sub.m_nDispBank, 0);
@@ -196,8 +199,9 @@ TEST_F(DisplayTest, TwoHundredLineMode) {
 
 TEST_F(DisplayTest, KanjiOnABackgroundOffTheGridAndAtTheEdge) {
     auto kanji = [](int x, int y, std::string text) {
-        std::vector<uint8_t> b{dc::kKanji, uint8_t(x >> 8), uint8_t(x), uint8_t(y >> 8),
-                               uint8_t(y),   7,              1,         uint8_t(text.size())};
+        std::vector<uint8_t> b{
+            dc::kKanji, uint8_t(x >> 8),     uint8_t(x), uint8_t(y >> 8), uint8_t(y), 7,
+            1,          uint8_t(text.size())};
         b.insert(b.end(), text.begin(), text.end());
         return b;
     };
@@ -205,15 +209,17 @@ TEST_F(DisplayTest, KanjiOnABackgroundOffTheGridAndAtTheEdge) {
     Commands({
         {dc::kGCls, 0},
         kanji(3, 300, "\x8a\xbf\x85\x40\x88"), // kanji, a row without glyphs, a lone lead byte
-        kanji(632, 350, "\x8a\xbf"),            // only its left half fits
+        kanji(632, 350, "\x8a\xbf"),           // only its left half fits
     });
     const uint8_t* g = g_kanjiRom + KanjiGlyph(0x3441) * 32;
     auto kan = [&](int b, int r) { return bool(g[r * 2 + b / 8] & (0x80 >> (b % 8))); };
     ExpectGlyph(3, 300, 16, kan, kWhite, kBlue, "kanji at x = 3");
-    ExpectGlyph(19, 300, 16, [](int, int) { return false; }, kWhite, kBlue, "no glyph: blank");
+    ExpectGlyph(
+        19, 300, 16, [](int, int) { return false; }, kWhite, kBlue, "no glyph: blank");
     const uint8_t* block = g_fontRom + 0x88 * 16;
-    ExpectGlyph(35, 300, 8, [&](int b, int r) { return bool(block[r] & (1 << b)); }, kWhite, kBlue,
-                "lone lead byte as a character");
+    ExpectGlyph(
+        35, 300, 8, [&](int b, int r) { return bool(block[r] & (1 << b)); }, kWhite, kBlue,
+        "lone lead byte as a character");
     EXPECT_EQ(Px(2, 300), kBlack);
     EXPECT_EQ(Px(43, 300), kBlack);
     ExpectGlyph(632, 350, 8, kan, kWhite, kBlue, "left half at the edge");
@@ -261,7 +267,10 @@ TEST_F(DisplayTest, SurvivesRandomCommands) {
         Load(0x2200, g_guest_dcmd, sizeof g_guest_dcmd);
         ASSERT_TRUE(Command("G 2200", 30'000'000)) << round << "\n" << Screen();
     }
-    Commands({{dc::kWidth, 80}, Put("\x1b=  \x1b" "C\x07Ok"), {dc::kRead, 1, 0}});
+    Commands({{dc::kWidth, 80},
+              Put("\x1b=  \x1b"
+                  "C\x07Ok"),
+              {dc::kRead, 1, 0}});
     EXPECT_EQ(main.m_ram[0x3202], 'k');
     EXPECT_EQ(main.m_ram[0x3203], 0x07);
 }

@@ -16,7 +16,8 @@ protected:
         CMainCpu probe;
         probe.Reset();
         probe.WriteByte(0xFDD0, 0x00);
-        if (probe.ReadByte(0xFDD0) != 0x81) GTEST_SKIP() << "the host-file port does not answer yet";
+        if (probe.ReadByte(0xFDD0) != 0x81)
+            GTEST_SKIP() << "the host-file port does not answer yet";
         StartMonitor();
     }
     std::vector<uint8_t> Read(const std::string& path) {

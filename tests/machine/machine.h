@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <algorithm>
+#include <fstream>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -155,7 +155,9 @@ protected:
     void Load(int addr, const uint8_t* bytes, size_t count) {
         std::copy(bytes, bytes + count, main.m_ram + addr);
     }
-    void Load(int addr, std::initializer_list<uint8_t> bytes) { Load(addr, bytes.begin(), bytes.size()); }
+    void Load(int addr, std::initializer_list<uint8_t> bytes) {
+        Load(addr, bytes.begin(), bytes.size());
+    }
 
     // Powers on without disks and waits for the monitor.
     void StartMonitor(int dip = kDefaultDip) {

@@ -47,7 +47,7 @@ TEST_F(MonitorTest, StartUpKeyIsDroppedAndTypingAheadIsKept) {
     std::string line = "P";
     while (line.size() < 62) // a full line, typed at once
         line += char('0' + line.size() % 10);
-    Type(line + "Z\b!");    // Z does not fit; BS rubs out the last that did
+    Type(line + "Z\b!"); // Z does not fit; BS rubs out the last that did
     ASSERT_TRUE(RunUntilText("> " + line.substr(0, 61) + "!")) << Screen();
     EXPECT_EQ(CursorColumn(), 64);
 }
@@ -89,8 +89,8 @@ TEST_F(MonitorTest, ModifyFillAndErrors) {
     EXPECT_EQ(main.m_ram[0x3002], 0x05);
 
     ASSERT_TRUE(Command("F 3100 31FF A5")) << Screen();
-    EXPECT_TRUE(std::all_of(main.m_ram + 0x3100, main.m_ram + 0x3200,
-                            [](uint8_t b) { return b == 0xA5; }));
+    EXPECT_TRUE(
+        std::all_of(main.m_ram + 0x3100, main.m_ram + 0x3200, [](uint8_t b) { return b == 0xA5; }));
     EXPECT_EQ(main.m_ram[0x3200], 0);
 
     struct Case {
@@ -183,7 +183,8 @@ TEST_F(MonitorTest, ScrollingWrapsAroundTextMemory) {
     int wrong = 0;
     for (int r = 0; r < 16; ++r)
         for (int b = 0; b < 8; ++b)
-            wrong += (sub.m_dcOut.GetPixel(b, 384 + r) != 0) != bool(g_fontRom['>' * 16 + r] & (1 << b));
+            wrong +=
+                (sub.m_dcOut.GetPixel(b, 384 + r) != 0) != bool(g_fontRom['>' * 16 + r] & (1 << b));
     EXPECT_EQ(wrong, 0);
 }
 
