@@ -250,7 +250,8 @@ STOPPED LDS #MSTACK
         JSR HWINIT
         CLR OLEN
         ANDCC #$AF
-        JSR CRLF
+        LDX #S_PLAIN        ; whatever attribute the program left
+        JSR PUTS
         TFR U,X
         JSR PUTS
         JSR CRLF
@@ -420,6 +421,7 @@ S_MON   FCC "Monitor: D M F G R B L S"
         FCB C_CR,C_LF,0
 S_PROMPT FCC "> "
         FCB 0
+S_PLAIN FCB C_ESC,'C',$07,C_CR,C_LF,0
 S_WHAT  FCC "?"
         FCB 0
 S_IO    FCC "--"

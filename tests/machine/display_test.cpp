@@ -113,9 +113,11 @@ TEST_F(DisplayTest, DrawsKanjiShapesAndAttributedText) {
     // READ of that cell, CLOCK and an empty KEY, as the guest kept them.
     const uint8_t expected[12] = {'H', 0x2A, 0x07, 0xEA, 12, 5, 13, 5, 9, 0, 0, 0};
     EXPECT_TRUE(std::equal(expected, expected + 12, main.m_ram + 0x3000));
-    // The guest cleared the text screen; the monitor went on below the 'H'.
+    // The guest cleared the text screen; the monitor went on below the 'H', in its own
+    // attribute again.
     EXPECT_EQ(Row(0), "");
     EXPECT_EQ(Row(21), "Returned");
+    EXPECT_EQ(sub.m_mem[(21 * 80) * 2 + 1], 0x07);
 }
 
 TEST_F(DisplayTest, TextControlCodes) {
