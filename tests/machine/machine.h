@@ -105,8 +105,7 @@ protected:
     bool AtPrompt() const {
         return sub.m_nKeyRead == sub.m_nKeyWrite && Peek(Sym("KRD")) == Peek(Sym("KWR")) &&
                Peek(Sym("LLEN")) == 0 && Peek(Sym("OLEN")) == 0 && !(main.m_io[0xD05] & 0x80) &&
-               Row(CursorRow()).substr(0, 2) == (Row(CursorRow()).size() > 1 ? "> " : ">") &&
-               CursorColumn() == 2;
+               (Row(CursorRow()) + " ").compare(0, 2, "> ") == 0 && CursorColumn() == 2;
     }
     bool RunUntilPrompt(long budget = 3'000'000) {
         return RunUntil([&] { return AtPrompt(); }, budget);
