@@ -65,8 +65,7 @@ void CTermWnd::paintEvent(QPaintEvent* e) {
         const TERMCELL* cells = t.ViewRow(line);
         int col = col0;
         // A character cut by the update rectangle is drawn whole.
-        if (col > 0 && (cells[col].attr & ATTR_TRAIL) && (cells[col - 1].attr & ATTR_LEAD))
-            --col;
+        if (col > 0 && (cells[col].attr & ATTR_TRAIL) && (cells[col - 1].attr & ATTR_LEAD)) --col;
         int runCol = -1, length = 0;
         TERMCELL key{};
         while (col <= col1) {
@@ -99,18 +98,19 @@ void CTermWnd::paintEvent(QPaintEvent* e) {
     }
 }
 
-void CTermWnd::DrawRun(QPainter& p, int col, int line, const TERMCELL& key,
-                       const uint16_t* codes, int length) {
+void CTermWnd::DrawRun(QPainter& p, int col, int line, const TERMCELL& key, const uint16_t* codes,
+                       int length) {
     const CTerm& t = *m_pTerm;
     int text = key.attr & ATTR_SECRET ? key.bg : key.attr & ATTR_BRIGHT ? key.fg | 8 : key.fg;
     int back = key.bg;
-    bool reversed = ((key.attr & (ATTR_REVERSE | ATTR_BLINK)) != 0) != ((key.attr & ATTR_SELECT) != 0);
+    bool reversed =
+        ((key.attr & (ATTR_REVERSE | ATTR_BLINK)) != 0) != ((key.attr & ATTR_SELECT) != 0);
     if (reversed) std::swap(text, back);
     const QRect rc(col * t.m_cxCell, line * t.m_cyCell, length * t.m_cxCell, t.m_cyCell);
     const QColor textColour = PaletteColour(text);
 
     p.fillRect(rc, PaletteColour(back));
-    int shown = length;
+    int shown = text == back ? 0 : length; // secret text is not drawn at all
     while (shown > 0 && codes[shown - 1] == kBlank)
         --shown;
     if (shown > 0) {

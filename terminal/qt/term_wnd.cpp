@@ -50,9 +50,9 @@ QFont DefaultTermFont(int cx, int cy) {
     return font;
 }
 
-constexpr Qt::WindowFlags kTermFlags = Qt::Window | Qt::CustomizeWindowHint |
-                                       Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+constexpr Qt::WindowFlags kTermFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                       Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                       Qt::WindowCloseButtonHint;
 
 } // namespace
 
@@ -72,8 +72,8 @@ CTermWnd::CTermWnd(CTerm* term, const QString& title)
     connect(&m_menuTimer, &QTimer::timeout, this, [this] { ShowMenu(m_menuPos); });
     m_chooseFont = [](QWidget* parent, const QFont& current) -> std::optional<QFont> {
         bool ok = false;
-        QFont font = QFontDialog::getFont(&ok, current, parent, QString(),
-                                          QFontDialog::MonospacedFonts);
+        QFont font =
+            QFontDialog::getFont(&ok, current, parent, QString(), QFontDialog::MonospacedFonts);
         return ok ? std::optional<QFont>(font) : std::nullopt;
     };
     m_font = DefaultTermFont(m_pTerm->m_cxCell, m_pTerm->m_cyCell);

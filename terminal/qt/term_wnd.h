@@ -98,8 +98,8 @@ private:
     int m_nAscent = 0;
     bool m_bCaret = false; // the caret exists
     QRect m_caretRect;
-    QPoint m_imePos;   // the composition window's point
-    QString m_preedit; // the input method's composition in progress
+    QPoint m_imePos;    // the composition window's point
+    QString m_preedit;  // the input method's composition in progress
     QTimer m_menuTimer; // a right click waits this long for a second one (paste)
     QPoint m_menuPos;
     bool m_bPasteClick = false; // the release after a paste double-click opens no menu

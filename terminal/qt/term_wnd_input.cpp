@@ -30,7 +30,8 @@ std::optional<TermKey> KeyOf(int key) {
     case Qt::Key_Delete: return TermKey::Delete;
     default: break;
     }
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F10) return TermKey(int(TermKey::F1) + key - Qt::Key_F1);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F10)
+        return TermKey(int(TermKey::F1) + key - Qt::Key_F1);
     return std::nullopt;
 }
 
@@ -155,7 +156,8 @@ void CTermWnd::mouseReleaseEvent(QMouseEvent* e) {
     if (!m_pTerm) return;
     if (e->button() == Qt::LeftButton) {
         const QPoint pt = e->position().toPoint();
-        if (std::optional<std::string> text = SelRelease(*m_pTerm, SelCellAt(*m_pTerm, pt.x(), pt.y())))
+        if (std::optional<std::string> text =
+                SelRelease(*m_pTerm, SelCellAt(*m_pTerm, pt.x(), pt.y())))
             QGuiApplication::clipboard()->setText(QString::fromStdU16String(Cp932ToUtf16(*text)));
     } else if (e->button() == Qt::RightButton && m_bPasteClick) {
         m_bPasteClick = false;
