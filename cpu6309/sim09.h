@@ -89,6 +89,8 @@ public:
 
     // Disassemble the instruction at addr into text; returns the next address.
     uint16_t Disasm(char* text, uint16_t addr);
+    // Indexed operand text; addr goes from the postbyte to the byte after its offset.
+    const char* DisasmIndexed(uint16_t& addr);
 
     REG09 m_reg{};
     CWnd* m_pWnd = nullptr;
