@@ -61,6 +61,7 @@ CTermWnd::CTermWnd(CTerm* term, const QString& title)
     setWindowTitle(title);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_InputMethodEnabled);
+    setAttribute(Qt::WA_QuitOnClose, false); // the program ends with its main window
     setFocusPolicy(Qt::StrongFocus);
     m_pScroll->setFocusPolicy(Qt::NoFocus);
     m_pScroll->setRange(0, m_pTerm->m_nHistoryMax);

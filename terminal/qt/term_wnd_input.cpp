@@ -92,7 +92,7 @@ void CTermWnd::keyPressEvent(QKeyEvent* e) {
         return;
     }
     if (key == Qt::Key_Menu) {
-        e->ignore(); // becomes the context menu
+        ShowMenu(mapToGlobal(m_caretRect.bottomLeft()));
         return;
     }
     if (int b = ControlByte(key, ctrl); b >= 0) {
@@ -186,9 +186,8 @@ void CTermWnd::Paste() {
 }
 
 void CTermWnd::contextMenuEvent(QContextMenuEvent* e) {
-    // A right click opens the menu from mouseReleaseEvent, after the double-click time.
-    if (e->reason() == QContextMenuEvent::Keyboard && m_pTerm)
-        ShowMenu(mapToGlobal(m_caretRect.isNull() ? QPoint() : m_caretRect.bottomLeft()));
+    // The menu opens from mouseReleaseEvent after the double-click time, or from the
+    // menu key.
     e->accept();
 }
 

@@ -23,6 +23,7 @@ private slots:
         QVERIFY(wnd->isWindow());
         QCOMPARE(wnd->parentWidget(), nullptr);
         QCOMPARE(wnd->frameGeometry().topLeft(), QPoint(0, 0));
+        QVERIFY(!wnd->testAttribute(Qt::WA_QuitOnClose));
         QVERIFY(term->HasWindow());
         QCOMPARE(term->m_bInput, 1);
         QPointer<CTermWnd> guard(wnd);
