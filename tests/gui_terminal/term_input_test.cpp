@@ -61,7 +61,7 @@ class TermInputTest : public QObject {
     }
     QString Clip() { return QGuiApplication::clipboard()->text(); }
 
-private slots:
+private Q_SLOTS:
     void init() {
         m_term = std::make_unique<CTerm>();
         m_wnd = new CTermWnd(m_term.get(), "USART 1");

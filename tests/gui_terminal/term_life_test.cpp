@@ -12,7 +12,7 @@ class TermLifeTest : public QObject {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-private slots:
+private Q_SLOTS:
     void openShowsTheWindowAtTheTopLeft() {
         CTerm* term = OpenTermWindow(3);
         auto* wnd = dynamic_cast<CTermWnd*>(term->m_pWnd);

@@ -17,7 +17,7 @@ class TermPaintTest : public QObject {
         T().ScreenRow(row)[col] = TERMCELL{fg, bg, attr, ch};
     }
 
-private slots:
+private Q_SLOTS:
     void init() {
         m_term = std::make_unique<CTerm>();
         m_wnd = new CTermWnd(m_term.get(), "USART 0");
