@@ -208,8 +208,7 @@ TEST_F(EntryTest, IllegalOpcodesTrapWithTheirStackedPc) {
         {{0x10, 0xDF, 0x00}, false}, {{0x11, 0xF7, 0, 0}, false},
     };
     for (auto& t : cases) {
-        SCOPED_TRACE(testing::Message() << std::hex << int(*t.code.begin()) << " "
-                                        << int(t.code.begin()[1]));
+        SCOPED_TRACE(testing::PrintToString(std::vector<uint8_t>(t.code)));
         SetUp();
         reg.CC = V;
         cpu.Run(t.code);

@@ -52,7 +52,7 @@ TEST(Exec, AccessSequences) {
     };
     // clang-format on
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::hex << int(c.code[0]) << " " << int(c.code[1]));
+        SCOPED_TRACE(testing::PrintToString(c.code));
         auto z = std::make_unique<FlatZ80>();
         z->Load(0x1234, {0x34, 0x12});
         z->Load(0x8000, {0x11, 0x22});
