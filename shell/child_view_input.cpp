@@ -33,7 +33,7 @@ void CChildView::keyPressEvent(QKeyEvent* e) {
     if (key == Qt::Key_F10 || (e->modifiers() & Qt::AltModifier)) {
         if (key == Qt::Key_F10) {
             if (auto* frame = qobject_cast<QMainWindow*>(window());
-                frame && !frame->menuBar()->actions().isEmpty())
+                frame && frame->isVisible() && !frame->menuBar()->actions().isEmpty())
                 frame->menuBar()->setActiveAction(frame->menuBar()->actions().first());
         }
         QWidget::keyPressEvent(e);
