@@ -41,13 +41,14 @@ inline std::vector<uint16_t> PendingKeys(const CSubCpu& sub) {
 
 inline void DrainKeys(CSubCpu& sub) { sub.m_nKeyRead = sub.m_nKeyWrite; }
 
-// Runs `act` on the first modal widget that shows up (polling from the event loop, so it
-// also works inside nested modal loops), once.
-inline void OnNextModal(std::function<void(QWidget*)> act) {
+// Runs `act` once on the first modal widget of type T that shows up (polling from the
+// event loop, so it also works inside nested modal loops).
+template <class T = QWidget>
+inline void OnNextModal(std::function<void(T*)> act) {
     auto* timer = new QTimer;
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
+        if (T* w = dynamic_cast<T*>(QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
             act(w);
