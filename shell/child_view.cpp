@@ -42,12 +42,10 @@ struct Profile {
 // Opens `file` read-write, or creates it when no file of that name exists. An existing
 // file that cannot be opened for writing is never replaced by an empty one.
 bool OpenOrCreate(CFile& file, const std::string& path) {
-    if (file.Open(path, CFile::modeReadWrite))
-        return true;
+    if (file.Open(path, CFile::modeReadWrite)) return true;
     std::error_code ec;
     const auto st = std::filesystem::symlink_status(path, ec);
-    if (st.type() != std::filesystem::file_type::not_found)
-        return false;
+    if (st.type() != std::filesystem::file_type::not_found) return false;
     return file.Open(path, CFile::modeCreateReadWrite);
 }
 
@@ -86,14 +84,14 @@ CChildView::CChildView() : m_image(640, 400, QImage::Format_RGB32) {
 }
 
 CChildView::~CChildView() {
-    if (m_bCreated)
-        OnDestroy();
+    if (m_bCreated) OnDestroy();
     m_clip.reset();
-    if (COrloApp* app = TheApp(); app && app->View() == this)
-        app->SetView(nullptr);
+    if (COrloApp* app = TheApp(); app && app->View() == this) app->SetView(nullptr);
 }
 
-QSize CChildView::sizeHint() const { return QSize(640, 400); }
+QSize CChildView::sizeHint() const {
+    return QSize(640, 400);
+}
 
 bool CChildView::Create(QWidget* parent) {
     setParent(parent);
@@ -114,8 +112,7 @@ bool CChildView::Create(QWidget* parent) {
 
 void CChildView::OpenFdd(int i, const std::string& path) {
     CloseFdd(i);
-    if (path.empty())
-        return;
+    if (path.empty()) return;
     auto* fdd = new CFileFdd;
     if (!OpenOrCreate(*fdd, path)) {
         delete fdd;
@@ -126,8 +123,7 @@ void CChildView::OpenFdd(int i, const std::string& path) {
 
 void CChildView::OpenHdd(int i, const std::string& path) {
     CloseHdd(i);
-    if (path.empty())
-        return;
+    if (path.empty()) return;
     auto* hdd = new CFile;
     if (!OpenOrCreate(*hdd, path)) {
         delete hdd;
@@ -138,8 +134,7 @@ void CChildView::OpenHdd(int i, const std::string& path) {
 
 void CChildView::OpenPrn(int i, const std::string& path) {
     ClosePrn(i);
-    if (path.empty())
-        return;
+    if (path.empty()) return;
     auto* prn = new CFile;
     if (!prn->Open(path, CFile::modeCreateWrite)) {
         delete prn;
@@ -150,8 +145,7 @@ void CChildView::OpenPrn(int i, const std::string& path) {
 
 void CChildView::CloseFdd(int i) {
     CFileFdd* fdd = m_main.m_pFdd[i];
-    if (!fdd)
-        return;
+    if (!fdd) return;
     m_main.m_pFdd[i] = nullptr;
     try {
         fdd->Close();
@@ -163,8 +157,7 @@ void CChildView::CloseFdd(int i) {
 
 void CChildView::CloseHdd(int i) {
     CFile* hdd = m_main.m_pHdd[i];
-    if (!hdd)
-        return;
+    if (!hdd) return;
     m_main.m_pHdd[i] = nullptr;
     try {
         hdd->Close();
@@ -176,8 +169,7 @@ void CChildView::CloseHdd(int i) {
 
 void CChildView::ClosePrn(int i) {
     CFile* prn = m_main.m_pPrn[i];
-    if (!prn)
-        return;
+    if (!prn) return;
     m_main.m_pPrn[i] = nullptr;
     try {
         prn->Close();
@@ -209,16 +201,13 @@ void CChildView::ResetMachine() {
     m_sub.Reset();
     m_pDebugDlg = nullptr;
     m_nTimer = startTimer(100);
-    if (COrloApp* app = TheApp())
-        app->SetView(this);
+    if (COrloApp* app = TheApp()) app->SetView(this);
 }
 
 void CChildView::OnDestroy() {
-    if (m_bDestroyed || !m_bCreated)
-        return;
+    if (m_bDestroyed || !m_bCreated) return;
     m_bDestroyed = true;
-    if (COrloApp* app = TheApp(); app && app->View() == this)
-        app->SetView(nullptr);
+    if (COrloApp* app = TheApp(); app && app->View() == this) app->SetView(nullptr);
     if (m_nTimer) {
         killTimer(m_nTimer);
         m_nTimer = 0;
@@ -255,14 +244,9 @@ bool CChildView::OnCmdMsg(unsigned id) {
 
 bool CChildView::OnUpdateCmdUI(unsigned id, bool& enable) const {
     switch (id) {
-    case ID_EDIT_COPY:
-        enable = OnUpdateEditCopy();
-        return true;
-    case ID_EDIT_PASTE:
-        enable = OnUpdateEditPaste();
-        return true;
-    default:
-        return false;
+    case ID_EDIT_COPY: enable = OnUpdateEditCopy(); return true;
+    case ID_EDIT_PASTE: enable = OnUpdateEditPaste(); return true;
+    default: return false;
     }
 }
 
@@ -276,10 +260,8 @@ void CChildView::OnTimer() {
 }
 
 void CChildView::OnHardReset() {
-    if (COrloApp* app = TheApp(); app && app->View() == this)
-        app->SetView(nullptr);
-    if (m_pDebugDlg)
-        OnCpuDebug(); // closes it
+    if (COrloApp* app = TheApp(); app && app->View() == this) app->SetView(nullptr);
+    if (m_pDebugDlg) OnCpuDebug(); // closes it
     ResetMachine();
 }
 
@@ -290,8 +272,7 @@ void CChildView::OnHardReset() {
 void CChildView::OnCpuDebug() {}
 
 void CChildView::OnDebugStep() {
-    if (!m_pDebugDlg)
-        return;
+    if (!m_pDebugDlg) return;
 }
 
 void CChildView::RunStepPairs(int n) {
@@ -305,9 +286,13 @@ void CChildView::RunStepPairs(int n) {
 // window of port id - ID_USART_OPEN unless m_main.m_pTerm[n] is set, and OnUsartClose
 // empties the slot, destroys the window and deletes the terminal. Until then a port's
 // DTR opens nothing.
-void CChildView::OnUsartOpen(unsigned id) { (void)id; }
+void CChildView::OnUsartOpen(unsigned id) {
+    (void)id;
+}
 
-void CChildView::OnUsartClose(unsigned id) { (void)id; }
+void CChildView::OnUsartClose(unsigned id) {
+    (void)id;
+}
 
 void CChildView::InvalidateRect(const CRect* rc, bool erase) {
     (void)erase; // the paint covers the whole area it repaints
@@ -322,10 +307,10 @@ void CChildView::PostCommand(unsigned id) {
 }
 
 void CChildView::MessageBox(const std::string& textUtf8, const std::string& captionUtf8) {
-    const QString caption = captionUtf8.empty() ? QStringLiteral("Orlo")
-                                                : QString::fromStdString(captionUtf8);
-    QMessageBox box(QMessageBox::NoIcon, caption, QString::fromStdString(textUtf8),
-                    QMessageBox::Ok, this);
+    const QString caption =
+        captionUtf8.empty() ? QStringLiteral("Orlo") : QString::fromStdString(captionUtf8);
+    QMessageBox box(QMessageBox::NoIcon, caption, QString::fromStdString(textUtf8), QMessageBox::Ok,
+                    this);
     CModalScope modal;
     box.exec();
 }
@@ -350,8 +335,7 @@ void CChildView::paintEvent(QPaintEvent*) {
     auto* dst = reinterpret_cast<uint32_t*>(m_image.bits());
     for (int i = 0; i < Surface::kWidth * Surface::kHeight; ++i)
         dst[i] = src[i] | 0xFF000000u;
-    if (m_nSelMode != SEL_IDLE)
-        DrawSelection();
+    if (m_nSelMode != SEL_IDLE) DrawSelection();
 
     QPainter p(this);
     // Nearest neighbour at full size or larger; smooth scaling when shrinking.

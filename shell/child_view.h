@@ -107,6 +107,6 @@ private:
 
     bool m_bCreated = false;
     bool m_bDestroyed = false;
-    QImage m_image;     // the output layer as last painted
-    QString m_preedit;  // input-method composition in progress
+    QImage m_image;    // the output layer as last painted
+    QString m_preedit; // input-method composition in progress
 };

@@ -42,15 +42,11 @@ void CChildView::keyPressEvent(QKeyEvent* e) {
 
     uint16_t code = 0;
     switch (MapKeyDown(key, m_nKeyMod, code)) {
-    case kKeyTable:
-        m_sub.PushKey(code);
-        break;
+    case kKeyTable: m_sub.PushKey(code); break;
     case kKeyText:
-        if (!e->text().isEmpty())
-            PushText(Utf16ToCp932(e->text().toStdU16String()));
+        if (!e->text().isEmpty()) PushText(Utf16ToCp932(e->text().toStdU16String()));
         break;
-    case kKeyNone:
-        break;
+    case kKeyNone: break;
     }
     e->accept();
 }
@@ -70,8 +66,7 @@ bool CChildView::focusNextPrevChild(bool) {
 }
 
 void CChildView::inputMethodEvent(QInputMethodEvent* e) {
-    if (!e->commitString().isEmpty())
-        PushText(Utf16ToCp932(e->commitString().toStdU16String()));
+    if (!e->commitString().isEmpty()) PushText(Utf16ToCp932(e->commitString().toStdU16String()));
     if (m_preedit != e->preeditString()) {
         m_preedit = e->preeditString();
         update();
@@ -93,13 +88,10 @@ QVariant CChildView::inputMethodQuery(Qt::InputMethodQuery query) const {
 
 void CChildView::OnEditPaste() {
     const QString text = QGuiApplication::clipboard()->text();
-    if (text.isEmpty())
-        return;
+    if (text.isEmpty()) return;
     for (char c : Utf16ToCp932(text.toStdU16String())) {
-        if (c == '\0')
-            break;
-        if (c != '\n')
-            m_sub.PushKey(uint8_t(c));
+        if (c == '\0') break;
+        if (c != '\n') m_sub.PushKey(uint8_t(c));
     }
 }
 
@@ -109,13 +101,14 @@ bool CChildView::OnUpdateEditPaste() const {
 }
 
 void CChildView::OnEditCopy() {
-    if (!m_clip)
-        return;
+    if (!m_clip) return;
     QGuiApplication::clipboard()->setText(QString::fromStdU16String(Cp932ToUtf16(*m_clip)));
     m_clip.reset();
 }
 
-bool CChildView::OnUpdateEditCopy() const { return m_clip.has_value(); }
+bool CChildView::OnUpdateEditCopy() const {
+    return m_clip.has_value();
+}
 
 int CChildView::CellAt(const QPoint& pt) const {
     return CellAtPoint(pt.x(), pt.y(), width(), height(), m_sub.m_nColumns, m_sub.m_nRows,

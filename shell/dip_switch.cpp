@@ -11,10 +11,8 @@ DipSwPage DipToPage(int dip) {
 
 int PageToDip(const DipSwPage& page) {
     int dip = page.bHdd ? 0x7C : 0xFC;
-    if (page.b2hd)
-        dip &= ~0x40;
-    if (page.b2d)
-        dip &= ~0x20;
+    if (page.b2hd) dip &= ~0x40;
+    if (page.b2d) dip &= ~0x20;
     // No drive chosen (-1) reads as Drive 0, which is what the byte shows by default.
     return dip | ((page.nDrive < 0 ? 0 : page.nDrive & 3) ^ 3);
 }

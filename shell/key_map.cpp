@@ -13,9 +13,9 @@ struct KeyEntry {
 
 // The editing and cursor keys, which carry the modifier bits.
 constexpr KeyEntry kEditKeys[] = {
-    {Qt::Key_Insert, 0x110}, {Qt::Key_PageUp, 0x111}, {Qt::Key_End, 0x112},
+    {Qt::Key_Insert, 0x110},   {Qt::Key_PageUp, 0x111}, {Qt::Key_End, 0x112},
     {Qt::Key_PageDown, 0x113}, {Qt::Key_Delete, 0x114}, {Qt::Key_Home, 0x115},
-    {Qt::Key_Up, 0x116}, {Qt::Key_Down, 0x117}, {Qt::Key_Left, 0x118},
+    {Qt::Key_Up, 0x116},       {Qt::Key_Down, 0x117},   {Qt::Key_Left, 0x118},
     {Qt::Key_Right, 0x119},
 };
 
@@ -31,20 +31,17 @@ KeyAction MapKeyDown(int qtKey, uint32_t keyMod, uint16_t& code) {
     }
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12) {
         // F10 belongs to the menu bar, as on the original host.
-        if (qtKey == Qt::Key_F10)
-            return kKeyNone;
+        if (qtKey == Qt::Key_F10) return kKeyNone;
         code = uint16_t((0x101 + (qtKey - Qt::Key_F1)) | keyMod);
         return kKeyTable;
     }
     switch (qtKey) {
     case Qt::Key_Shift:
     case Qt::Key_Control:
-    case Qt::Key_Cancel:
-        return kKeyNone;
+    case Qt::Key_Cancel: return kKeyNone;
     case Qt::Key_Pause:
         // With Ctrl held the host reports the Cancel key instead: nothing is pushed.
-        if (keyMod & KEY_CTRL)
-            return kKeyNone;
+        if (keyMod & KEY_CTRL) return kKeyNone;
         code = KEY_BREAK;
         return kKeyTable;
     case Qt::Key_At:
@@ -53,7 +50,6 @@ KeyAction MapKeyDown(int qtKey, uint32_t keyMod, uint16_t& code) {
             return kKeyTable;
         }
         return kKeyText;
-    default:
-        return kKeyText;
+    default: return kKeyText;
     }
 }

@@ -6,7 +6,6 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     COrloApp theApp;
-    if (!theApp.InitInstance())
-        return 1;
+    if (!theApp.InitInstance()) return 1;
     return theApp.ExitInstance(app.exec());
 }

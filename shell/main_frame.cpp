@@ -49,8 +49,7 @@ CMainFrame::~CMainFrame() = default;
 
 bool CMainFrame::LoadFrame() {
     BuildMenus();
-    if (!m_wndView.Create(this))
-        return false;
+    if (!m_wndView.Create(this)) return false;
     setCentralWidget(&m_wndView);
     setFocusProxy(&m_wndView);
     CorrectClientSize();
@@ -77,40 +76,32 @@ void CMainFrame::CorrectClientSize() {
     // Lay the window out at its initial size, then grow or shrink it by whatever the
     // menu bar and borders take beyond the 640 x 400 view.
     for (int pass = 0; pass < 2; ++pass) {
-        if (QLayout* l = layout())
-            l->activate();
+        if (QLayout* l = layout()) l->activate();
         const QSize view = m_wndView.size();
-        if (view == QSize(640, 400))
-            return;
+        if (view == QSize(640, 400)) return;
         resize(width() - view.width() + 640, height() - view.height() + 400);
     }
 }
 
 bool CMainFrame::OnCmdMsg(unsigned id) {
-    if (m_wndView.OnCmdMsg(id))
-        return true;
+    if (m_wndView.OnCmdMsg(id)) return true;
     switch (id) {
-    case ID_APP_EXIT:
-        close();
-        return true;
+    case ID_APP_EXIT: close(); return true;
     case ID_APP_ABOUT:
         if (COrloApp* app = TheApp()) {
             app->OnAppAbout();
             return true;
         }
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }
 
 void CMainFrame::UpdateMenu(QMenu* menu) {
     for (QAction* action : menu->actions()) {
-        if (action->isSeparator())
-            continue;
+        if (action->isSeparator()) continue;
         bool enable = true;
-        if (m_wndView.OnUpdateCmdUI(action->data().toUInt(), enable))
-            action->setEnabled(enable);
+        if (m_wndView.OnUpdateCmdUI(action->data().toUInt(), enable)) action->setEnabled(enable);
     }
 }
 

@@ -15,7 +15,9 @@ constexpr int kBlockedPollMs = 20;
 
 } // namespace
 
-COrloApp* TheApp() { return s_pApp; }
+COrloApp* TheApp() {
+    return s_pApp;
+}
 
 COrloApp::COrloApp() {
     s_pApp = this;
@@ -29,14 +31,12 @@ COrloApp::~COrloApp() {
     m_idle.stop();
     delete m_pMainWnd;
     m_pMainWnd = nullptr;
-    if (s_pApp == this)
-        s_pApp = nullptr;
+    if (s_pApp == this) s_pApp = nullptr;
 }
 
 bool COrloApp::InitInstance() {
     auto* frame = new (std::nothrow) CMainFrame;
-    if (!frame)
-        return false;
+    if (!frame) return false;
     m_pMainWnd = frame;
     if (!frame->LoadFrame()) {
         m_pMainWnd = nullptr;
@@ -67,13 +67,11 @@ void COrloApp::OnIdleTimer() {
         return;
     }
     m_idle.setInterval(0);
-    if (!OnIdle())
-        m_idle.stop();
+    if (!OnIdle()) m_idle.stop();
 }
 
 bool COrloApp::OnIdle() {
-    if (!m_pView || Blocked())
-        return m_pView != nullptr;
+    if (!m_pView || Blocked()) return m_pView != nullptr;
     m_bInIdle = true;
     CChildView* view = m_pView;
     for (int i = 0; i < kStepPairs && m_pView == view; ++i) {
@@ -92,11 +90,9 @@ void COrloApp::OnAppAbout() {
 }
 
 CModalScope::CModalScope() {
-    if (COrloApp* app = TheApp())
-        ++app->m_nModal;
+    if (COrloApp* app = TheApp()) ++app->m_nModal;
 }
 
 CModalScope::~CModalScope() {
-    if (COrloApp* app = TheApp())
-        --app->m_nModal;
+    if (COrloApp* app = TheApp()) --app->m_nModal;
 }

@@ -62,8 +62,7 @@ QString BrowseForFile(QWidget* parent, const QString& current, const QString& de
         dlg.selectFile(info.fileName());
     }
     CModalScope modal;
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return QString();
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return QString();
     return QFileInfo(dlg.selectedFiles().first()).absoluteFilePath();
 }
 
@@ -88,8 +87,7 @@ void CFddPage::UpdateData(bool bSave) {
 void CFddPage::OnBrowse(int i) {
     UpdateData(true);
     const QString path = BrowseForFile(this, m_strFdd[i], "img", kFddFilter);
-    if (path.isEmpty())
-        return;
+    if (path.isEmpty()) return;
     m_strFdd[i] = path;
     UpdateData(false);
 }
@@ -121,8 +119,7 @@ void CHddPage::UpdateData(bool bSave) {
 void CHddPage::OnBrowseHdd(int i) {
     UpdateData(true);
     const QString path = BrowseForFile(this, m_strHdd[i], "img", kHddFilter);
-    if (path.isEmpty())
-        return;
+    if (path.isEmpty()) return;
     m_strHdd[i] = path;
     UpdateData(false);
 }
@@ -130,8 +127,7 @@ void CHddPage::OnBrowseHdd(int i) {
 void CHddPage::OnBrowsePrn(int i) {
     UpdateData(true);
     const QString path = BrowseForFile(this, m_strPrn[i], "txt", kPrnFilter);
-    if (path.isEmpty())
-        return;
+    if (path.isEmpty()) return;
     m_strPrn[i] = path;
     UpdateData(false);
 }
@@ -222,8 +218,7 @@ void CChildView::OnImageSetup() {
     prop.m_pageDipSw.m_b2d = dip.b2d;
     prop.m_pageDipSw.m_nDrive = dip.nDrive;
 
-    if (prop.DoModal() != QDialog::Accepted)
-        return;
+    if (prop.DoModal() != QDialog::Accepted) return;
 
     for (int i = 0; i < 8; ++i)
         CloseFdd(i);

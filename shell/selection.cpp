@@ -3,8 +3,7 @@
 #include <algorithm>
 
 int CellAtPoint(int x, int y, int W, int H, int cols, int rows, int cw, int ch) {
-    if (W <= 0 || H <= 0 || cols <= 0 || rows <= 0 || cw <= 0 || ch <= 0)
-        return 0;
+    if (W <= 0 || H <= 0 || cols <= 0 || rows <= 0 || cw <= 0 || ch <= 0) return 0;
     x = std::clamp(x, 0, W - 1);
     y = std::clamp(y, 0, H - 1);
     const int row = std::min(((y * 400) / H) / ch, rows - 1);
@@ -40,15 +39,13 @@ int ApplySelRange(int mode, int& start, int& end, int c) {
         start = end;
         end = c;
         return SEL_END;
-    default:
-        return mode;
+    default: return mode;
     }
 }
 
 std::string MakeClipText(const uint16_t* cells, int cols, int s, int e) {
     std::string text;
-    if (cols <= 0 || s < 0 || e < s)
-        return text;
+    if (cols <= 0 || s < 0 || e < s) return text;
     const int startRow = s / cols, startCol = s % cols, endRow = e / cols;
     for (int r = startRow; r <= endRow; ++r) {
         const uint16_t* row = cells + r * cols;
@@ -61,8 +58,7 @@ std::string MakeClipText(const uint16_t* cells, int cols, int s, int e) {
             --last;
         for (int c = first; c <= last; ++c)
             text += ch(c) == 0 ? char(0x20) : char(ch(c));
-        if (r != endRow && last != cols - 1)
-            text += "\r\n";
+        if (r != endRow && last != cols - 1) text += "\r\n";
     }
     return text;
 }

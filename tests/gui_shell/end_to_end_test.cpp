@@ -56,8 +56,7 @@ void EndToEndTest::initTestCase() {
 
 void EndToEndTest::programStartsAndRuns() {
     const QString program = QCoreApplication::applicationDirPath() + "/../orlo";
-    if (!QFile::exists(program))
-        QSKIP("the orlo program is not built beside the tests");
+    if (!QFile::exists(program)) QSKIP("the orlo program is not built beside the tests");
     QProcess orlo;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");

@@ -76,8 +76,7 @@ void LogicTest::keyTable() {
     QFETCH(int, code);
     uint16_t got = 0xFFFF;
     QCOMPARE(int(MapKeyDown(key, uint32_t(mod), got)), action);
-    if (action == kKeyTable)
-        QCOMPARE(int(got), code);
+    if (action == kKeyTable) QCOMPARE(int(got), code);
 }
 
 void LogicTest::cellAtPoint() {
@@ -128,11 +127,10 @@ void LogicTest::selectionRange() {
 void LogicTest::clipTextRows() {
     Screen scr;
     scr.Put(2, 0, "0123 first row text   ");
-    scr.Put(3, 0, "   second");                // leading blanks within columns 0-4
+    scr.Put(3, 0, "   second");               // leading blanks within columns 0-4
     scr.Put(4, 0, "      third row is long"); // blanks in columns 0-5
     // Row 2 from column 5, row 3 whole, row 4 up to column 10.
-    QCOMPARE(scr.Clip(2 * 80 + 5, 4 * 80 + 10),
-             std::string("first row text\r\nsecond\r\n third"));
+    QCOMPARE(scr.Clip(2 * 80 + 5, 4 * 80 + 10), std::string("first row text\r\nsecond\r\n third"));
 
     // A row whose text reaches column 79 runs on without a line break; a blank row
     // gives an empty line.
@@ -175,8 +173,7 @@ void LogicTest::clipTextWholeScreen() {
     std::string expected;
     for (int r = 0; r < 25; ++r) {
         expected += std::string(79, char('A' + r % 26));
-        if (r != 24)
-            expected += "\r\n";
+        if (r != 24) expected += "\r\n";
     }
     QCOMPARE(text, expected);
 }

@@ -3,8 +3,8 @@
 // floppy image that cannot be saved, and the About box.
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QLabel>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QtTest>
@@ -22,8 +22,7 @@ namespace {
 
 std::unique_ptr<CMainFrame> MakeFrame() {
     auto frame = std::make_unique<CMainFrame>();
-    if (!frame->LoadFrame())
-        return nullptr;
+    if (!frame->LoadFrame()) return nullptr;
     return frame;
 }
 
@@ -126,8 +125,8 @@ void SetupTest::okReopensEveryFile() {
         for (QLineEdit* e : prop->m_pageFdd.m_edit)
             shownFdd << e->text();
         shownFdd << prop->m_pageHdd.m_editPrn[1]->text();
-        prop->m_pageFdd.m_edit[0]->clear();               // remove the disk
-        prop->m_pageHdd.m_editHdd[3]->setText(newHdd);    // a new image
+        prop->m_pageFdd.m_edit[0]->clear();            // remove the disk
+        prop->m_pageHdd.m_editHdd[3]->setText(newHdd); // a new image
         prop->accept();
     });
     view.OnImageSetup();

@@ -39,12 +39,13 @@ inline std::vector<uint16_t> PendingKeys(const CSubCpu& sub) {
     return keys;
 }
 
-inline void DrainKeys(CSubCpu& sub) { sub.m_nKeyRead = sub.m_nKeyWrite; }
+inline void DrainKeys(CSubCpu& sub) {
+    sub.m_nKeyRead = sub.m_nKeyWrite;
+}
 
 // Runs `act` once on the first modal widget of type T that shows up (polling from the
 // event loop, so it also works inside nested modal loops).
-template <class T = QWidget>
-inline void OnNextModal(std::function<void(T*)> act) {
+template <class T = QWidget> inline void OnNextModal(std::function<void(T*)> act) {
     auto* timer = new QTimer;
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, act] {

@@ -20,8 +20,7 @@ const char* const kPathNames[] = {"2HD0", "2HD1", "2HD2", "2HD3", "2D0",  "2D1",
 
 std::unique_ptr<CMainFrame> MakeFrame() {
     auto frame = std::make_unique<CMainFrame>();
-    if (!frame->LoadFrame())
-        return nullptr;
+    if (!frame->LoadFrame()) return nullptr;
     return frame;
 }
 
@@ -46,7 +45,9 @@ void SendMouse(QWidget* w, QEvent::Type type, QPoint pt, Qt::MouseButtons button
 }
 
 // The client point at the middle of text cell (column, row) on a 640 x 400 view.
-QPoint CellPoint(int column, int row) { return QPoint(column * 8 + 4, row * 16 + 8); }
+QPoint CellPoint(int column, int row) {
+    return QPoint(column * 8 + 4, row * 16 + 8);
+}
 
 } // namespace
 
@@ -78,7 +79,9 @@ void ViewTest::initTestCase() {
     RedirectSettings(m_settingsDir);
 }
 
-void ViewTest::init() { ClearProfile(); }
+void ViewTest::init() {
+    ClearProfile();
+}
 
 void ViewTest::emptySettingsGiveDefaultsAndAreWrittenBack() {
     auto frame = MakeFrame();
@@ -200,8 +203,7 @@ void ViewTest::keysPushTheirCodes() {
     // F10 opens the menu bar and pushes nothing.
     QTest::keyClick(&view, Qt::Key_F10);
     QVERIFY(PendingKeys(view.m_sub).empty());
-    if (QWidget* popup = QApplication::activePopupWidget())
-        popup->close();
+    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
 
     // Auto-repeat pushes again; a held Shift applies to every key until released.
     QTest::keyPress(&view, Qt::Key_Shift);
