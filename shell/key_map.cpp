@@ -44,6 +44,9 @@ KeyAction MapKeyDown(int qtKey, uint32_t keyMod, uint16_t& code) {
         if (keyMod & KEY_CTRL) return kKeyNone;
         code = KEY_BREAK;
         return kKeyTable;
+    case Qt::Key_Backtab:
+        code = 0x09; // Shift+Tab types a tab, as Tab does
+        return kKeyTable;
     case Qt::Key_At:
         if (keyMod & KEY_CTRL) {
             code = 0x000;

@@ -66,6 +66,7 @@ void LogicTest::keyTable_data() {
     QTest::newRow("@ types") << int(Qt::Key_At) << 0 << int(kKeyText) << 0;
     QTest::newRow("Shift alone") << int(Qt::Key_Shift) << S << int(kKeyNone) << 0;
     QTest::newRow("letter types") << int(Qt::Key_A) << S << int(kKeyText) << 0;
+    QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << S << int(kKeyTable) << 0x09;
     QTest::newRow("Return types") << int(Qt::Key_Return) << 0 << int(kKeyText) << 0;
 }
 

@@ -191,6 +191,7 @@ void ViewTest::keysPushTheirCodes() {
         {Qt::Key_Delete, Qt::NoModifier, {0x114}},
         {Qt::Key_Return, Qt::NoModifier, {0x0D}},
         {Qt::Key_Tab, Qt::NoModifier, {0x09}},
+        {Qt::Key_Backtab, Qt::ShiftModifier, {0x09}},
         {Qt::Key_X, Qt::AltModifier, {}}, // the menu's
     };
     for (const Case& c : cases) {
