@@ -3,10 +3,20 @@
 // and division-by-zero traps, and reaches memory only through ReadByte/WriteByte,
 // which the owning board overrides. The boards count those calls as emulated time,
 // so the number and order of accesses of every instruction are behaviour.
+// ResetRegisters performs the reset contract (all registers 0, then PC from $FFFE and
+// $FFFF, high byte first); the constructor does the same through the base seam.
+// While m_pStat is set, every executed instruction ends with a call of its Update with
+// the trace line "%04X " (new PC) + the disassembly there.
 //
-// Files: sim09.h (registers, class), sim09.cpp (construction, Execute frame, entries,
-// stacking), addressing.cpp (operand fetch), page0*.cpp / page10.cpp / page11.cpp
-// (instruction families), disasm.cpp and optable.cpp (disassembler, opcode texts).
+// Files: sim09.h (registers, class), core09.h (tables, access primitives, operand
+// fetch, register codes), alu09.h (flag rules), sim09.cpp (construction, reset,
+// Execute frame, prefixes, debugger hook, tables), seam.cpp (ReadByte/WriteByte
+// defaults), entries.cpp (IRQ/FIRQ/NMI, traps, SWI, CWAI, RTI, full-state stacking),
+// addressing.cpp (indexed forms with offsets, W and indirection), page0_rmw.cpp
+// ($00-$0F, $40-$7F), page0_acc.cpp ($80-$FF), page0_misc.cpp ($12-$1F, ABX, MUL),
+// page0_flow.cpp (branches, LEA, PSH/PUL, RTS), page10.cpp, page11.cpp,
+// page11_bits.cpp (bit transfers, TFM, MD), disasm.cpp and optable.cpp
+// (disassembler, opcode texts).
 #pragma once
 
 #include <cstdint>
@@ -28,12 +38,23 @@ struct REG09 {
     void SetE(uint8_t v) { W = uint16_t((W & 0x00FF) | (v << 8)); }
     void SetF(uint8_t v) { W = uint16_t((W & 0xFF00) | v); }
     uint32_t Q() const { return (uint32_t(D) << 16) | W; }
-    void SetQ(uint32_t q) { D = uint16_t(q >> 16); W = uint16_t(q); }
+    void SetQ(uint32_t q) {
+        D = uint16_t(q >> 16);
+        W = uint16_t(q);
+    }
 };
 
 // CC bits
-enum : uint8_t { CC_C = 0x01, CC_V = 0x02, CC_Z = 0x04, CC_N = 0x08,
-                 CC_I = 0x10, CC_H = 0x20, CC_F = 0x40, CC_E = 0x80 };
+enum : uint8_t {
+    CC_C = 0x01,
+    CC_V = 0x02,
+    CC_Z = 0x04,
+    CC_N = 0x08,
+    CC_I = 0x10,
+    CC_H = 0x20,
+    CC_F = 0x40,
+    CC_E = 0x80
+};
 // MD bits
 enum : uint8_t { MD_NM = 0x01, MD_FM = 0x02, MD_IL = 0x40, MD_DZ = 0x80 };
 // wait bits
@@ -57,6 +78,9 @@ public:
     virtual uint8_t ReadByte(uint16_t addr);
     virtual void WriteByte(uint16_t addr, uint8_t value);
 
+    // Clears every register and loads PC from $FFFE (high) and $FFFF (low).
+    void ResetRegisters();
+
     void Execute();
     void Irq();
     void Firq();
@@ -65,6 +89,8 @@ public:
 
     // Disassemble the instruction at addr into text; returns the next address.
     uint16_t Disasm(char* text, uint16_t addr);
+    // Indexed operand text; addr goes from the postbyte to the byte after its offset.
+    const char* DisasmIndexed(uint16_t& addr);
 
     REG09 m_reg{};
     CWnd* m_pWnd = nullptr;

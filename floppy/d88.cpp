@@ -1,0 +1,216 @@
+// D88 image reader and writer of CFileFdd. All numbers are little-endian. A 688-byte
+// header (name, reserved, flags, disk size at 28, 164 track offsets at 32) is followed
+// by sector records: a 16-byte header (C H R N, sectors in track at 4, data size at 14)
+// and the data. Sectors are placed by their own ID, never by the table entry that led
+// to them.
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <new>
+
+#include "floppy/file_fdd.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint32_t kDiskSizeAt = 28;
+constexpr uint32_t kTrackTableAt = 32;
+constexpr uint8_t kFill = 0xE4;
+
+uint32_t GetLe32(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+void PutLe32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// A name with an extension must end in ".d88" (any case); a name without one passes.
+bool HasD88Name(const std::string& path) {
+    const std::string name = fs::path(path).filename().string();
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return true;
+    static const char kExt[] = ".d88";
+    if (name.size() - dot != sizeof kExt - 1) return false;
+    for (size_t i = 0; i < sizeof kExt - 1; ++i)
+        if (std::tolower(static_cast<unsigned char>(name[dot + i])) != kExt[i]) return false;
+    return true;
+}
+
+// A fresh name beside the target for the image being written.
+fs::path TempNameBeside(const fs::path& target) {
+    const auto seed = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    for (unsigned n = 0;; ++n) {
+        fs::path p = target;
+        p.replace_filename("." + target.filename().string() + ".save" +
+                           std::to_string((seed + n) % 1000000007ULL));
+        std::error_code ec;
+        if (!fs::exists(p, ec) || n > 100) return p;
+    }
+}
+
+} // namespace
+
+bool CFileFdd::LoadD88(bool bTestExtension) {
+    if (bTestExtension && !HasD88Name(GetFilePath())) return false;
+    m_nFilePos = kUnknownPos;
+    try {
+        m_nFormat = kFormatD88;
+        m_nCylinders = 0;
+        m_nHeads = 2;
+        m_nSectors = 0;
+        m_nSize = 0;
+        m_tracks.clear();
+        m_nCurTrack = m_nCurSlot = -1;
+
+        std::array<uint8_t, kD88HeaderSize> header;
+        Seek(0);
+        if (CFile::Read(header.data(), kD88HeaderSize) < kD88HeaderSize) return true;
+        const uint64_t diskSize = GetLe32(&header[kDiskSizeAt]);
+        auto entry = [&](int e) { return uint64_t{GetLe32(&header[kTrackTableAt + 4 * e])}; };
+
+        int records = 0;
+        for (int e = 0; e < kMaxTracks && records < kMaxD88Records; ++e) {
+            uint64_t offset = entry(e);
+            if (offset == 0) break;
+            const uint64_t next = e + 1 < kMaxTracks ? entry(e + 1) : 0;
+            const uint64_t end = next != 0 ? next : diskSize;
+            // A run that starts inside the header would let sector writes rewrite it.
+            if (offset < kD88HeaderSize) continue;
+            for (int j = 0; offset < end && records < kMaxD88Records; ++j, ++records) {
+                if (Seek(offset) != offset) break;
+                uint8_t h[kD88RecordHeader];
+                if (CFile::Read(h, sizeof h) < sizeof h) break;
+                CFddSect s;
+                s.m_C = h[0];
+                s.m_H = h[1];
+                s.m_R = h[2];
+                s.m_N = h[3];
+                s.m_nState = CFddSect::stateFile;
+                s.m_nSize = static_cast<uint16_t>(h[14] | (h[15] << 8));
+                s.m_nOffset = offset + kD88RecordHeader;
+                s.m_nIndex = j;
+                AddSector(s);
+                offset += kD88RecordHeader + s.m_nSize;
+            }
+        }
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void CFileFdd::SaveD88() {
+    if (!m_bModified) return;
+
+    // Lay the image out first: each track that holds slots gets the next table entry,
+    // its sectors follow in physical order (ties by slot, unknown positions last).
+    struct Place {
+        CFddSect* s;
+        uint64_t offset; // of the data
+        uint16_t trackSectors;
+    };
+    std::vector<Place> places;
+    std::array<uint8_t, kD88HeaderSize> header{};
+    std::memcpy(header.data(), "ORLO FDD", 8);
+    uint64_t pos = kD88HeaderSize;
+    int entry = 0;
+    int maxSectors = 0, maxSize = 0;
+    for (CFddTrack& track : m_tracks) {
+        if (track.m_sects.empty() || entry >= kMaxTracks) continue;
+        PutLe32(&header[kTrackTableAt + 4 * entry++], static_cast<uint32_t>(pos));
+        std::vector<CFddSect*> order;
+        for (CFddSect& s : track.m_sects)
+            if (s.m_nSize != 0) order.push_back(&s);
+        std::stable_sort(order.begin(), order.end(), [](const CFddSect* a, const CFddSect* b) {
+            auto key = [](const CFddSect* s) { return s->m_nIndex < 0 ? INT_MAX : s->m_nIndex; };
+            return key(a) < key(b);
+        });
+        const auto count = static_cast<uint16_t>(track.m_sects.size());
+        for (CFddSect* s : order) {
+            places.push_back({s, pos + kD88RecordHeader, count});
+            pos += kD88RecordHeader + s->m_nSize;
+            maxSize = std::max<int>(maxSize, s->m_nSize);
+        }
+        maxSectors = std::max<int>(maxSectors, count);
+        // The table's offsets are 32 bits: an image that cannot be described is refused.
+        if (pos > UINT32_MAX) throw CFileException(GetFilePath(), EFBIG);
+    }
+    PutLe32(&header[kDiskSizeAt], static_cast<uint32_t>(pos));
+
+    // Write it beside the original and put it in place only when it is complete.
+    std::error_code ec;
+    fs::path target = fs::canonical(GetFilePath(), ec);
+    if (ec) target = GetFilePath();
+    const fs::path temp = TempNameBeside(target);
+    try {
+        CFile out(temp.string(), CFile::modeCreateWrite);
+        std::vector<uint8_t> buf(header.begin(), header.end());
+        auto flush = [&] {
+            out.Write(buf.data(), static_cast<uint32_t>(buf.size()));
+            buf.clear();
+        };
+        for (const Place& p : places) {
+            const CFddSect& s = *p.s;
+            const uint8_t rec[kD88RecordHeader] = {s.m_C,
+                                                   s.m_H,
+                                                   s.m_R,
+                                                   s.m_N,
+                                                   static_cast<uint8_t>(p.trackSectors),
+                                                   static_cast<uint8_t>(p.trackSectors >> 8),
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   static_cast<uint8_t>(s.m_nSize),
+                                                   static_cast<uint8_t>(s.m_nSize >> 8)};
+            buf.insert(buf.end(), rec, rec + sizeof rec);
+            const size_t at = buf.size();
+            buf.resize(at + s.m_nSize, kFill);
+            if (s.m_nState == CFddSect::stateFile)
+                ReadFileData(s.m_nOffset, buf.data() + at, s.m_nSize);
+            else if (s.m_nState == CFddSect::stateMemory)
+                std::copy_n(s.m_data.begin(), std::min<size_t>(s.m_data.size(), s.m_nSize),
+                            buf.begin() + static_cast<std::ptrdiff_t>(at));
+            if (buf.size() >= (1u << 18)) flush();
+        }
+        flush();
+        out.Flush();
+        out.Close();
+        const fs::file_status st = fs::status(target, ec);
+        if (!ec) fs::permissions(temp, st.permissions(), ec); // best effort
+        fs::rename(temp, target);
+    } catch (const fs::filesystem_error& e) {
+        fs::remove(temp, ec);
+        throw CFileException(target.string(), e.code().value());
+    } catch (const std::bad_alloc&) {
+        fs::remove(temp, ec);
+        throw CFileException(target.string(), ENOMEM);
+    } catch (...) {
+        fs::remove(temp, ec);
+        throw;
+    }
+
+    for (const Place& p : places) {
+        p.s->m_nState = CFddSect::stateFile;
+        p.s->m_nOffset = p.offset;
+        p.s->m_data = {};
+    }
+    m_nSectors = maxSectors;
+    m_nSize = maxSize;
+    m_nFormat = kFormatD88;
+    m_bModified = false;
+    m_nCurTrack = m_nCurSlot = -1;
+}

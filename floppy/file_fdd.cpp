@@ -1,0 +1,189 @@
+#include "floppy/file_fdd.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <new>
+
+#include "floppy/raw_geometry.h"
+
+namespace {
+constexpr uint8_t kFill = 0xE4;           // what a formatted sector holds before it is written
+constexpr char kSignature[] = "ORLO FDD"; // compared with its NUL
+} // namespace
+
+void CFileFdd::Reset() {
+    m_nFormat = -1;
+    m_nCylinders = 0;
+    m_nHeads = 2;
+    m_nSectors = 0;
+    m_nSize = 0;
+    m_tracks.clear();
+    m_bModified = false;
+    m_nCurTrack = m_nCurSlot = -1;
+    m_nFilePos = kUnknownPos;
+}
+
+bool CFileFdd::Open(const std::string& path, CFile::OpenMode mode) {
+    if (IsOpen()) return false;
+    Reset();
+    if (!CFile::Open(path, mode)) return false;
+    if (!SetupFormat(DetectFormat())) LoadD88(true);
+    return true;
+}
+
+void CFileFdd::Close() {
+    m_nCurTrack = m_nCurSlot = -1;
+    if (!IsOpen()) return;
+    try {
+        SaveD88();
+    } catch (...) {
+        try {
+            CFile::Close();
+        } catch (const CFileException&) {
+        }
+        throw;
+    }
+    CFile::Close();
+}
+
+int CFileFdd::DetectFormat() {
+    m_nFilePos = kUnknownPos;
+    try {
+        const uint64_t length = GetLength();
+        Seek(0);
+        char name[17];
+        const uint32_t got = CFile::Read(name, sizeof name);
+        if (got >= sizeof kSignature && std::memcmp(name, kSignature, sizeof kSignature) == 0)
+            return kFormatD88;
+        for (const FddGeometry& g : g_fddGeometry)
+            if (g.m_nImageBytes == length) return g.m_nId;
+    } catch (const CFileException&) {
+    }
+    return -1;
+}
+
+bool CFileFdd::HasTrack(int C, int H) const {
+    if (C < 0 || C >= m_nCylinders || H < 0 || H >= m_nHeads) return false;
+    const size_t t = static_cast<size_t>(C * m_nHeads + H);
+    return t < m_tracks.size() && !m_tracks[t].m_sects.empty();
+}
+
+int CFileFdd::SeekSector(int C, int H, int i) {
+    m_nCurTrack = m_nCurSlot = -1;
+    if (C < 0 || C >= m_nCylinders || H < 0 || H >= m_nHeads) return -1;
+    const int t = C * m_nHeads + H;
+    if (static_cast<size_t>(t) >= m_tracks.size()) return -1;
+    // Raw row 0 numbers head 1's sectors 17-32; 1-16 are accepted there as well.
+    if (m_nFormat == 0 && H == 1 && i >= m_nSectors) i -= m_nSectors;
+    std::vector<CFddSect>& sects = m_tracks[static_cast<size_t>(t)].m_sects;
+    if (i < 0 || static_cast<size_t>(i) >= sects.size()) return -1;
+    CFddSect& s = sects[static_cast<size_t>(i)];
+    if (s.m_nSize == 0 || s.m_C != C || s.m_H != H || s.m_R != i + 1) return -1;
+    if (s.m_nState != CFddSect::stateFile && s.m_data.size() != s.m_nSize) {
+        try {
+            s.m_data.resize(s.m_nSize, kFill);
+        } catch (const std::bad_alloc&) {
+            return -1;
+        }
+    }
+    if (s.m_nState == CFddSect::stateFormatted) s.m_nState = CFddSect::stateMemory;
+    m_nFilePos = kUnknownPos;
+    if (s.m_nState == CFddSect::stateFile) {
+        try {
+            m_nFileLength = GetLength();
+        } catch (const CFileException&) {
+            return -1;
+        }
+    }
+    s.m_nPos = 0;
+    m_nCurTrack = t;
+    m_nCurSlot = i;
+    return s.m_nSize;
+}
+
+CFddSect* CFileFdd::CurSect() {
+    if (m_nCurTrack < 0 || static_cast<size_t>(m_nCurTrack) >= m_tracks.size()) return nullptr;
+    std::vector<CFddSect>& sects = m_tracks[static_cast<size_t>(m_nCurTrack)].m_sects;
+    if (m_nCurSlot < 0 || static_cast<size_t>(m_nCurSlot) >= sects.size()) return nullptr;
+    CFddSect& s = sects[static_cast<size_t>(m_nCurSlot)];
+    if (s.m_nSize == 0 || s.m_nPos > s.m_nSize) return nullptr;
+    if (s.m_nState != CFddSect::stateFile && s.m_data.size() < s.m_nSize) return nullptr;
+    return &s;
+}
+
+void CFileFdd::ReadFileData(uint64_t offset, uint8_t* buf, uint32_t count) {
+    uint32_t got = 0;
+    if (m_nFilePos != offset) {
+        m_nFilePos = kUnknownPos;
+        if (Seek(offset) == offset) m_nFilePos = offset;
+    }
+    if (m_nFilePos == offset) {
+        m_nFilePos = kUnknownPos;
+        got = CFile::Read(buf, count);
+        m_nFilePos = offset + got;
+    }
+    // A damaged image may promise data beyond its end; such bytes read as unwritten.
+    std::fill(buf + got, buf + count, kFill);
+}
+
+uint32_t CFileFdd::Read(void* buf, uint32_t count) {
+    CFddSect* s = CurSect();
+    if (!s) return 0xFFFFFFFF;
+    const uint32_t k = std::min<uint32_t>(count, s->m_nSize - s->m_nPos);
+    if (k == 0) return 0;
+    if (s->m_nState == CFddSect::stateFile)
+        ReadFileData(s->m_nOffset + s->m_nPos, static_cast<uint8_t*>(buf), k);
+    else
+        std::memcpy(buf, s->m_data.data() + s->m_nPos, k);
+    s->m_nPos += k;
+    return k;
+}
+
+void CFileFdd::Write(const void* buf, uint32_t count) {
+    CFddSect* s = CurSect();
+    if (!s) return;
+    const uint32_t k = std::min<uint32_t>(count, s->m_nSize - s->m_nPos);
+    if (k == 0) return;
+    if (s->m_nState == CFddSect::stateFile) {
+        const uint64_t pos = s->m_nOffset + s->m_nPos;
+        const uint64_t at = m_nFilePos;
+        m_nFilePos = kUnknownPos;
+        if (pos > m_nFileLength) m_nFileLength = GetLength();
+        if (m_nFileLength < pos) {
+            // Data promised beyond the end of a damaged image: the bytes before this
+            // one keep reading as they did (0xE4) once the file is extended.
+            const std::vector<uint8_t> pad(4096, kFill);
+            Seek(m_nFileLength);
+            while (m_nFileLength < pos) {
+                const auto n =
+                    static_cast<uint32_t>(std::min<uint64_t>(pad.size(), pos - m_nFileLength));
+                CFile::Write(pad.data(), n);
+                m_nFileLength += n;
+            }
+        } else if (at != pos) {
+            Seek(pos);
+        }
+        CFile::Write(buf, k);
+        m_nFilePos = pos + k;
+        m_nFileLength = std::max(m_nFileLength, m_nFilePos);
+    } else {
+        std::memcpy(s->m_data.data() + s->m_nPos, buf, k);
+    }
+    s->m_nPos += k;
+}
+
+bool CFileFdd::AddSector(const CFddSect& s) {
+    const int t = s.m_C * m_nHeads + s.m_H;
+    if (t < 0 || t >= kMaxTracks || s.m_R < 1 || s.m_R > 254) return false;
+    m_nCurTrack = m_nCurSlot = -1;
+    const size_t i = static_cast<size_t>(s.m_R - 1);
+    if (m_tracks.size() <= static_cast<size_t>(t)) m_tracks.resize(static_cast<size_t>(t) + 1);
+    std::vector<CFddSect>& sects = m_tracks[static_cast<size_t>(t)].m_sects;
+    if (sects.size() <= i) sects.resize(i + 1);
+    sects[i] = s;
+    m_nSize = std::max<int>(m_nSize, s.m_nSize);
+    m_nSectors = std::max(m_nSectors, static_cast<int>(sects.size()));
+    m_nCylinders = std::max(m_nCylinders, static_cast<int>(m_tracks.size()));
+    return true;
+}

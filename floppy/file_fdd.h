@@ -1,0 +1,120 @@
+// CFileFdd: one floppy disk image as the floppy controllers see it: tracks (index
+// C x m_nHeads + H) holding sectors (slot R - 1). The view opens one per drive and
+// closes it before deleting it.
+//
+// Open recognises the file: the "ORLO FDD" signature means D88; a size equal to one of
+// the raw geometries (raw_geometry.h) means raw; anything else is read as D88 when the
+// name ends in ".d88" or has no extension, and otherwise gives a disk without tracks.
+// The controllers select one sector with SeekSector and move its bytes with Read and
+// Write. A format (WRITE TRACK) empties a track's m_sects, adds the new sectors with
+// AddSector and sets m_bModified; Close then rewrites the whole file as D88.
+//
+// CFileFdd is a CFile whose Read and Write move the bytes of the selected sector, so
+// the controllers' DMA serves a floppy and a hard disk through the same CFile pointer.
+//
+// Errors:
+// - Open answers false only when the file cannot be opened (or this object is already
+//   open). Unreadable or damaged content gives a disk with fewer or no sectors.
+// - Read and Write of a sector whose data lies in the file throw CFileException on a
+//   host I/O error. Bytes that a damaged D88 file promises beyond its end read as 0xE4;
+//   writing them extends the file.
+// - Close throws CFileException when the rewrite of a formatted disk failed. The file on
+//   disk is then exactly as it was: the new image goes to a temporary file in the same
+//   folder and replaces the original by rename only once it is complete and flushed.
+//   The file is closed either way. Destroying an open object closes it without rewriting.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/file.h"
+
+// One sector: its ID bytes and where its data lives.
+struct CFddSect {
+    enum : uint8_t {
+        stateFormatted = 0, // formatted, no data yet (reads as 0xE4)
+        stateFile = 1,      // data in the image file at m_nOffset
+        stateMemory = 2,    // data held in m_data
+    };
+
+    uint8_t m_C = 0; // ID: cylinder
+    uint8_t m_H = 0; // ID: head
+    uint8_t m_R = 0; // ID: record, 1..254
+    uint8_t m_N = 0; // ID: size code (0 = 128 .. 3 = 1024)
+    uint8_t m_nState = stateFormatted;
+    uint16_t m_nSize = 0; // data bytes; 0 marks an empty slot
+    uint64_t m_nOffset = 0;
+    std::vector<uint8_t> m_data; // m_nSize bytes in stateMemory
+    uint32_t m_nPos = 0;         // next byte that Read or Write moves
+    int32_t m_nIndex = -1;       // physical position in the track, -1 when unknown
+};
+
+// One track: slot i holds the sector whose R is i + 1; the slot count is the highest R.
+struct CFddTrack {
+    std::vector<CFddSect> m_sects;
+};
+
+class CFileFdd : public CFile {
+  public:
+    static constexpr int kFormatD88 = 13;
+    static constexpr int kMaxTracks = 164;
+    static constexpr uint32_t kD88HeaderSize = 688;
+    static constexpr uint32_t kD88RecordHeader = 16;
+    // A D88 file never yields more sector records than this (a disk holds at most
+    // 164 x 254); the rest of a hostile file whose runs overlap is ignored.
+    static constexpr int kMaxD88Records = 65536;
+
+    CFileFdd() = default;
+    CFileFdd(const CFileFdd&) = delete;
+    CFileFdd& operator=(const CFileFdd&) = delete;
+
+    bool Open(const std::string& path, OpenMode mode) override;
+    void Close() override;
+
+    // -1 unknown, 0..12 raw geometry id, 13 D88.
+    int DetectFormat();
+    // Builds the model for a format id; false for -1 or a D88 load that failed.
+    bool SetupFormat(int id);
+    // Reads the file as D88. With bTestExtension a name with an extension other than
+    // ".d88" is refused (false, model unchanged). False also when a file error ended the
+    // load; the model keeps what was read until then.
+    bool LoadD88(bool bTestExtension);
+
+    bool HasTrack(int C, int H) const;
+    // Selects sector (C, H, R = i + 1) for Read and Write; answers its size or -1.
+    int SeekSector(int C, int H, int i);
+    // Moves bytes of the selected sector from its current position; Read answers the
+    // count moved, or 0xFFFFFFFF when no sector is selected.
+    uint32_t Read(void* buf, uint32_t count) override;
+    void Write(const void* buf, uint32_t count) override;
+    // Stores a sector at the track and slot its own ID names; false (nothing stored)
+    // for track 164 or above, R 0 or R 255. Drops the current selection.
+    bool AddSector(const CFddSect& s);
+
+    int m_nFormat = -1;
+    int m_nCylinders = 0; // upper bound for C
+    int m_nHeads = 2;
+    int m_nSectors = 0; // raw: sectors per track; D88: the largest slot count
+    int m_nSize = 0;    // raw: sector size; D88: the largest sector size
+    std::vector<CFddTrack> m_tracks;
+    bool m_bModified = false;
+
+  private:
+    // Close's rewrite: does nothing unless m_bModified; throws on failure, leaving the
+    // file and the model as they were.
+    void SaveD88();
+    void Reset();
+    CFddSect* CurSect();
+    void ReadFileData(uint64_t offset, uint8_t* buf, uint32_t count);
+
+    // The selection is kept as indexes, not a pointer: the controllers reshape
+    // m_tracks and m_sects directly, and a stale pointer would outlive them.
+    int m_nCurTrack = -1;
+    int m_nCurSlot = -1;
+    // Where the file stands after this object's last sector move, so that a sector's
+    // bytes, moved one at a time, cost one system call each; and its known length.
+    static constexpr uint64_t kUnknownPos = UINT64_MAX;
+    uint64_t m_nFilePos = kUnknownPos;
+    uint64_t m_nFileLength = 0;
+};

@@ -1,0 +1,294 @@
+// Entries and traps: IRQ, FIRQ, NMI, SWI/SWI2/SWI3, CWAI and its wait, RTI, the
+// illegal-instruction trap of every page, and the debugger hook.
+#include <set>
+#include <string>
+
+#include "test_cpu.h"
+
+namespace {
+
+using Log = std::vector<Access>;
+constexpr uint8_t N = CC_N, Z = CC_Z, V = CC_V, C = CC_C;
+
+class EntryTest : public CpuTest {
+protected:
+    void SetUp() override {
+        cpu.SetVector(0xFFF0, 0xF000); // traps
+        cpu.SetVector(0xFFF2, 0xF200); // SWI3
+        cpu.SetVector(0xFFF4, 0xF400); // SWI2
+        cpu.SetVector(0xFFF6, 0xF600); // FIRQ
+        cpu.SetVector(0xFFF8, 0xF800); // IRQ
+        cpu.SetVector(0xFFFA, 0xFA00); // SWI
+        cpu.SetVector(0xFFFC, 0xFC00); // NMI
+        cpu.SetVector(0xFFFE, 0x1000); // reset
+        cpu.ResetRegisters();
+        reg.S = 0x8000;
+        reg.D = 0x0A0B, reg.W = 0x0E0F, reg.DP = 0xDD, reg.X = 0x1112, reg.Y = 0x2122;
+        reg.U = 0x3132, reg.PC = 0x1234;
+    }
+    // The full-state frame as it must appear from S upward.
+    std::vector<uint8_t> Frame(uint8_t cc, uint16_t pc, bool native) {
+        std::vector<uint8_t> f = {cc, 0x0A, 0x0B};
+        if (native) f.insert(f.end(), {0x0E, 0x0F});
+        f.insert(f.end(),
+                 {0xDD, 0x11, 0x12, 0x21, 0x22, 0x31, 0x32, uint8_t(pc >> 8), uint8_t(pc)});
+        return f;
+    }
+    std::vector<uint8_t> Stack(size_t n) {
+        return std::vector<uint8_t>(cpu.m_mem + reg.S, cpu.m_mem + reg.S + n);
+    }
+};
+
+TEST_F(EntryTest, ResetLoadsPcHighByteFirstAndAcceptsIrqAtOnce) {
+    cpu.m_log.clear();
+    cpu.ResetRegisters();
+    EXPECT_EQ(cpu.m_log, (Log{R(0xFFFE, 0x10), R(0xFFFF, 0x00)}));
+    REG09 reset{};
+    reset.PC = 0x1000;
+    EXPECT_EQ(reg, reset);
+    reg.S = 0x8000;
+    cpu.Irq();
+    EXPECT_EQ(reg.PC, 0xF800);
+    EXPECT_EQ(reg.CC, CC_E | CC_I);
+}
+
+TEST_F(EntryTest, FullStateFrameInBothModesAndRtiPullsItBack) {
+    for (bool native : {false, true}) {
+        SCOPED_TRACE(native ? "native" : "emulation");
+        SetUp();
+        reg.MD = native ? MD_NM : 0;
+        reg.CC = N | C;
+        REG09 before = reg;
+        cpu.m_log.clear();
+        cpu.Irq();
+        size_t size = native ? 14 : 12;
+        ASSERT_EQ(cpu.m_log.size(), size + 2);    // pushes, then the vector
+        EXPECT_EQ(cpu.m_log[0], W(0x7FFF, 0x34)); // PC low first
+        EXPECT_EQ(cpu.m_log[size - 1], W(uint16_t(0x8000 - size), uint8_t(CC_E | N | C)));
+        EXPECT_EQ(cpu.m_log[size], R(0xFFF8, 0xF8));
+        EXPECT_EQ(reg.S, 0x8000 - size);
+        EXPECT_EQ(Stack(size), Frame(CC_E | N | C, 0x1234, native));
+        EXPECT_EQ(reg.CC, CC_E | CC_I | N | C);
+
+        reg.D = reg.W = reg.X = reg.Y = reg.U = 0, reg.DP = 0;
+        cpu.Run({0x3B}, 0xF800); // RTI
+        EXPECT_EQ(cpu.m_log.size(), size + 1);
+        before.CC |= CC_E;
+        if (!native) before.W = 0; // W is not in the emulation-mode frame
+        EXPECT_EQ(reg, before);
+    }
+}
+
+TEST_F(EntryTest, MaskedEntriesDoNothing) {
+    reg.CC = CC_I | CC_F;
+    REG09 before = reg;
+    cpu.m_log.clear();
+    cpu.Irq();
+    cpu.Firq();
+    EXPECT_EQ(reg, before);
+    EXPECT_TRUE(cpu.m_log.empty());
+}
+
+TEST_F(EntryTest, FirqStacksPcAndCcWithEClear) {
+    reg.CC = CC_E | N;
+    cpu.m_log.clear();
+    cpu.Firq();
+    EXPECT_EQ(cpu.m_log, (Log{W(0x7FFF, 0x34), W(0x7FFE, 0x12), W(0x7FFD, N), R(0xFFF6, 0xF6),
+                              R(0xFFF7, 0x00)}));
+    EXPECT_EQ(reg.CC, N | CC_I | CC_F);
+    reg.MD = MD_NM;
+    cpu.Run({0x3B}, 0xF600); // RTI pulls CC and PC only
+    EXPECT_EQ(cpu.m_log.size(), 4u);
+    EXPECT_EQ(reg.PC, 0x1234);
+    EXPECT_EQ(reg.S, 0x8000);
+}
+
+TEST_F(EntryTest, NmiIgnoresMasksAndWaitsForAnyRti) {
+    reg.CC = CC_I | CC_F;
+    cpu.Nmi();
+    EXPECT_EQ(reg.PC, 0xFC00);
+    EXPECT_EQ(reg.wait, WAIT_NMI);
+    uint16_t s = reg.S;
+    cpu.m_log.clear();
+    cpu.Nmi(); // in service: nothing
+    EXPECT_TRUE(cpu.m_log.empty());
+    EXPECT_EQ(reg.S, s);
+    // An RTI of a FIRQ-style frame also re-enables NMI.
+    reg.S = 0x7000;
+    cpu.Poke(0x7000, {0x00, 0x20, 0x00});
+    cpu.Run({0x3B});
+    EXPECT_EQ(reg.wait, 0);
+    cpu.Nmi();
+    EXPECT_EQ(reg.PC, 0xFC00);
+}
+
+TEST_F(EntryTest, SeveralEntriesInOneStepRunTheLastHandlerFirst) {
+    cpu.Poke(0xF600, {0x12}); // FIRQ handler starts with NOP
+    cpu.Irq();
+    cpu.Firq();
+    EXPECT_EQ(reg.S, 0x8000 - 12 - 3);
+    EXPECT_EQ(Stack(3), (std::vector<uint8_t>{CC_I, 0xF8, 0x00})); // FIRQ stacked IRQ handler
+    cpu.Step();
+    EXPECT_EQ(reg.PC, 0xF601);
+    EXPECT_EQ(cpu.m_log, (Log{R(0xF600, 0x12)}));
+}
+
+TEST_F(EntryTest, SoftwareInterrupts) {
+    struct {
+        std::initializer_list<uint8_t> code;
+        uint16_t handler;
+        uint8_t masks;
+    } cases[] = {
+        {{0x3F}, 0xFA00, CC_I | CC_F}, {{0x10, 0x3F}, 0xF400, 0}, {{0x11, 0x3F}, 0xF200, 0}};
+    for (auto& t : cases) {
+        SetUp();
+        reg.CC = V;
+        cpu.Run(t.code);
+        uint16_t next = uint16_t(0x1000 + t.code.size());
+        EXPECT_EQ(reg.PC, t.handler);
+        EXPECT_EQ(reg.CC, CC_E | V | t.masks);
+        EXPECT_EQ(Stack(12), Frame(CC_E | V, next, false));
+        EXPECT_EQ(reg.MD, 0);
+    }
+}
+
+TEST_F(EntryTest, CwaiStacksThenIdlesUntilAnEntry) {
+    reg.CC = CC_I | CC_F | N | Z;
+    cpu.Run({0x3C, 0xEF}); // CWAI #$EF: clears I
+    EXPECT_EQ(reg.CC, CC_E | CC_F | N | Z);
+    EXPECT_EQ(Stack(12), Frame(CC_E | CC_F | N | Z, 0x1002, false));
+    EXPECT_EQ(reg.wait, WAIT_CWAI);
+    for (int i = 0; i < 2; i++) {
+        reg.signals = 0;
+        cpu.Step();
+        EXPECT_EQ(cpu.m_log, (Log{R(0x1002, 0x00)}));
+        EXPECT_EQ(reg.PC, 0x1002);
+        EXPECT_EQ(reg.signals, SIG_HALT);
+    }
+    uint16_t s = reg.S;
+    cpu.m_log.clear();
+    cpu.Firq(); // masked by F: still waiting
+    EXPECT_EQ(reg.wait, WAIT_CWAI);
+    cpu.Irq(); // taken without stacking
+    EXPECT_EQ(cpu.m_log, (Log{R(0xFFF8, 0xF8), R(0xFFF9, 0x00)}));
+    EXPECT_EQ(reg.S, s);
+    EXPECT_EQ(reg.wait, 0);
+    EXPECT_EQ(reg.CC, CC_E | CC_F | CC_I | N | Z);
+    cpu.Run({0x3B}, 0xF800); // the RTI restores the full state CWAI stacked
+    EXPECT_EQ(reg.PC, 0x1002);
+    EXPECT_EQ(reg.S, 0x8000);
+    EXPECT_EQ(reg.X, 0x1112);
+}
+
+TEST_F(EntryTest, FirqAndNmiEndTheCwaiWaitKeepingE) {
+    cpu.Run({0x3C, 0xAF}); // CWAI #$AF: clears F and I
+    cpu.Firq();
+    EXPECT_EQ(reg.CC, CC_E | CC_F | CC_I);
+    EXPECT_EQ(reg.S, 0x8000 - 12);
+    EXPECT_EQ(reg.PC, 0xF600);
+    SetUp();
+    reg.CC = CC_I | CC_F;
+    cpu.Run({0x3C, 0xFF});
+    cpu.Nmi();
+    EXPECT_EQ(reg.wait, WAIT_NMI);
+    EXPECT_EQ(reg.S, 0x8000 - 12);
+    EXPECT_EQ(reg.PC, 0xFC00);
+}
+
+// Every opcode of each page, decided from the published maps.
+std::set<int> Page0Illegal() {
+    return {0x15, 0x18, 0x1B, 0x38, 0x3E, 0x41, 0x42, 0x45, 0x4B, 0x4E,
+            0x51, 0x52, 0x55, 0x5B, 0x5E, 0x87, 0x8F, 0xC7, 0xCD, 0xCF};
+}
+
+std::set<int> Page10Defined() {
+    std::set<int> s;
+    for (int i = 0x21; i <= 0x3B; i++)
+        s.insert(i);
+    for (int i : {0x3F, 0x40, 0x43, 0x44, 0x46, 0x47, 0x48, 0x49, 0x4A, 0x4C, 0x4D,
+                  0x4F, 0x53, 0x54, 0x56, 0x59, 0x5A, 0x5C, 0x5D, 0x5F, 0xCE, 0xDE,
+                  0xEE, 0xFE, 0xDF, 0xEF, 0xFF, 0xDC, 0xEC, 0xFC, 0xDD, 0xED, 0xFD})
+        s.insert(i);
+    for (int row = 0x80; row <= 0xB0; row += 0x10)
+        for (int n : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0xA, 0xB, 0xC, 0xE, 0xF})
+            if (row != 0x80 || (n != 7 && n != 0xF)) s.insert(row + n);
+    return s;
+}
+
+std::set<int> Page11Defined() {
+    std::set<int> s;
+    for (int i = 0x30; i <= 0x3D; i++)
+        s.insert(i);
+    for (int i : {0x3F, 0x43, 0x4A, 0x4C, 0x4D, 0x4F, 0x53, 0x5A, 0x5C, 0x5D, 0x5F})
+        s.insert(i);
+    for (int row = 0x80; row <= 0xB0; row += 0x10)
+        for (int n : {0, 1, 3, 6, 7, 0xB, 0xC, 0xD, 0xE, 0xF})
+            if (row != 0x80 || n != 7) s.insert(row + n);
+    for (int row = 0xC0; row <= 0xF0; row += 0x10)
+        for (int n : {0, 1, 6, 7, 0xB})
+            if (row != 0xC0 || n != 7) s.insert(row + n);
+    return s;
+}
+
+TEST_F(EntryTest, IllegalOpcodesOfEveryPageTrapWithTheirStackedPc) {
+    std::set<int> illegal0 = Page0Illegal(), defined10 = Page10Defined(),
+                  defined11 = Page11Defined();
+    for (int page : {0x00, 0x10, 0x11}) {
+        for (int op = 0; op < 256; op++) {
+            if (page == 0 && (op == 0x10 || op == 0x11)) continue;
+            bool want = page == 0      ? illegal0.count(op) > 0
+                        : page == 0x10 ? defined10.count(op) == 0
+                                       : defined11.count(op) == 0;
+            SCOPED_TRACE(testing::Message() << std::hex << page << " " << op);
+            SetUp();
+            reg.CC = V;
+            if (page)
+                cpu.Run({uint8_t(page), uint8_t(op), 0, 0, 0, 0});
+            else
+                cpu.Run({uint8_t(op), 0, 0, 0, 0});
+            ASSERT_EQ(bool(reg.MD & MD_IL), want);
+            if (!want) continue;
+            EXPECT_EQ(reg.PC, 0xF000);
+            EXPECT_EQ(reg.CC, CC_E | V); // no mask set
+            EXPECT_EQ(Stack(12), Frame(CC_E | V, page ? 0x1002 : 0x1001, false));
+        }
+    }
+}
+
+TEST_F(EntryTest, PrefixAfterPrefixTraps) {
+    for (uint8_t second : {0x10, 0x11}) {
+        for (uint8_t first : {0x10, 0x11}) {
+            SetUp();
+            cpu.Run({first, second, 0x86, 0x00});
+            EXPECT_EQ(reg.MD, MD_IL);
+            EXPECT_EQ(cpu.Word(reg.S + 10), 0x1002);
+        }
+    }
+}
+
+class CRecordingPage : public CTracePage09 {
+public:
+    void Update(const REG09* reg, const char* line) override {
+        m_lines.push_back(line);
+        m_pcs.push_back(reg->PC);
+    }
+    void UpdateSignals(const REG09*) override {}
+    std::vector<std::string> m_lines;
+    std::vector<uint16_t> m_pcs;
+};
+
+TEST_F(EntryTest, DebuggerHookAfterEveryExecutedInstructionOnly) {
+    CRecordingPage page;
+    cpu.m_pStat = &page;
+    cpu.Poke(0xF000, {0x3C, 0xFF});
+    cpu.Run({0x15}); // traps: the hook still runs, with the handler's address
+    cpu.Step();      // CWAI at $F000
+    cpu.Step();      // waiting: no line
+    ASSERT_EQ(page.m_lines.size(), 2u);
+    EXPECT_EQ(page.m_lines[0].substr(0, 5), "F000 ");
+    EXPECT_EQ(page.m_lines[1].substr(0, 5), "F002 ");
+    EXPECT_EQ(page.m_pcs[1], 0xF002);
+    EXPECT_LT(page.m_lines[1].size(), 64u);
+}
+
+} // namespace

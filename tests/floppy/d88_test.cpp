@@ -1,0 +1,247 @@
+// D88 images: the rewrite after a format and reading it back, damaged and hostile files,
+// and a rewrite that fails halfway.
+#include <csignal>
+#include <sys/resource.h>
+
+#include "fdd_test_util.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// What the format command does: empty the track, add its sectors in physical order.
+void FormatTrack(CFileFdd& fdd, int c, int h, std::vector<std::array<int, 2>> rAndSize) {
+    if (size_t t = c * 2 + h; t < fdd.m_tracks.size()) fdd.m_tracks[t].m_sects.clear();
+    int k = 0;
+    for (auto [r, size] : rAndSize) {
+        CFddSect s;
+        s.m_C = uint8_t(c), s.m_H = uint8_t(h), s.m_R = uint8_t(r), s.m_N = FddSizeCode(size);
+        s.m_nSize = uint16_t(size), s.m_nIndex = k++;
+        fdd.m_bModified |= fdd.AddSector(s);
+    }
+}
+
+void WriteSector(CFileFdd& fdd, int c, int h, int r, const Bytes& data) {
+    ASSERT_EQ(fdd.SeekSector(c, h, r - 1), static_cast<int>(data.size()));
+    fdd.Write(data.data(), data.size());
+}
+
+std::vector<Sect> AllSectors(CFileFdd& fdd) {
+    std::vector<Sect> v;
+    for (int t = 0; t < 164; ++t)
+        for (int r = 1; r <= 254; ++r)
+            if (int size = ReadSector(fdd, t / 2, t % 2, r).size(); size > 0)
+                v.push_back({t / 2, t % 2, r, size});
+    return v;
+}
+
+TEST(D88Save, NewImageFormattedOnOneTrack) {
+    ScratchDir dir;
+    const std::string path = dir / "new.d88";
+    CFileFdd fdd;
+    ASSERT_TRUE(fdd.Open(path, CFile::modeCreateReadWrite));
+    EXPECT_EQ(fdd.m_nFormat, CFileFdd::kFormatD88);
+    std::vector<std::array<int, 2>> layout;
+    for (int r = 1; r <= 16; ++r)
+        layout.push_back({r, 256});
+    FormatTrack(fdd, 0, 0, layout);
+    WriteSector(fdd, 0, 0, 3, Pattern(256, 0x30));
+    fs::permissions(path, fs::perms(0640));
+    fdd.Close();
+
+    const Bytes file = ReadFile(path);
+    ASSERT_EQ(file.size(), 5040u);
+    Bytes expect = D88Header({688}, 5040);
+    for (uint8_t r = 1; r <= 16; ++r) {
+        D88Record(expect, 0, 0, r, 256, 0, 16);
+        expect.resize(expect.size() + 256, r == 3 ? 0 : 0xE4);
+    }
+    std::copy_n(Pattern(256, 0x30).begin(), 256, expect.begin() + 688 + 2 * 272 + 16);
+    EXPECT_EQ(file, expect);
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1);
+
+    // Recognised by its signature whatever its name.
+    fs::rename(path, dir / "renamed.img");
+    CFileFdd back;
+    ASSERT_TRUE(back.Open(dir / "renamed.img", CFile::modeReadWrite));
+    EXPECT_EQ(back.m_nFormat, CFileFdd::kFormatD88);
+    EXPECT_EQ(back.m_nSectors, 16);
+    EXPECT_EQ(ReadSector(back, 0, 0, 3), Pattern(256, 0x30));
+    EXPECT_EQ(ReadSector(back, 0, 0, 16), Bytes(256, 0xE4));
+}
+
+TEST(D88Save, PhysicalOrderSlotCountsAndEmptyTracks) {
+    ScratchDir dir;
+    const std::string path = dir / "order.d88";
+    CFileFdd fdd;
+    ASSERT_TRUE(fdd.Open(path, CFile::modeCreateReadWrite));
+    FormatTrack(fdd, 0, 0, {{1, 0}});                       // slots, no data
+    FormatTrack(fdd, 2, 1, {{5, 128}, {1, 256}, {2, 512}}); // written 5, 1, 2
+    FormatTrack(fdd, 3, 0, {{1, 128}, {1, 256}});           // the later R 1 survives
+    fdd.Close();
+
+    Bytes expect = D88Header({688, 688, 688 + 48 + 896}, 688 + 64 + 896 + 256);
+    for (auto [r, size] : {std::array{5, 128}, {1, 256}, {2, 512}}) {
+        D88Record(expect, 2, 1, uint8_t(r), uint16_t(size), 0, 5);
+        expect.resize(expect.size() + size, 0xE4);
+    }
+    D88Record(expect, 3, 0, 1, 256, 0, 1);
+    expect.resize(expect.size() + 256, 0xE4);
+    EXPECT_EQ(ReadFile(path), expect);
+
+    CFileFdd back;
+    ASSERT_TRUE(back.Open(path, CFile::modeReadWrite));
+    EXPECT_EQ(AllSectors(back),
+              (std::vector<Sect>{{2, 1, 1, 256}, {2, 1, 2, 512}, {2, 1, 5, 128}, {3, 0, 1, 256}}));
+}
+
+TEST(D88Save, FormattedRawImageBecomesD88AndKeepsItsData) {
+    ScratchDir dir;
+    WriteFile(dir / "disk.img", AddressedImage(327680));
+    fs::create_symlink(dir / "disk.img", dir / "link.img");
+    CFileFdd fdd;
+    ASSERT_TRUE(fdd.Open(dir / "link.img", CFile::modeReadWrite));
+    WriteSector(fdd, 5, 0, 2, Pattern(256, 0x99));
+    FormatTrack(fdd, 1, 1, {{1, 1024}, {2, 1024}, {3, 1024}, {4, 1024}, {5, 1024}});
+    fdd.Close();
+
+    EXPECT_TRUE(fs::is_symlink(dir / "link.img"));
+    EXPECT_EQ(fs::file_size(dir / "disk.img"), 688u + 79 * 16 * 272 + 5 * 1040);
+    CFileFdd back;
+    ASSERT_TRUE(back.Open(dir / "disk.img", CFile::modeReadWrite));
+    EXPECT_EQ(back.m_nFormat, CFileFdd::kFormatD88);
+    EXPECT_EQ(ReadSector(back, 5, 0, 2), Pattern(256, 0x99));
+    EXPECT_EQ(Le32(ReadSector(back, 0, 1, 1), 0), 4096u / 4);
+    EXPECT_EQ(Le32(ReadSector(back, 39, 1, 16), 0), (327680u - 256) / 4);
+    EXPECT_EQ(ReadSector(back, 1, 1, 5), Bytes(1024, 0xE4));
+    EXPECT_EQ(back.SeekSector(1, 1, 5), -1);
+    EXPECT_EQ(back.m_nSize, 1024);
+}
+
+// Several tracks in one run: their physical positions pass each track's slot count, and
+// the sectors must still be written back.
+TEST(D88Save, SectorsOfASharedRunSurviveARewrite) {
+    ScratchDir dir;
+    Bytes img = D88Header({688});
+    for (uint8_t h : {0, 1})
+        for (uint8_t r : {1, 2})
+            D88Record(img, 0, h, r, 128);
+    PutLe32(img, 28, img.size());
+    WriteFile(dir / "s.d88", img);
+    CFileFdd fdd;
+    ASSERT_TRUE(fdd.Open(dir / "s.d88", CFile::modeReadWrite));
+    FormatTrack(fdd, 1, 0, {{1, 128}});
+    fdd.Close();
+    CFileFdd back;
+    ASSERT_TRUE(back.Open(dir / "s.d88", CFile::modeReadWrite));
+    EXPECT_EQ(ReadSector(back, 0, 1, 2), Pattern(128, 2));
+    EXPECT_EQ(AllSectors(back).size(), 5u);
+}
+
+TEST(D88Load, HostileFilesGiveADefinedDisk) {
+    struct Case {
+        const char* name;
+        Bytes img;
+        std::vector<Sect> present;
+    };
+    std::vector<Case> cases;
+    auto add = [&](const char* name, Bytes img, std::vector<Sect> present,
+                   std::function<void(Bytes&)> records) {
+        records(img);
+        if (Le32(img, 28) == 0) PutLe32(img, 28, img.size());
+        cases.push_back({name, img, present});
+    };
+    auto two = [](Bytes& b) { D88Record(b, 0, 0, 1, 128), D88Record(b, 0, 0, 2, 256); };
+    add("short header", Bytes(100, 0), {}, [](Bytes&) {});
+    add("table begins with 0", D88Header({0, 688}), {}, two);
+    add("entries out of order", D88Header({688 + 144, 688}), {{0, 0, 1, 128}, {0, 0, 2, 256}}, two);
+    add("entry past the end", D88Header({688, 1000000}), {{0, 0, 1, 128}, {0, 0, 2, 256}}, two);
+    add("entry into the header", D88Header({40}), {}, two);
+    add("disk size too small", D88Header({688}, 688 + 144), {{0, 0, 1, 128}}, two);
+    add("disk size too large", D88Header({688}, ~0u), {{0, 0, 1, 128}, {0, 0, 2, 256}}, two);
+    add("torn record header", D88Header({688}), {{0, 0, 1, 128}},
+        [](Bytes& b) { D88Record(b, 0, 0, 1, 128), b.resize(b.size() + 10, 0x77); });
+    add("R 0, R 255, C 200, absurd count", D88Header({688}), {{0, 0, 1, 64}, {81, 1, 2, 64}},
+        [](Bytes& b) {
+            D88Record(b, 0, 0, 0, 64), D88Record(b, 0, 0, 255, 64), D88Record(b, 200, 0, 1, 64);
+            D88Record(b, 0, 0, 1, 64, -1, 65535), D88Record(b, 81, 1, 2, 64);
+        });
+    add("data beyond the end", D88Header({688}), {{0, 0, 1, 65535}},
+        [](Bytes& b) { D88Record(b, 0, 0, 1, 65535, 10); });
+    std::vector<uint32_t> many(164);
+    for (int e = 0; e < 164; ++e)
+        many[e] = 688 + 16 * e;
+    add("every entry walks thousands of records", D88Header(many, ~0u), {{0, 0, 2, 16}},
+        [](Bytes& b) {
+            for (int k = 0; k < 40000; ++k)
+                D88Record(b, 0, 0, 1, 0);
+            D88Record(b, 0, 0, 2, 16);
+        });
+
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        ScratchDir dir;
+        WriteFile(dir / "h.d88", k.img);
+        CFileFdd fdd;
+        ASSERT_TRUE(fdd.Open(dir / "h.d88", CFile::modeReadWrite));
+        EXPECT_EQ(fdd.m_nFormat, CFileFdd::kFormatD88);
+        EXPECT_EQ(AllSectors(fdd), k.present);
+        fdd.Close();
+        EXPECT_EQ(ReadFile(dir / "h.d88"), k.img);
+    }
+}
+
+TEST(D88Load, DataBeyondTheEndReadsAsE4AndWritesExtendTheFile) {
+    ScratchDir dir;
+    Bytes img = D88Header({688}, 688 + 16 + 256);
+    D88Record(img, 0, 0, 1, 256, 100);
+    WriteFile(dir / "cut.d88", img);
+    CFileFdd fdd;
+    ASSERT_TRUE(fdd.Open(dir / "cut.d88", CFile::modeReadWrite));
+    Bytes expect = Pattern(100, 1);
+    expect.resize(256, 0xE4);
+    EXPECT_EQ(ReadSector(fdd, 0, 0, 1), expect);
+    // Writing only the last bytes leaves the gap reading as before.
+    ASSERT_EQ(fdd.SeekSector(0, 0, 0), 256);
+    fdd.Read(img.data(), 250);
+    fdd.Write(Pattern(6, 9).data(), 6);
+    std::copy_n(Pattern(6, 9).begin(), 6, expect.begin() + 250);
+    EXPECT_EQ(ReadSector(fdd, 0, 0, 1), expect);
+    fdd.Close();
+    EXPECT_EQ(fs::file_size(dir / "cut.d88"), 688u + 16 + 256);
+}
+
+// The rewrite fails at several points (the process's file size limit): each time the
+// original stays as it was and no temporary file is left behind.
+TEST(D88Save, FailedRewriteLeavesTheOriginal) {
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const Bytes raw = AddressedImage(327680); // rewritten as 345536 bytes
+    for (rlim_t limit : {100, 5000, 300000, 345535}) {
+        SCOPED_TRACE(limit);
+        ScratchDir dir;
+        WriteFile(dir / "disk.img", raw);
+        CFileFdd fdd;
+        ASSERT_TRUE(fdd.Open(dir / "disk.img", CFile::modeReadWrite));
+        FormatTrack(fdd, 1, 1, {{1, 1024}});
+        rlimit small = old;
+        small.rlim_cur = limit;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        int err = 0;
+        try {
+            fdd.Close();
+        } catch (const CFileException& e) {
+            err = e.m_nErrno;
+        }
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
+        EXPECT_EQ(err, EFBIG);
+        EXPECT_FALSE(fdd.IsOpen());
+        EXPECT_EQ(ReadFile(dir / "disk.img"), raw);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1);
+    }
+    std::signal(SIGXFSZ, oldHandler);
+}
+
+} // namespace

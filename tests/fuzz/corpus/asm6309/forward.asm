@@ -1,0 +1,6 @@
+ LDA F,X
+ LDA G,PCR
+F EQU G-*
+ SETDP 1
+ STA G
+G FCB 1

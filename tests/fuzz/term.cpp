@@ -1,0 +1,40 @@
+// Fuzz target: bytes to the terminal's output interpreter. The first byte picks whether
+// a window is attached and how many keys are queued beforehand (so answers also meet a
+// full queue); the rest goes to Write. The model must stay within its screen and queue.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "terminal/term.h"
+
+namespace {
+class NullWnd : public CWnd {
+  public:
+    void InvalidateRect(const CRect* rc, bool) override {
+        if (rc && (rc->left < 0 || rc->top < 0 || rc->right > 640 || rc->bottom > 400))
+            std::abort();
+    }
+    void PostCommand(unsigned) override {}
+    void MessageBox(const std::string&, const std::string&) override {}
+    int ClientWidth() const override { return 640; }
+    int ClientHeight() const override { return 400; }
+    bool IsWindow() const override { return true; }
+};
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    CTerm term;
+    NullWnd wnd;
+    if (data[0] & 1) term.AttachWindow(&wnd);
+    for (int i = 0, n = (data[0] >> 1) * 9; i < n; ++i)
+        term.PutKey(uint8_t(i));
+    for (size_t i = 1; i < size; ++i) {
+        term.Write(data[i]);
+        if (term.m_nCol < 0 || term.m_nCol >= term.m_nCols || term.m_nRow < 0 ||
+            term.m_nRow >= term.m_nLines || term.m_nInCount < 0 || term.m_nInCount > 1024 ||
+            term.m_nScrollTop >= term.m_nScrollBottom || term.m_nHistory > term.m_nHistoryMax)
+            std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,92 @@
+// A Z80 on a flat 64 KB RAM that logs every memory access and port operation.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "z80/simz80.h"
+
+struct Access {
+    char kind; // 'R' or 'W'
+    uint16_t addr;
+    uint8_t value;
+    bool operator==(const Access&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& os, const Access& a) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%c %04X %02X", a.kind, a.addr, a.value);
+    return os << buf;
+}
+
+class FlatZ80 : public CSimZ80 {
+public:
+    uint8_t ReadMem(uint16_t addr) override {
+        uint8_t v = m_ram[addr];
+        if (m_bLog) m_log.push_back({'R', addr, v});
+        return v;
+    }
+    void WriteMem(uint16_t addr, uint8_t value) override {
+        if (m_bLog) m_log.push_back({'W', addr, value});
+        m_ram[addr] = value;
+    }
+    uint8_t InPort(uint8_t port) override {
+        m_ins.push_back(port);
+        return CSimZ80::InPort(port);
+    }
+    void OutPort(uint8_t port, uint8_t value) override {
+        m_outs.push_back(uint16_t(port << 8 | value));
+        CSimZ80::OutPort(port, value);
+    }
+
+    void Load(uint16_t addr, std::initializer_list<uint8_t> bytes) {
+        for (uint8_t b : bytes)
+            m_ram[addr++] = b;
+    }
+    // Loads code at addr, points PC there, clears the log and runs n instructions.
+    void Run(uint16_t addr, std::initializer_list<uint8_t> code, int n = 1) {
+        Load(addr, code);
+        m_reg.PC = addr;
+        m_log.clear();
+        for (int i = 0; i < n; ++i)
+            Execute();
+    }
+
+    uint8_t m_ram[65536] = {};
+    bool m_bLog = true;
+    std::vector<Access> m_log;
+    std::vector<uint8_t> m_ins;
+    std::vector<uint16_t> m_outs; // port << 8 | value
+};
+
+// Flag bytes as letters "SZHPNC" (set) in that order, e.g. "ZHC".
+inline std::string FlagText(const REGZ80& r) {
+    std::string s;
+    if (r.fS) s += 'S';
+    if (r.fZ) s += 'Z';
+    if (r.fH) s += 'H';
+    if (r.fPV) s += 'P';
+    if (r.fN) s += 'N';
+    if (r.fC) s += 'C';
+    return s;
+}
+
+inline void SetFlags(REGZ80& r, const std::string& f) {
+    r.fS = f.find('S') != std::string::npos;
+    r.fZ = f.find('Z') != std::string::npos;
+    r.fH = f.find('H') != std::string::npos;
+    r.fPV = f.find('P') != std::string::npos;
+    r.fN = f.find('N') != std::string::npos;
+    r.fC = f.find('C') != std::string::npos;
+}
+
+inline bool SameRegs(const REGZ80& a, const REGZ80& b) {
+    return a.AF == b.AF && a.BC == b.BC && a.DE == b.DE && a.HL == b.HL && a.RI == b.RI &&
+           a.AF2 == b.AF2 && a.BC2 == b.BC2 && a.DE2 == b.DE2 && a.HL2 == b.HL2 && a.IX == b.IX &&
+           a.IY == b.IY && a.SP == b.SP && a.PC == b.PC && a.fS == b.fS && a.fZ == b.fZ &&
+           a.fH == b.fH && a.fPV == b.fPV && a.fN == b.fN && a.fC == b.fC && a.IFF1 == b.IFF1 &&
+           a.IFF2 == b.IFF2 && a.signals == b.signals;
+}
