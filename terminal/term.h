@@ -123,6 +123,7 @@ public:
     const TERMCELL* ViewRow(int line) const {
         return &m_pCells[RingRow(m_nViewLine, line) * m_nCols];
     }
+    TERMCELL* ViewRow(int line) { return &m_pCells[RingRow(m_nViewLine, line) * m_nCols]; }
     // Scroll-back k: 0 is the live screen, at most m_nHistory. SetScrollBack clamps k,
     // moves the view, repaints the whole window and returns the k it set. The scroll
     // bar position is m_nHistory - k.

@@ -1,0 +1,78 @@
+// A display board on its own: a 4 KB array as the main board's I/O area, eight palette
+// registers, a recording window and test images (ROM of NOPs with every vector at
+// $B000, font glyph c row r = c ^ r, kanji byte i = i & 255).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+#include "display/sub_cpu.h"
+#include "platform/clock.h"
+#include "tests/platform/fake_wnd.h"
+
+class BoardTest : public ::testing::Test {
+protected:
+    BoardTest() : rom(20480, 0x12), font(4096), kanji(131072) {
+        for (int v = 0x4FF0; v < 0x5000; v += 2)
+            rom[v] = 0xB0, rom[v + 1] = 0x00;
+        for (int i = 0; i < 4096; ++i)
+            font[i] = uint8_t((i >> 4) ^ (i & 15));
+        for (size_t i = 0; i < kanji.size(); ++i)
+            kanji[i] = uint8_t(i);
+        for (int i = 0; i < 8; ++i)
+            pal[i] = uint8_t(i);
+        SetHostTickSource([this] { return now; });
+    }
+    ~BoardTest() override {
+        SetHostTickSource(nullptr);
+        SetHostTimeSource(nullptr);
+    }
+    void SetUp() override { ResetBoard(); }
+    void ResetBoard() {
+        sub.m_pRom = rom.data();
+        sub.m_pFont = font.data();
+        sub.m_pKanjiRom = kanji.data();
+        sub.m_pMainIo = io;
+        sub.m_pPal = pal;
+        sub.m_pWnd = &wnd;
+        io[0xDA0] = 0x0F; // both layers enabled
+        sub.Reset();
+    }
+    void Tick() {
+        sub.m_bTick = 1;
+        sub.Step();
+    }
+    void Crtc(int reg, uint8_t value) {
+        sub.WriteByte(0xAFEE, uint8_t(reg));
+        sub.WriteByte(0xAFEF, value);
+    }
+    void Text(int cell, uint8_t ch, uint8_t attr) {
+        sub.WriteByte(uint16_t(0x8000 + cell * 2), ch);
+        sub.WriteByte(uint16_t(0x8001 + cell * 2), attr);
+    }
+    void Load(uint16_t addr, std::initializer_list<uint8_t> bytes) {
+        for (uint8_t b : bytes)
+            rom[addr++ - 0xB000] = b;
+    }
+    uint8_t& Cell(uint16_t addr) { return sub.m_mem[addr - 0x8000]; }
+    uint32_t Out(int x, int y) const { return sub.m_dcOut.GetPixel(x, y); }
+    static uint32_t Color(int i) { return CSubCpu::kColorTable[i]; }
+    int Lit(int x0, int y0, int x1, int y1) const { // non-black output pixels
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += Out(x, y) != 0;
+        return n;
+    }
+
+    std::vector<uint8_t> rom, font, kanji;
+    uint8_t io[4096] = {};
+    uint8_t pal[8] = {};
+    uint32_t now = 1000;
+    FakeWnd wnd;
+    std::unique_ptr<CSubCpu> owner = std::make_unique<CSubCpu>();
+    CSubCpu& sub = *owner;
+};

@@ -1,0 +1,116 @@
+// A main board on the heap with a recording window and a scratch folder for images,
+// plus helpers to set up DMA channels and to build raw images and raw tracks.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "floppy/file_fdd.h"
+#include "mainboard/main_cpu.h"
+#include "tests/platform/fake_wnd.h"
+#include "tests/platform/temp_dir.h"
+
+using Bytes = std::vector<uint8_t>;
+
+// Every byte of a test image tells where it lies.
+inline uint8_t ImageByte(uint32_t offset) {
+    return uint8_t(offset ^ offset >> 8 ^ offset >> 16);
+}
+
+inline Bytes FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteBytes(const std::string& path, const Bytes& b) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+}
+
+inline Bytes PatternImage(uint32_t size) {
+    Bytes b(size);
+    for (uint32_t o = 0; o < size; ++o)
+        b[o] = ImageByte(o);
+    return b;
+}
+
+// Raw track bytes as a format program lays them out (double density): gaps, sync
+// bytes, marks, ID and data fields, $F7 for each CRC.
+struct TrackBuilder {
+    Bytes bytes;
+    std::vector<size_t> ends; // offset of each data field's $F7
+    void Fill(int n, uint8_t b) { bytes.insert(bytes.end(), size_t(n), b); }
+    void Start() {
+        Fill(80, 0x4E);
+        Fill(12, 0x00);
+        Fill(3, 0xF6);
+        Fill(1, 0xFC);
+        Fill(50, 0x4E);
+    }
+    void Sector(uint8_t c, uint8_t h, uint8_t r, uint8_t n, int size, int zeros = 12) {
+        Fill(zeros, 0x00);
+        Fill(3, 0xF5);
+        bytes.insert(bytes.end(), {0xFE, c, h, r, n, 0xF7});
+        Fill(22, 0x4E);
+        Data(size);
+    }
+    void Data(int size) {
+        Fill(12, 0x00);
+        Fill(3, 0xF5);
+        Fill(1, 0xFB);
+        Fill(size, 0xE5);
+        ends.push_back(bytes.size());
+        Fill(1, 0xF7);
+        Fill(54, 0x4E);
+    }
+};
+
+class FdcTest : public ::testing::Test {
+protected:
+    static constexpr uint32_t kRow0Bytes = 327680; // 40 x 2 x 16 x 256
+
+    FdcTest() {
+        m_board->m_pView = &m_view;
+        m_board->Reset();
+    }
+
+    uint8_t In(uint8_t reg) { return m_board->ReadIo(uint16_t(0xFD00 | reg)); }
+    void Out(uint8_t reg, uint8_t v) { m_board->WriteIo(uint16_t(0xFD00 | reg), v); }
+
+    // Writes the file, opens it and gives it to the board at m_pFdd[slot].
+    CFileFdd* AttachFloppy(int slot, const std::string& name, const Bytes& content,
+                           CFile::OpenMode mode = CFile::modeReadWrite) {
+        if (!std::filesystem::exists(m_dir / name)) WriteBytes(m_dir / name, content);
+        auto* fdd = new CFileFdd;
+        EXPECT_TRUE(fdd->Open(m_dir / name, mode));
+        m_board->m_pFdd[slot] = fdd;
+        return fdd;
+    }
+
+    // Channel c moves count bytes at the 20-bit address; ctrl as $FD50 + c.
+    void SetDma(int c, uint32_t address, int count, uint8_t ctrl) {
+        Out(uint8_t(0x94 + c), uint8_t(address >> 16));
+        Out(uint8_t(0x40 + 4 * c), uint8_t(address >> 8));
+        Out(uint8_t(0x41 + 4 * c), uint8_t(address));
+        Out(uint8_t(0x42 + 4 * c), uint8_t(count >> 8));
+        Out(uint8_t(0x43 + 4 * c), uint8_t(count));
+        Out(uint8_t(0x50 + c), ctrl);
+    }
+    uint16_t DmaAddress(int c) {
+        return uint16_t(In(uint8_t(0x40 + 4 * c)) << 8 | In(uint8_t(0x41 + 4 * c)));
+    }
+    int DmaCount(int c) { return In(uint8_t(0x42 + 4 * c)) << 8 | In(uint8_t(0x43 + 4 * c)); }
+
+    Bytes Ram(uint32_t at, size_t n) { return Bytes(m_board->m_ram + at, m_board->m_ram + at + n); }
+
+    TempDir m_dir;
+    FakeWnd m_view;
+    std::unique_ptr<CMainCpu> m_board = std::make_unique<CMainCpu>();
+};

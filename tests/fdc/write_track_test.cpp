@@ -1,0 +1,152 @@
+#include <cstring>
+
+#include "fdc_fixture.h"
+
+namespace {
+
+constexpr uint32_t kTrackAt = 0x40000;
+
+class WriteTrack : public FdcTest {
+protected:
+    // Puts the track into RAM and formats it on unit A (drive 0, side 0) through DMA 0.
+    uint8_t FormatA(const TrackBuilder& t, uint8_t track, int count = -1) {
+        std::copy(t.bytes.begin(), t.bytes.end(), m_board->m_ram + kTrackAt);
+        SetDma(0, kTrackAt, count < 0 ? int(t.bytes.size()) : count, 0x04);
+        Out(0x19, track);
+        Out(0x18, 0xF0);
+        return In(0x18);
+    }
+    void Reopen() {
+        m_board = std::make_unique<CMainCpu>();
+        m_board->m_pView = &m_view;
+        m_board->Reset();
+    }
+    Bytes ReadByProgrammedIo(uint8_t track, uint8_t sector, int size) {
+        Out(0x50, 0x00);
+        Out(0x19, track);
+        Out(0x1A, sector);
+        Out(0x18, 0x80);
+        Bytes data;
+        if (In(0x18) != 0x03) return data;
+        for (int i = 0; i < size; ++i) {
+            data.push_back(In(0x1B));
+            In(0x18);
+            In(0x18);
+        }
+        return data;
+    }
+};
+
+TEST_F(WriteTrack, FormattedTrackIsSavedAsD88AndReadsBackAfterReopening) {
+    const std::string path = m_dir / "disk.img";
+    AttachFloppy(4, "disk.img", PatternImage(kRow0Bytes));
+    const uint8_t order[16] = {1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15, 8, 16};
+    TrackBuilder t;
+    t.Start();
+    for (uint8_t r : order)
+        t.Sector(0, 0, r, 1, 256);
+    t.Fill(200, 0x4E);
+    EXPECT_EQ(FormatA(t, 0), 0x00);
+
+    m_board.reset(); // the board closes its images: the formatted disk is rewritten
+    const Bytes file = FileBytes(path);
+    ASSERT_EQ(file.size(), 688u + 80 * 16 * 272);
+    EXPECT_EQ(std::memcmp(file.data(), "ORLO FDD", 9), 0);
+    for (size_t p = 0; p < 16; ++p)
+        EXPECT_EQ(file[688 + p * 272 + 2], order[p]) << "physical position " << p;
+
+    Reopen();
+    AttachFloppy(4, "disk.img", {});
+    for (int i = 0; i < 256; ++i)
+        m_board->m_ram[0x6000 + i] = uint8_t(255 - i);
+    SetDma(0, 0x6000, 256, 0x05);
+    Out(0x19, 0);
+    Out(0x1A, 5);
+    Out(0x18, 0xA0);
+    Bytes written(256), head1(256);
+    for (int i = 0; i < 256; ++i) {
+        written[size_t(i)] = uint8_t(255 - i);
+        head1[size_t(i)] = ImageByte(4096 + uint32_t(i)); // C0 H1 R1 of the raw image
+    }
+    m_board.reset();
+    Reopen();
+    AttachFloppy(4, "disk.img", {});
+    EXPECT_EQ(ReadByProgrammedIo(0, 5, 256), written);
+    EXPECT_EQ(ReadByProgrammedIo(0, 6, 256), Bytes(256, 0xE4));
+    Out(0x1C, 1);
+    EXPECT_EQ(ReadByProgrammedIo(0, 1, 256), head1);
+}
+
+TEST_F(WriteTrack, StopsAtEachUnitsByteLimit) {
+    struct Unit {
+        const char* name;
+        uint8_t base, side;
+        int slot, channel, limit;
+    };
+    for (const Unit& u : {Unit{"A", 0x18, 0x1C, 4, 0, 6400}, Unit{"B", 0x30, 0x34, 0, 1, 10900}}) {
+        SCOPED_TRACE(u.name);
+        CFileFdd* fdd = AttachFloppy(u.slot, u.name, PatternImage(kRow0Bytes));
+        TrackBuilder t;
+        t.Start();
+        for (int r = 1; r <= 30; ++r)
+            t.Sector(3, 0, uint8_t(r), 1, 256);
+        ASSERT_GT(t.bytes.size(), size_t(u.limit));
+        std::copy(t.bytes.begin(), t.bytes.end(), m_board->m_ram + kTrackAt);
+        Out(u.side, 0);
+        Out(u.base + 1, 3);
+        SetDma(u.channel, kTrackAt, 12000, 0x00);
+        Out(u.base, 0xF0);
+        EXPECT_EQ(In(u.base), 0x20); // no DMA for the unit: write fault, track untouched
+        EXPECT_FALSE(fdd->m_bModified);
+
+        Out(uint8_t(0x50 + u.channel), 0x04);
+        Out(u.base, 0xF0);
+        EXPECT_EQ(In(u.base), 0x00);
+        EXPECT_EQ(DmaCount(u.channel), 12000 - u.limit);
+        for (int r = 1; r <= 30; ++r)
+            EXPECT_EQ(fdd->SeekSector(3, 0, r - 1),
+                      t.ends[size_t(r - 1)] < size_t(u.limit) ? 256 : -1)
+                << "R " << r;
+    }
+}
+
+TEST_F(WriteTrack, KeepsOnlySectorsOfThisTrackInPhysicalOrder) {
+    CFileFdd* fdd = AttachFloppy(4, "disk", PatternImage(kRow0Bytes));
+    TrackBuilder t;
+    t.Start();
+    t.Sector(3, 0, 1, 1, 256);
+    t.Sector(4, 0, 2, 1, 256);    // another cylinder
+    t.Sector(3, 1, 3, 1, 256);    // another head
+    t.Sector(3, 0, 0xFF, 1, 256); // R 255
+    t.Sector(3, 0, 7, 2, 512);
+    t.Data(256);                  // a data field without an ID
+    t.Sector(3, 0, 4, 0, 100);    // the size is what the data field holds
+    t.Sector(3, 0, 5, 1, 256, 4); // four zeros are no gap before a mark
+    t.Sector(3, 0, 6, 1, 256, 5); // five are
+    EXPECT_EQ(FormatA(t, 3), 0x00);
+    const std::vector<CFddSect>& s = fdd->m_tracks[6].m_sects;
+    ASSERT_EQ(s.size(), 7u);
+    // sector slot (R - 1): N, size, physical index; slots 1, 2 and 4 stay empty
+    const int want[7][3] = {{1, 256, 0}, {0, 0, 0}, {0, 0, 0}, {0, 100, 2},
+                            {0, 0, 0},   {1, 256, 3}, {2, 512, 1}};
+    for (size_t r = 0; r < 7; ++r) {
+        EXPECT_EQ(s[r].m_nSize, want[r][1]) << r;
+        if (want[r][1]) {
+            EXPECT_EQ(s[r].m_N, want[r][0]) << r;
+            EXPECT_EQ(s[r].m_nIndex, want[r][2]) << r;
+        }
+    }
+    EXPECT_TRUE(fdd->HasTrack(4, 0)); // other tracks untouched
+
+    // A track of foreign sectors only is left empty, and the disk is not modified.
+    CFileFdd* other = AttachFloppy(5, "other", PatternImage(kRow0Bytes));
+    Out(0x1D, 1);
+    TrackBuilder f;
+    f.Start();
+    f.Sector(9, 0, 1, 1, 256);
+    EXPECT_EQ(FormatA(f, 2), 0x00);
+    EXPECT_FALSE(other->HasTrack(2, 0));
+    EXPECT_FALSE(other->m_bModified);
+}
+
+} // namespace

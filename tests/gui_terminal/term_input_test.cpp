@@ -1,0 +1,222 @@
+// What the user gives a terminal window: keys, input-method text, paste, the mouse
+// selection with its copied text, and the font command.
+#include <QApplication>
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QInputMethodEvent>
+#include <QScrollBar>
+#include <QTest>
+#include <memory>
+
+#include "term_test_util.h"
+
+using namespace std::literals;
+
+namespace {
+
+QPoint CellPoint(int col, int line) {
+    return QPoint(col * 8 + 3, line * 16 + 5);
+}
+
+// The first installed font whose cell is w x h, if any.
+std::optional<QFont> FontWithCell(int w, int h) {
+    QStringList families = {"DejaVu Sans Mono", "IPAGothic",
+                            QFontDatabase::systemFont(QFontDatabase::FixedFont).family()};
+    for (const QString& family : families)
+        for (int px = 8; px <= 40; ++px) {
+            QFont f(family);
+            f.setPixelSize(px);
+            if (CTermWnd::CellSizeOf(f) == QSize(w, h)) return f;
+        }
+    return std::nullopt;
+}
+
+} // namespace
+
+class TermInputTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<CTerm> m_term;
+    CTermWnd* m_wnd = nullptr;
+
+    CTerm& T() { return *m_term; }
+    void Mouse(QEvent::Type type, Qt::MouseButton button, QPoint pt) {
+        Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+        if (type == QEvent::MouseMove) held = Qt::LeftButton;
+        QMouseEvent e(type, pt, m_wnd->mapToGlobal(pt), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_wnd, &e);
+    }
+    void Drag(QPoint from, QPoint to) {
+        Mouse(QEvent::MouseButtonPress, Qt::LeftButton, from);
+        Mouse(QEvent::MouseMove, Qt::NoButton, to);
+        Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, to);
+    }
+    QRect ImeRect() {
+        QInputMethodQueryEvent q(Qt::ImCursorRectangle);
+        QCoreApplication::sendEvent(m_wnd, &q);
+        return q.value(Qt::ImCursorRectangle).toRect();
+    }
+    QString Clip() { return QGuiApplication::clipboard()->text(); }
+
+private slots:
+    void init() {
+        m_term = std::make_unique<CTerm>();
+        m_wnd = new CTermWnd(m_term.get(), "USART 1");
+        m_wnd->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_wnd));
+        m_wnd->setFocus();
+    }
+    void cleanup() {
+        delete m_wnd;
+        m_term.reset();
+    }
+
+    void keys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("mods");
+        QTest::addColumn<QByteArray>("bytes");
+        const int shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier;
+        QTest::newRow("Page Up") << int(Qt::Key_PageUp) << 0 << QByteArray("\x0c");
+        QTest::newRow("Ctrl+Shift+Page Up")
+            << int(Qt::Key_PageUp) << (ctrl | shift) << QByteArray("\x16");
+        QTest::newRow("Home") << int(Qt::Key_Home) << 0 << QByteArray("\x0b");
+        QTest::newRow("Shift+Left") << int(Qt::Key_Left) << shift << QByteArray("\x02");
+        QTest::newRow("Delete") << int(Qt::Key_Delete) << 0 << QByteArray("\x7f");
+        QTest::newRow("F3 defined") << int(Qt::Key_F3) << 0 << QByteArray("abc");
+        QTest::newRow("F10") << int(Qt::Key_F10) << 0 << QByteArray();
+        QTest::newRow("Ctrl+@") << int(Qt::Key_At) << ctrl << QByteArray("\0", 1);
+        QTest::newRow("Ctrl+[") << int(Qt::Key_BracketLeft) << ctrl << QByteArray("\x1b");
+        QTest::newRow("Ctrl+1") << int(Qt::Key_1) << ctrl << QByteArray();
+        QTest::newRow("Return") << int(Qt::Key_Return) << 0 << QByteArray("\r");
+    }
+    void keys() {
+        QFETCH(int, key);
+        QFETCH(int, mods);
+        QFETCH(QByteArray, bytes);
+        Feed(T(), "\x14\x0e"
+                  "x\x08\x00\x00\x2a\x03\x03"
+                  "abc\x03"sv); // F3 = "abc"
+        QTest::keyClick(m_wnd, Qt::Key(key), Qt::KeyboardModifiers(mods));
+        QCOMPARE(QByteArray::fromStdString(Drain(T())), bytes);
+    }
+
+    void typedText() {
+        QTest::keyClick(m_wnd, '@');
+        QTest::sendKeyEvent(QTest::Click, m_wnd, Qt::Key_unknown, QString("あ"), Qt::NoModifier);
+        QCOMPARE(Drain(T()), "@\x82\xa0");
+        QInputMethodEvent preedit("にほ", {});
+        QCoreApplication::sendEvent(m_wnd, &preedit);
+        QCOMPARE(Drain(T()), "");
+        QInputMethodEvent commit;
+        commit.setCommitString("日本");
+        QCoreApplication::sendEvent(m_wnd, &commit);
+        QCOMPARE(Drain(T()), "\x93\xfa\x96\x7b");
+        // The composition window sits at the cursor, and moves with the caret.
+        QCOMPARE(ImeRect(), QRect(0, 0, 8, 16));
+        Feed(T(), "\r\n\t");
+        QCoreApplication::sendPostedEvents(m_wnd);
+        QCOMPARE(ImeRect(), QRect(64, 16, 8, 16));
+    }
+
+    void paste() {
+        QGuiApplication::clipboard()->setText("ab\r\ncd");
+        QTest::mouseDClick(m_wnd, Qt::RightButton, {}, CellPoint(3, 3));
+        QCOMPARE(Drain(T()), "ab\rcd");
+
+        QGuiApplication::clipboard()->setText(QString(2000, 'z'));
+        QTest::mouseDClick(m_wnd, Qt::RightButton, {}, CellPoint(3, 3));
+        QCOMPARE(Drain(T()), std::string(1024, 'z'));
+    }
+
+    void doubleClickSelectsAWord() {
+        Feed(T(), "x, hello world!");
+        QGuiApplication::clipboard()->setText("old");
+        Mouse(QEvent::MouseButtonDblClick, Qt::LeftButton, CellPoint(8, 0)); // the blank
+        // Shown reversed while selected, copied on release.
+        QCOMPARE_IMAGE(Grab(*m_wnd, 3, 0), Expected(*m_wnd, "h", 1, Pal(0), Pal(7)));
+        QCOMPARE(Clip(), QString("old"));
+        Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, CellPoint(8, 0));
+        QCOMPARE(Clip(), QString("hello world"));
+        QCOMPARE_IMAGE(Grab(*m_wnd, 3, 0), Expected(*m_wnd, "h", 1, Pal(7), Pal(0)));
+    }
+
+    void copiedText_data() {
+        QTest::addColumn<QPoint>("from");
+        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<QString>("text");
+        const QString full0(80, 'a'), full1(80, 'b');
+        QTest::newRow("two full lines run on") << QPoint(0, 0) << QPoint(79, 1) << full0 + full1;
+        QTest::newRow("a short line ends with CR LF")
+            << QPoint(0, 2) << QPoint(10, 3) << QString("short\r\nnext");
+        QTest::newRow("leading blanks left of the start column only")
+            << QPoint(8, 4) << QPoint(20, 5) << QString("ij\r\n  x");
+        QTest::newRow("above the window: the first line")
+            << QPoint(6, 1) << QPoint(2, -3) << QString(78, 'a') + QString(7, 'b');
+    }
+    void copiedText() {
+        QFETCH(QPoint, from);
+        QFETCH(QPoint, to);
+        QFETCH(QString, text);
+        Feed(T(), std::string(80, 'a') + std::string(80, 'b') + "short\r\nnext\r\n" +
+                      "abcdefghij\r\n          x");
+        Drag(CellPoint(from.x(), from.y()), CellPoint(to.x(), to.y()));
+        QCOMPARE(Clip(), text);
+    }
+
+    void dragEndsSwap() {
+        auto at = [](int cell) { return CellPoint(cell % 80, cell / 80); };
+        Mouse(QEvent::MouseButtonPress, Qt::LeftButton, at(100));
+        Mouse(QEvent::MouseMove, Qt::NoButton, at(50));
+        QCOMPARE(QPoint(T().m_nSelStart, T().m_nSelEnd), QPoint(50, 100));
+        Mouse(QEvent::MouseMove, Qt::NoButton, at(120));
+        QCOMPARE(QPoint(T().m_nSelStart, T().m_nSelEnd), QPoint(100, 120));
+        for (int c = 99; c <= 121; ++c)
+            QCOMPARE(bool(T().ViewRow(c / 80)[c % 80].attr & ATTR_SELECT), c >= 100 && c <= 120);
+        Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, at(30));
+        QCOMPARE(QPoint(T().m_nSelStart, T().m_nSelEnd), QPoint(30, 100));
+        QCOMPARE(T().ViewRow(1)[20].attr & ATTR_SELECT, 0);
+    }
+
+    void selectionInTheHistory() {
+        for (int i = 0; i < 30; ++i)
+            Feed(T(), "row" + std::to_string(i) + "\r\n");
+        m_wnd->ScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        Mouse(QEvent::MouseButtonPress, Qt::LeftButton, CellPoint(0, 0));
+        Mouse(QEvent::MouseMove, Qt::NoButton, CellPoint(4, 0));
+        Feed(T(), "z\r\n"); // output during the drag moves the lines under the highlight
+        Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, CellPoint(4, 0));
+        for (int r = 0; r < CTerm::kRingRows; ++r)
+            for (int c = 0; c < 80; ++c)
+                QCOMPARE(T().m_pCells[r * 80 + c].attr & ATTR_SELECT, 0);
+    }
+
+    void fontCommand() {
+        std::optional<QFont> font = FontWithCell(10, 20);
+        if (!font) QSKIP("no installed font has a 10 x 20 cell");
+        int asked = 0;
+        m_wnd->m_chooseFont = [&](QWidget*, const QFont&) -> std::optional<QFont> {
+            ++asked;
+            return asked == 1 ? std::nullopt : font;
+        };
+        QTRY_COMPARE(T().m_nCaretState, int(CARET_SHOWN));
+        Feed(T(), "abc\r\nde");
+        QCoreApplication::sendPostedEvents(m_wnd);
+
+        m_wnd->OnFontCommand(); // cancelled
+        QCOMPARE(m_wnd->ClientWidth(), 640);
+        m_wnd->OnFontCommand();
+        QCOMPARE(asked, 2);
+        QCOMPARE(m_wnd->size(), QSize(800 + m_wnd->ScrollBar()->width(), 500));
+        QCOMPARE(m_wnd->ScrollBar()->geometry(), QRect(800, 0, m_wnd->ScrollBar()->width(), 500));
+        QCOMPARE(m_wnd->CaretRect(), QRect(20, 20, 10, 20));
+        QCOMPARE_IMAGE(Grab(*m_wnd, 1, 0), Expected(*m_wnd, "b", 1, Pal(7), Pal(0)));
+        // The model's invalidations and the selection use the new cell size.
+        Mouse(QEvent::MouseButtonPress, Qt::LeftButton, QPoint(25, 5));
+        Mouse(QEvent::MouseMove, Qt::NoButton, QPoint(5, 25));
+        Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, QPoint(5, 25));
+        QCOMPARE(Clip(), QString("c\r\nd"));
+    }
+};
+
+QTEST_MAIN(TermInputTest)
+#include "term_input_test.moc"

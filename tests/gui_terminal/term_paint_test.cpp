@@ -1,0 +1,149 @@
+// The terminal window's frame, painting, scroll-back and caret, on the offscreen platform.
+#include <QScrollBar>
+#include <QTest>
+#include <memory>
+
+#include "platform/cp932.h"
+#include "term_test_util.h"
+
+class TermPaintTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<CTerm> m_term;
+    CTermWnd* m_wnd = nullptr;
+
+    CTerm& T() { return *m_term; }
+    void Set(int col, int row, uint8_t ch, uint8_t fg, uint8_t bg, uint8_t attr) {
+        T().ScreenRow(row)[col] = TERMCELL{fg, bg, attr, ch};
+    }
+
+private slots:
+    void init() {
+        m_term = std::make_unique<CTerm>();
+        m_wnd = new CTermWnd(m_term.get(), "USART 0");
+    }
+    void cleanup() {
+        delete m_wnd;
+        m_term.reset();
+    }
+
+    void frameAndText() {
+        QCOMPARE(m_wnd->size(), QSize(640 + m_wnd->ScrollBar()->width(), 400));
+        QCOMPARE(m_wnd->minimumSize(), m_wnd->maximumSize()); // not sizable
+        QVERIFY(!(m_wnd->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(m_wnd->ScrollBar()->maximum(), 999);
+        Feed(T(), "Hello, world\r\nsecond line");
+        QCOMPARE_IMAGE(Grab(*m_wnd, 0, 0, 80), ExpectedLine(*m_wnd, "Hello, world"));
+        QCOMPARE_IMAGE(Grab(*m_wnd, 0, 1, 80), ExpectedLine(*m_wnd, "second line"));
+    }
+
+    // Colours and attributes of one cell 'A' with fg 2 and bg 4, and what is drawn.
+    void attributes_data() {
+        QTest::addColumn<int>("attr");
+        QTest::addColumn<int>("fore");
+        QTest::addColumn<int>("back");
+        QTest::addColumn<bool>("visible");
+        QTest::newRow("plain") << 0 << 2 << 4 << true;
+        QTest::newRow("secret beats bright") << int(ATTR_SECRET | ATTR_BRIGHT) << 4 << 4 << false;
+        QTest::newRow("blink as reverse") << int(ATTR_BLINK) << 4 << 2 << true;
+        QTest::newRow("selected reverse") << int(ATTR_SELECT | ATTR_REVERSE) << 2 << 4 << true;
+        QTest::newRow("reverse bright") << int(ATTR_REVERSE | ATTR_BRIGHT) << 4 << 10 << true;
+        QTest::newRow("underline") << int(ATTR_UNDER) << 2 << 4 << true;
+    }
+    void attributes() {
+        QFETCH(int, attr);
+        QFETCH(int, fore);
+        QFETCH(int, back);
+        QFETCH(bool, visible);
+        Set(5, 3, 'A', 2, 4, uint8_t(attr));
+        Set(6, 3, 0, 2, 4, uint8_t(attr)); // an empty cell of the same run
+        const bool under = attr & ATTR_UNDER;
+        QCOMPARE_IMAGE(Grab(*m_wnd, 5, 3),
+                       Expected(*m_wnd, visible ? "A" : " ", 1, Pal(fore), Pal(back), under));
+        QCOMPARE_IMAGE(Grab(*m_wnd, 6, 3), Expected(*m_wnd, " ", 1, Pal(fore), Pal(back), under));
+        QCOMPARE_IMAGE(Grab(*m_wnd, 7, 3), Expected(*m_wnd, " ", 1, Pal(7), Pal(0)));
+    }
+
+    void doubleByteCharacter() {
+        Feed(T(), "ab\x8a\xbf"
+                  "c"); // a, b, a kanji, c
+        const QString kanji = QString::fromStdU16String(Cp932ToUtf16("\x8a\xbf"));
+        QCOMPARE_IMAGE(Grab(*m_wnd, 2, 0, 2), Expected(*m_wnd, kanji, 2, Pal(7), Pal(0)));
+        QCOMPARE_IMAGE(Grab(*m_wnd, 4, 0), Expected(*m_wnd, "c", 1, Pal(7), Pal(0)));
+        // An update of the right half alone still draws the character's right half.
+        QImage img(8, 16, QImage::Format_RGB32);
+        img.fill(Qt::magenta);
+        m_wnd->render(&img, QPoint(), QRegion(24, 0, 8, 16)); // drawn at the image's origin
+        QImage whole = Expected(*m_wnd, kanji, 2, Pal(7), Pal(0));
+        QCOMPARE_IMAGE(img, whole.copy(8, 0, 8, 16));
+    }
+
+    void scrollBack() {
+        for (int i = 0; i < 34; ++i)
+            Feed(T(), "line " + std::to_string(i) + "\r\n"); // 10 lines of history
+        QScrollBar* sb = m_wnd->ScrollBar();
+        QCOMPARE(sb->value(), 10);
+        sb->triggerAction(QAbstractSlider::SliderSingleStepSub); // line up
+        QCOMPARE(T().ScrollBack(), 1);
+        QCOMPARE_IMAGE(Grab(*m_wnd, 0, 0, 80), ExpectedLine(*m_wnd, "line 9"));
+        sb->triggerAction(QAbstractSlider::SliderPageStepSub); // stops at the oldest line
+        QCOMPARE(T().ScrollBack(), 10);
+        QCOMPARE(sb->value(), 0);
+        sb->setSliderPosition(7); // thumb dragged: position 7 is 3 lines back
+        QCOMPARE(T().ScrollBack(), 3);
+        sb->setSliderPosition(500); // beyond the history: the live screen
+        QCOMPARE(T().ScrollBack(), 0);
+        QCOMPARE(sb->value(), 10);
+        sb->triggerAction(QAbstractSlider::SliderToMinimum);
+        Feed(T(), "x\r\n"); // output returns to the live screen, the bar follows the scroll
+        QVERIFY(T().IsLive());
+        QCOMPARE(sb->value(), 11);
+        QCOMPARE_IMAGE(Grab(*m_wnd, 0, 0, 80), ExpectedLine(*m_wnd, "line 11"));
+    }
+
+    void caretFollowsFocusAndCursor() {
+        m_wnd->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_wnd));
+        m_wnd->setFocus();
+        QTRY_COMPARE(T().m_nCaretState, int(CARET_SHOWN));
+        QCOMPARE(m_wnd->CaretRect(), QRect(0, 0, 8, 16));
+        // The caret inverts its cell: white on an empty black screen.
+        QCOMPARE_IMAGE(Grab(*m_wnd, 0, 0), Expected(*m_wnd, " ", 1, Qt::white, Qt::white));
+        Feed(T(), "abc");
+        QCOMPARE(m_wnd->CaretRect().topLeft(), QPoint(0, 0)); // moves when the command arrives
+        QCoreApplication::sendPostedEvents(m_wnd);
+        QCOMPARE(m_wnd->CaretRect().topLeft(), QPoint(24, 0));
+
+        // Scrolled back the caret hides; output brings it back.
+        for (int i = 0; i < 30; ++i)
+            Feed(T(), "\r\n");
+        m_wnd->ScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        QVERIFY(!m_wnd->CaretVisible());
+        Feed(T(), "z");
+        QCoreApplication::sendPostedEvents(m_wnd);
+        QVERIFY(m_wnd->CaretVisible());
+
+        // The interpreter switches the cursor off and on again.
+        Feed(T(), "\x1b[1vq");
+        QCoreApplication::sendPostedEvents(m_wnd);
+        QCOMPARE(T().m_nCaretState, int(CARET_OFF));
+        QVERIFY(!m_wnd->CaretVisible());
+        Feed(T(), "\x1b[0v");
+        QCoreApplication::sendPostedEvents(m_wnd);
+        QVERIFY(m_wnd->CaretVisible());
+
+        // Focus out and in.
+        QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(m_wnd, &out);
+        QCOMPARE(T().m_nCaretState, int(CARET_NOFOCUS));
+        QVERIFY(!m_wnd->CaretVisible());
+        Feed(T(), "\x1b[1v");
+        QFocusEvent in(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(m_wnd, &in);
+        QCOMPARE(T().m_nCaretState, int(CARET_OFF));
+        QVERIFY(!m_wnd->CaretVisible());
+    }
+};
+
+QTEST_MAIN(TermPaintTest)
+#include "term_paint_test.moc"

@@ -1,0 +1,130 @@
+#include <filesystem>
+
+#include "platform/file.h"
+#include "port_fixture.h"
+#include "tests/platform/temp_dir.h"
+
+namespace {
+
+class HostFile : public PortTest {
+protected:
+    HostFile() {
+        std::ofstream(m_dir / "abc", std::ios::binary) << std::string{'\x01', '\xFF', 'c'};
+    }
+
+    // Command, name bytes, terminating 0; returns the status.
+    uint8_t Open(uint8_t command, const std::string& name) {
+        Write(0xFDD0, command);
+        EXPECT_EQ(Read(0xFDD0), 0x81);
+        for (char ch : name)
+            Write(0xFDD1, uint8_t(ch));
+        Write(0xFDD1, 0);
+        return Read(0xFDD0);
+    }
+
+    TempDir m_dir;
+};
+
+TEST_F(HostFile, ReadsAThreeByteFileWithReadAhead) {
+    EXPECT_EQ(Read(0xFDD0), 0x00);
+    EXPECT_EQ(Open(0, m_dir / "abc"), 0x21);
+    EXPECT_EQ(Read(0xFDD1), 0x01);
+    EXPECT_EQ(Read(0xFDD0), 0x21);
+    EXPECT_EQ(Read(0xFDD1), 0xFF);
+    EXPECT_EQ(Read(0xFDD0), 0x21);
+    EXPECT_EQ(Read(0xFDD1), 'c');
+    EXPECT_EQ(Read(0xFDD0), 0x11);
+    EXPECT_EQ(m_board->m_pFile, nullptr);
+    EXPECT_EQ(Read(0xFDD1), 0x00);
+    EXPECT_EQ(Read(0xFDD0), 0x00);
+
+    std::ofstream(m_dir / "empty");
+    EXPECT_EQ(Open(0, m_dir / "empty"), 0x11); // an empty file ends at once
+    EXPECT_EQ(m_board->m_nFileState, 4);
+    EXPECT_EQ(Read(0xFDD1), 0x00);
+}
+
+TEST_F(HostFile, WritesAFileAndReadsItBack) {
+    std::ofstream(m_dir / "out") << "old and longer contents";
+    EXPECT_EQ(Open(1, m_dir / "out"), 0x41);
+    for (uint8_t b : {0x6F, 0x6B, 0x00, 0x80})
+        Write(0xFDD1, b);
+    Read(0xFDD1); // reads do nothing while writing
+    Write(0xFDD0, 2);
+    EXPECT_EQ(Read(0xFDD0), 0x11);
+    EXPECT_EQ(Read(0xFDD1), 0x00);
+    EXPECT_EQ(Slurp(m_dir / "out"), std::string("ok\0\x80", 4));
+
+    EXPECT_EQ(Open(0, m_dir / "out"), 0x21);
+    std::string back;
+    while (Read(0xFDD0) == 0x21)
+        back.push_back(char(Read(0xFDD1)));
+    EXPECT_EQ(back, std::string("ok\0\x80", 4));
+}
+
+TEST_F(HostFile, ANewCommandClosesTheOpenFileAndOthersAreIgnored) {
+    EXPECT_EQ(Open(1, m_dir / "held"), 0x41);
+    Write(0xFDD0, 3);
+    Write(0xFDD0, 0xFF);
+    EXPECT_EQ(Read(0xFDD0), 0x41);
+    Write(0xFDD0, 0);
+    CFile other;
+    EXPECT_TRUE(other.Open(m_dir / "held", CFile::modeCreateWrite)); // no longer locked
+    EXPECT_EQ(m_board->m_strFileName, "");
+    Write(0xFDD1, 'n');
+    EXPECT_EQ(m_board->m_strFileName, "n");
+}
+
+TEST_F(HostFile, FailuresEndInStateFiveAndReadOneOnce) {
+    CFile held(m_dir / "held", CFile::modeCreateWrite);
+    const std::string tooLong = "/" + std::string(5000, 'x');
+    struct Case {
+        const char* what;
+        uint8_t command;
+        std::string name;
+    } cases[] = {
+        {"empty name", 1, ""},
+        {"folder", 0, m_dir.Path().string()},
+        {"folder for writing", 1, m_dir.Path().string()},
+        {"missing file", 0, m_dir / "nothing"},
+        {"file held by another writer", 0, m_dir / "held"},
+        {"too long", 0, tooLong},
+        {"component too long", 1, m_dir / std::string(300, 'y')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Open(c.command, c.name), 0x11);
+        EXPECT_EQ(m_board->m_nFileState, 5);
+        EXPECT_LE(m_board->m_strFileName.size(), 4097u);
+        EXPECT_EQ(m_board->m_pFile, nullptr);
+        EXPECT_EQ(Read(0xFDD1), 0x01);
+        EXPECT_EQ(Read(0xFDD0), 0x00);
+        EXPECT_EQ(Read(0xFDD1), 0x00);
+    }
+    Write(0xFDD0, 2); // a close without a file fails too
+    EXPECT_EQ(Read(0xFDD0), 0x11);
+    EXPECT_EQ(Read(0xFDD1), 0x01);
+}
+
+TEST_F(HostFile, AWriteErrorFailsThePort) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    EXPECT_EQ(Open(1, "/dev/full"), 0x41);
+    Write(0xFDD1, 'x');
+    EXPECT_EQ(Read(0xFDD0), 0x11);
+    EXPECT_EQ(m_board->m_pFile, nullptr);
+    Write(0xFDD1, 'y'); // ignored
+    EXPECT_EQ(Read(0xFDD1), 0x01);
+}
+
+TEST_F(HostFile, TheFileSurvivesAResetAndTheBoardClosesIt) {
+    EXPECT_EQ(Open(1, m_dir / "kept"), 0x41);
+    Write(0xFDD1, 'a');
+    m_board->Reset();
+    Write(0xFDD1, 'b');
+    m_board.reset();
+    EXPECT_EQ(Slurp(m_dir / "kept"), "ab");
+    CFile other;
+    EXPECT_TRUE(other.Open(m_dir / "kept", CFile::modeReadWrite));
+}
+
+} // namespace

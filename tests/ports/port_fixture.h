@@ -1,0 +1,83 @@
+// A main board on the heap with a recording view that also answers the terminal
+// commands the way the real view does: ID_USART_OPEN + n creates a terminal model with
+// a (fake) window in m_pTerm[n], ID_USART_CLOSE + n deletes it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mainboard/main_cpu.h"
+#include "terminal/term.h"
+#include "tests/platform/fake_wnd.h"
+
+class PortTest : public ::testing::Test {
+protected:
+    static constexpr uint16_t kStart = 0x1000;
+
+    PortTest() {
+        // The reset vector points at $1000, where RAM holds BRA * until a test loads a program.
+        m_rom[0xFFE] = kStart >> 8;
+        m_rom[0xFFF] = kStart & 0xFF;
+        m_board->m_ram[kStart] = 0x20;
+        m_board->m_ram[kStart + 1] = 0xFE;
+        m_board->m_pRom = m_rom.data();
+        m_board->m_pView = &m_view;
+        m_board->Reset();
+    }
+
+    uint8_t Read(uint16_t addr) { return m_board->ReadByte(addr); }
+    void Write(uint16_t addr, uint8_t v) { m_board->WriteByte(addr, v); }
+    void Write(uint16_t addr, std::initializer_list<uint8_t> bytes) {
+        for (uint8_t b : bytes)
+            Write(addr, b);
+    }
+
+    // Handles what the board posted, as the view would, and returns the ids.
+    std::vector<unsigned> ServeView() {
+        std::vector<unsigned> posted;
+        posted.swap(m_view.m_posted);
+        for (unsigned id : posted) {
+            if (id >= ID_USART_OPEN && id < ID_USART_OPEN + 5) {
+                const int n = int(id - ID_USART_OPEN);
+                if (m_board->m_pTerm[n]) continue;
+                auto* term = new CTerm;
+                m_termWnd[n].m_alive = true;
+                term->AttachWindow(&m_termWnd[n]);
+                m_board->m_pTerm[n] = term;
+            } else if (id >= ID_USART_CLOSE && id < ID_USART_CLOSE + 5) {
+                const int n = int(id - ID_USART_CLOSE);
+                delete m_board->m_pTerm[n];
+                m_board->m_pTerm[n] = nullptr;
+            }
+        }
+        return posted;
+    }
+
+    CTerm* Term(int n) { return m_board->m_pTerm[n]; }
+
+    // Screen row `row` of a terminal as text, without trailing blanks.
+    static std::string Line(const CTerm* term, int row) {
+        const TERMCELL* cells = term->ScreenRow(row);
+        std::string s;
+        for (int c = 0; c < term->m_nCols; ++c)
+            s.push_back(cells[c].ch ? char(cells[c].ch) : ' ');
+        return s.erase(s.find_last_not_of(' ') + 1);
+    }
+
+    static std::string Slurp(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    std::array<uint8_t, 4096> m_rom{};
+    FakeWnd m_view;
+    std::array<FakeWnd, 5> m_termWnd; // outlive the board, which owns the terminals
+    std::unique_ptr<CMainCpu> m_board = std::make_unique<CMainCpu>();
+};

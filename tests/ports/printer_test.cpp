@@ -1,0 +1,75 @@
+#include <filesystem>
+
+#include "platform/file.h"
+#include "port_fixture.h"
+#include "tests/platform/temp_dir.h"
+
+namespace {
+
+using Printer = PortTest;
+
+struct PrinterCase {
+    int port;
+    uint16_t control, data, status;
+    int raw; // m_io index of the raw flag byte
+    uint8_t rawBit;
+    uint16_t mask;
+    uint8_t maskOn;
+    uint16_t irqStatus; // the interrupt status register showing it
+    uint8_t ack;        // $FD23 bit
+};
+
+const PrinterCase kPrinters[] = {
+    {0, 0xFD00, 0xFD01, 0xFD02, 0x103, 0x02, 0xFD02, 0x01, 0xFD03, 0x01},
+    {1, 0xFD64, 0xFD65, 0xFD66, 0x12C, 0x01, 0xFD2C, 0x01, 0xFD2C, 0x02},
+    {2, 0xFD67, 0xFD68, 0xFD69, 0x12C, 0x02, 0xFD2C, 0x02, 0xFD2C, 0x04},
+};
+
+TEST_F(Printer, StrobePrintsAcknowledgesAndInterrupts) {
+    TempDir dir;
+    for (const PrinterCase& c : kPrinters) {
+        SCOPED_TRACE(c.port);
+        const std::string path = dir / ("prn" + std::to_string(c.port));
+        m_board->m_pPrn[c.port] = new CFile(path, CFile::modeCreateWrite);
+        Write(c.mask, c.maskOn);
+        EXPECT_EQ(Read(c.status), 0x06);
+
+        Write(c.data, 'H');
+        Write(c.control, 0x40); // rising: acknowledge withdrawn
+        EXPECT_EQ(m_board->m_io[0x100 + (c.status & 0xFF)], 0x02);
+        EXPECT_EQ(Slurp(path), "");
+        Write(c.control, 0x40); // no edge
+        Write(c.control, 0x00); // falling: printed
+        Write(c.control, 0x00); // no edge: nothing more
+        EXPECT_EQ(Slurp(path), "H");
+        EXPECT_EQ(m_board->m_io[0x100 + (c.status & 0xFF)], 0x06);
+        EXPECT_EQ(m_board->m_io[c.raw], c.rawBit);
+        EXPECT_EQ(Read(c.irqStatus) & c.rawBit, c.rawBit);
+
+        Write(0xFD23, c.ack);
+        EXPECT_EQ(m_board->m_io[c.raw], 0);
+        EXPECT_EQ(Read(c.irqStatus) & c.rawBit, 0);
+
+        delete m_board->m_pPrn[c.port]; // without a file the strobe does nothing
+        m_board->m_pPrn[c.port] = nullptr;
+        Write(c.control, 0x40);
+        Write(c.control, 0x00);
+        EXPECT_EQ(m_board->m_io[c.raw], 0);
+        EXPECT_EQ(Slurp(path), "H");
+    }
+}
+
+TEST_F(Printer, ARefusedByteIsNeitherAcknowledgedNorFatal) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    m_board->m_pPrn[1] = new CFile("/dev/full", CFile::modeCreateWrite);
+    Write(0xFD2C, 0x01);
+    Write(0xFD65, 'x');
+    Write(0xFD64, 0x40);
+    Write(0xFD64, 0x00);
+    EXPECT_EQ(m_board->m_io[0x166] & 0x04, 0);
+    EXPECT_EQ(m_board->m_io[0x12C], 0x00);
+    ASSERT_NE(m_board->m_pPrn[1], nullptr); // still attached for the next byte
+    EXPECT_EQ(Read(0xFD66), 0x06);
+}
+
+} // namespace
