@@ -1,6 +1,7 @@
 // The whole program: `orlo` starts and keeps running; with the firmware built in, the
 // window shows the firmware's banner exactly as the display board drew it, and typed
 // keys reach the monitor.
+#define QT_NO_KEYWORDS // the boards' register records have a member `signals`
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QtTest>

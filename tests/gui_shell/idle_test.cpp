@@ -1,6 +1,7 @@
 // The application's idle loop: it runs the machine in batches while the view is attached,
 // stands still while a modal dialog or message box is open (the 100 ms timer still ticks)
 // and resumes afterwards; the start-up order and the shutdown.
+#define QT_NO_KEYWORDS // the boards' register records have a member `signals`
 #include <QtTest>
 
 #include "shell/main_frame.h"

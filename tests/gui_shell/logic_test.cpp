@@ -1,5 +1,6 @@
 // The shell's pure rules: key table, pointer to cell, selection range, clipboard text,
 // DIP switch byte, speed title.
+#define QT_NO_KEYWORDS // the boards' register records have a member `signals`
 #include <QtTest>
 #include <string>
 #include <vector>

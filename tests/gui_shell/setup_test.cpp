@@ -1,6 +1,7 @@
 // The settings sheet run from the view: pages filled from the machine, OK reopening every
 // file and setting the DIP switches at once, Cancel changing nothing, browse buttons, a
 // floppy image that cannot be saved, and the About box.
+#define QT_NO_KEYWORDS // the boards' register records have a member `signals`
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFileDialog>

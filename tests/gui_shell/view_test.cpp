@@ -1,5 +1,6 @@
 // The frame and the view without the idle loop: settings read and written, files opened,
 // keys, paste, mouse selection and copy, title, painting, client area, menus.
+#define QT_NO_KEYWORDS // the boards' register records have a member `signals`
 #include <QClipboard>
 #include <QFile>
 #include <QMenuBar>
