@@ -13,6 +13,7 @@
 #include "shell/command_ids.h"
 #include "shell/orlo_app.h"
 #include "shell/selection.h"
+#include "terminal/qt/term_wnd.h"
 
 namespace {
 
@@ -86,6 +87,7 @@ CChildView::CChildView() : m_image(640, 400, QImage::Format_RGB32) {
 CChildView::~CChildView() {
     if (m_bCreated) OnDestroy();
     m_clip.reset();
+    CloseTerminals(); // the windows of the terminals the main board still holds
     if (COrloApp* app = TheApp(); app && app->View() == this) app->SetView(nullptr);
 }
 
@@ -282,16 +284,23 @@ void CChildView::RunStepPairs(int n) {
     }
 }
 
-// The terminal windows arrive with their own change: OnUsartOpen then creates the
-// window of port id - ID_USART_OPEN unless m_main.m_pTerm[n] is set, and OnUsartClose
-// empties the slot, destroys the window and deletes the terminal. Until then a port's
-// DTR opens nothing.
 void CChildView::OnUsartOpen(unsigned id) {
-    (void)id;
+    const int n = int(id - ID_USART_OPEN);
+    if (m_main.m_pTerm[n]) return;
+    m_main.m_pTerm[n] = OpenTermWindow(n);
 }
 
 void CChildView::OnUsartClose(unsigned id) {
-    (void)id;
+    const int n = int(id - ID_USART_CLOSE);
+    CTerm* term = m_main.m_pTerm[n];
+    if (!term) return;
+    m_main.m_pTerm[n] = nullptr;
+    CloseTermWindow(term);
+}
+
+void CChildView::CloseTerminals() {
+    for (unsigned n = 0; n < 5; ++n)
+        OnUsartClose(ID_USART_CLOSE + n);
 }
 
 void CChildView::InvalidateRect(const CRect* rc, bool erase) {
@@ -335,7 +344,7 @@ void CChildView::paintEvent(QPaintEvent*) {
     auto* dst = reinterpret_cast<uint32_t*>(m_image.bits());
     for (int i = 0; i < Surface::kWidth * Surface::kHeight; ++i)
         dst[i] = src[i] | 0xFF000000u;
-    if (m_nSelMode != SEL_IDLE) DrawSelection();
+    if (m_nSelMode != kSelIdle) DrawSelection();
 
     QPainter p(this);
     // Nearest neighbour at full size or larger; smooth scaling when shrinking.

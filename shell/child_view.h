@@ -5,7 +5,8 @@
 // CWnd): they invalidate it, post commands to it and show message boxes through it.
 // A 100 ms timer sets both boards' tick flags and every 5 s shows the measured speed in
 // the frame's title. Painting stretches the display board's output layer over the whole
-// view. Keyboard, mouse selection and clipboard: child_view_input.cpp.
+// view. The main board's posted commands open and close the serial terminal windows.
+// Keyboard, mouse selection and clipboard: child_view_input.cpp.
 #pragma once
 
 #include <QImage>
@@ -64,6 +65,8 @@ public:
     void OnEditPaste();
     bool OnUpdateEditCopy() const;
     bool OnUpdateEditPaste() const;
+    // Destroys every terminal window with its model (the program's end).
+    void CloseTerminals();
     // Runs n step pairs inside the caller (the debugger's STEP).
     void RunStepPairs(int n);
 

@@ -120,13 +120,13 @@ void CChildView::mousePressEvent(QMouseEvent* e) {
         QWidget::mousePressEvent(e);
         return;
     }
-    m_nSelMode = SEL_ANCHOR;
+    m_nSelMode = kSelAnchor;
     m_nSelStart = m_nSelEnd = CellAt(e->position().toPoint());
     update();
 }
 
 void CChildView::mouseMoveEvent(QMouseEvent* e) {
-    if (m_nSelMode == SEL_IDLE) {
+    if (m_nSelMode == kSelIdle) {
         QWidget::mouseMoveEvent(e);
         return;
     }
@@ -146,12 +146,12 @@ void CChildView::mouseReleaseEvent(QMouseEvent* e) {
 void CChildView::mouseDoubleClickEvent(QMouseEvent*) {}
 
 void CChildView::FinishSelection(const QPoint& pt) {
-    if (m_nSelMode == SEL_END || m_nSelMode == SEL_START) {
+    if (m_nSelMode == kSelEnd || m_nSelMode == kSelStart) {
         ApplySelRange(m_nSelMode, m_nSelStart, m_nSelEnd, CellAt(pt));
         const int last = std::min(m_sub.m_nColumns * m_sub.m_nRows, CSubCpu::kShadowCells) - 1;
         const int s = std::clamp(m_nSelStart, 0, last), e = std::clamp(m_nSelEnd, 0, last);
         m_clip = MakeClipText(m_sub.m_wTextShadow, m_sub.m_nColumns, s, e);
     }
-    m_nSelMode = SEL_IDLE;
+    m_nSelMode = kSelIdle;
     repaint();
 }

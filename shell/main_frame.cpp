@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLayout>
 #include <QMenuBar>
 
@@ -116,6 +117,11 @@ bool CMainFrame::event(QEvent* e) {
 void CMainFrame::closeEvent(QCloseEvent* e) {
     m_wndView.OnDestroy();
     e->accept();
+    // The program ends with its main window, whatever terminal windows are still open.
+    if (COrloApp* app = TheApp(); app && app->m_pMainWnd == this) {
+        m_wndView.CloseTerminals();
+        QCoreApplication::quit();
+    }
 }
 
 void CMainFrame::focusInEvent(QFocusEvent* e) {

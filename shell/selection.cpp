@@ -13,32 +13,32 @@ int CellAtPoint(int x, int y, int W, int H, int cols, int rows, int cw, int ch) 
 
 int ApplySelRange(int mode, int& start, int& end, int c) {
     switch (mode) {
-    case SEL_ANCHOR:
+    case kSelAnchor:
         if (c < start) {
             start = c;
-            return SEL_START;
+            return kSelStart;
         }
         if (c > end) {
             end = c;
-            return SEL_END;
+            return kSelEnd;
         }
-        return SEL_ANCHOR;
-    case SEL_END:
+        return kSelAnchor;
+    case kSelEnd:
         if (c >= start) {
             end = c;
-            return SEL_END;
+            return kSelEnd;
         }
         end = start;
         start = c;
-        return SEL_START;
-    case SEL_START:
+        return kSelStart;
+    case kSelStart:
         if (c <= end) {
             start = c;
-            return SEL_START;
+            return kSelStart;
         }
         start = end;
         end = c;
-        return SEL_END;
+        return kSelEnd;
     default: return mode;
     }
 }

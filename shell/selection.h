@@ -9,10 +9,10 @@
 
 // Selection states of the view (m_nSelMode).
 enum : int {
-    SEL_IDLE = 0,
-    SEL_ANCHOR = 1, // button down, pointer still on the anchor cell
-    SEL_END = 3,    // the end of the range follows the pointer
-    SEL_START = 4,  // the start of the range follows the pointer
+    kSelIdle = 0,
+    kSelAnchor = 1, // button down, pointer still on the anchor cell
+    kSelEnd = 3,    // the end of the range follows the pointer
+    kSelStart = 4,  // the start of the range follows the pointer
 };
 
 // The cell under client point (x, y) of a W x H client area showing the 640 x 400

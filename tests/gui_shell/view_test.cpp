@@ -69,6 +69,7 @@ private Q_SLOTS:
     void paintShowsOutputLayer();
     void clientAreaIs640x400AfterCreation();
     void menusAndCommandRouting();
+    void terminalWindowsOpenAndClose();
 
 private:
     QTemporaryDir m_settingsDir;
@@ -460,6 +461,53 @@ void ViewTest::menusAndCommandRouting() {
     QVERIFY(!frame->isVisible());
     QVERIFY(!view.IsWindow());
     QVERIFY(Profile().contains("ORLO/DipSW"));
+}
+
+namespace {
+
+QWidget* TermWindow(const QString& title) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->windowTitle() == title && w->isVisible()) return w;
+    return nullptr;
+}
+
+} // namespace
+
+void ViewTest::terminalWindowsOpenAndClose() {
+    auto frame = MakeFrame();
+    CChildView& view = frame->m_wndView;
+    view.PostCommand(ID_USART_OPEN + 2);
+    QCoreApplication::sendPostedEvents();
+    CTerm* term = view.m_main.m_pTerm[2];
+    QVERIFY(term);
+    QVERIFY(TermWindow("USART 2"));
+    view.PostCommand(ID_USART_OPEN + 2); // already open: left alone
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(view.m_main.m_pTerm[2], term);
+
+    // The machine drops DTR.
+    view.PostCommand(ID_USART_CLOSE + 2);
+    view.PostCommand(ID_USART_CLOSE + 3); // never opened
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(!view.m_main.m_pTerm[2]);
+    QTRY_VERIFY(!TermWindow("USART 2"));
+
+    // The user closes a window: the board notices at its next tick and the view ends it.
+    view.OnUsartOpen(ID_USART_OPEN + 4);
+    QWidget* wnd = TermWindow("USART 4");
+    QVERIFY(wnd);
+    wnd->close();
+    QVERIFY(view.m_main.m_pTerm[4]);
+    view.m_main.m_bTick = 1;
+    view.m_main.Step();
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(!view.m_main.m_pTerm[4]);
+
+    // Terminals still open go with the machine.
+    view.OnUsartOpen(ID_USART_OPEN + 0);
+    QVERIFY(TermWindow("USART 0"));
+    frame.reset();
+    QTRY_VERIFY(!TermWindow("USART 0"));
 }
 
 QTEST_MAIN(ViewTest)
