@@ -1,11 +1,11 @@
+// orlo: the emulator program.
 #include <QApplication>
-#include <QWidget>
+
+#include "shell/orlo_app.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QWidget w;
-    w.setWindowTitle("ORLO");
-    w.resize(640, 400);
-    w.show();
-    return app.exec();
+    COrloApp theApp;
+    if (!theApp.InitInstance()) return 1;
+    return theApp.ExitInstance(app.exec());
 }

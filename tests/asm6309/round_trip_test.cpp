@@ -194,24 +194,4 @@ TEST(RoundTrip, BranchesAndPcrWrapAroundTheAddressSpace) {
     EXPECT_EQ(r.image, b);
 }
 
-TEST(RoundTrip, EveryIndexedPostbyteTextAssemblesToTheSameText) {
-    // Also the spellings that do not come back byte for byte: the text is the same.
-    auto cpu = std::make_unique<RamCpu>();
-    for (int p = 0; p < 256; ++p) {
-        for (uint8_t off : {0x00, 0x05, 0xF0}) {
-            const Bytes b = {0xA6, uint8_t(p), off, 0x00};
-            for (size_t i = 0; i < b.size(); ++i)
-                cpu->mem[0x2000 + i] = b[i];
-            char text[32], again[32];
-            cpu->Disasm(text, 0x2000);
-            asm6309::Result r = AsmText(std::string(" ORG $2000\n ") + text + "\n", 0x2000, 8);
-            ASSERT_TRUE(r.ok) << text;
-            for (size_t i = 0; i < 8; ++i)
-                cpu->mem[0x2000 + i] = r.image[i];
-            cpu->Disasm(again, 0x2000);
-            EXPECT_STREQ(again, text);
-        }
-    }
-}
-
 } // namespace

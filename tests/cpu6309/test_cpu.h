@@ -38,16 +38,6 @@ inline bool operator==(const REG09& a, const REG09& b) {
            a.ZERO == b.ZERO && a.wait == b.wait && a.signals == b.signals;
 }
 
-inline std::ostream& operator<<(std::ostream& os, const REG09& r) {
-    char buf[160];
-    std::snprintf(buf, sizeof buf,
-                  "D=%04X W=%04X X=%04X Y=%04X U=%04X S=%04X V=%04X PC=%04X CC=%02X DP=%02X "
-                  "MD=%02X ZERO=%02X wait=%X signals=%X",
-                  r.D, r.W, r.X, r.Y, r.U, r.S, r.V, r.PC, r.CC, r.DP, r.MD, r.ZERO, r.wait,
-                  r.signals);
-    return os << buf;
-}
-
 class CTestCpu : public CSim09 {
 public:
     uint8_t ReadByte(uint16_t addr) override {

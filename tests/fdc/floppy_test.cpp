@@ -25,18 +25,11 @@ struct SeekCase {
 // Row 0 has tracks 0-39 on both sides.
 const SeekCase kSeekCases[] = {
     {5, 0, 0, 0x04, 0, 1, 0x00},   // RESTORE, verify
-    {39, 0, 0, 0x00, 0, 1, 0x00},  // RESTORE
-    {3, 1, 39, 0x14, 39, 0, 0x00}, // SEEK inwards, verify
-    {10, 0, 2, 0x14, 2, 1, 0x00},  // SEEK outwards, verify
     {3, 0, 45, 0x14, 45, 0, 0x10}, // SEEK to a missing track
     {40, 1, 0, 0x24, 40, 1, 0x00}, // STEP without update: verify checks track 39
     {39, 0, 0, 0x34, 40, 0, 0x10}, // STEP with update onto a missing track
-    {0, 1, 0, 0x44, 1, 0, 0x00},   // STEP IN, verify
     {0, 0, 0, 0x64, 255, 1, 0x10}, // STEP OUT wraps the track register
-    {0, 0, 0, 0x60, 255, 1, 0x00}, // ... without verify
     {7, 0, 0, 0xC0, 7, 0, 0x10},   // READ ADDRESS
-    {7, 0, 0, 0xE0, 7, 0, 0x10},   // READ TRACK
-    {7, 0, 0, 0xD0, 7, 0, 0x00},   // FORCE INTERRUPT
 };
 
 TEST_F(FdcTest, CommandsSetTrackDirectionStatusAndInterrupt) {
@@ -59,64 +52,49 @@ TEST_F(FdcTest, CommandsSetTrackDirectionStatusAndInterrupt) {
             EXPECT_NE(m_board->UpdateIrq(), 0);
             EXPECT_EQ(In(u.done), 0x40);
             EXPECT_EQ(m_board->m_io[u.rawCell], 0);
-            EXPECT_EQ(m_board->m_io[0xD03], 0);
         }
         // An empty drive: $80 wherever the image is asked for.
         delete m_board->m_pFdd[u.slot];
         m_board->m_pFdd[u.slot] = nullptr;
-        for (uint8_t cmd : {0x04, 0x80, 0xA0, 0xC0, 0xE0, 0xF0}) {
-            Out(u.base, cmd);
-            EXPECT_EQ(In(u.base), 0x80) << int(cmd);
+        for (auto [cmd, status] : {std::pair{0x04, 0x80}, {0xA0, 0x80}, {0xF0, 0x80}, {0x10, 0x00},
+                                   {0xD0, 0x00}}) {
+            Out(u.base, uint8_t(cmd));
+            EXPECT_EQ(In(u.base), status) << cmd;
         }
-        for (uint8_t cmd : {0x00, 0x10, 0xD0}) {
-            Out(u.base, cmd);
-            EXPECT_EQ(In(u.base), 0x00) << int(cmd);
-        }
-        In(u.done);
     }
 }
 
 TEST_F(FdcTest, UnitASideLatchSelectsTheHeadAndShowsInTheCompletionRegisters) {
     AttachFloppy(4, "row0", PatternImage(kRow0Bytes));
     Out(0x1C, 0xFF);
-    EXPECT_EQ(m_board->m_io[0xD1C], 0x01);
     Out(0x19, 2);
     Out(0x1A, 17); // head 1 of row 0 numbers its sectors 17-32
     Out(0x18, 0x80);
-    EXPECT_EQ(In(0x18), 0x03);
     EXPECT_EQ(In(0x1C), 0x41);
     EXPECT_EQ(In(0x1F), 0x41);
-    EXPECT_EQ(In(0x18), 0x02);
     EXPECT_EQ(In(0x1B), ImageByte(Row0Offset(2, 1, 1)));
 }
 
+// Two status reads before each byte: busy with the request only at the start, busy alone
+// once at the end, when the interrupt rises again.
 TEST_F(FdcTest, ProgrammedReadStatusSequence) {
     AttachFloppy(4, "row0", PatternImage(kRow0Bytes));
     Out(0x19, 1);
     Out(0x1A, 3);
     Out(0x18, 0x80);
     EXPECT_EQ(In(0x1F), 0x40);
-    EXPECT_EQ(m_board->m_io[0x103], 0x00);
-    std::vector<int> status, expected = {0x03, 0x02};
-    Bytes data, image(256);
-    status.push_back(In(0x18));
-    status.push_back(In(0x18));
-    for (int i = 0; i < 256; ++i) {
-        data.push_back(In(0x1B));
-        image[size_t(i)] = ImageByte(Row0Offset(1, 0, 3) + uint32_t(i));
-        if (i < 255) {
-            expected.insert(expected.end(), {0x00, 0x02});
-            status.push_back(In(0x18));
-            status.push_back(In(0x18));
+    std::vector<int> status, expected;
+    for (int i = 0; i <= 256; ++i) {
+        status.push_back(In(0x18));
+        status.push_back(In(0x18));
+        expected.insert(expected.end(), {i == 0 ? 0x03 : i == 256 ? 0x01 : 0x00, i < 256 ? 2 : 0});
+        if (i < 256) {
+            ASSERT_EQ(In(0x1B), ImageByte(Row0Offset(1, 0, 3) + uint32_t(i))) << i;
         }
     }
-    EXPECT_EQ(m_board->m_io[0x103], 0x08); // the end raised the interrupt again
-    expected.insert(expected.end(), {0x01, 0x00, 0x00});
-    for (int i = 0; i < 3; ++i)
-        status.push_back(In(0x18));
     EXPECT_EQ(status, expected);
-    EXPECT_EQ(data, image);
-    EXPECT_EQ(In(0x1B), image[255]); // the transfer is over: the register keeps its byte
+    EXPECT_EQ(m_board->m_io[0x103], 0x08);
+    EXPECT_EQ(In(0x1B), ImageByte(Row0Offset(1, 0, 3) + 255)); // the register keeps its byte
 }
 
 TEST_F(FdcTest, MultiSectorProgrammedWriteEndsAtTheFirstMissingSector) {
@@ -138,52 +116,6 @@ TEST_F(FdcTest, MultiSectorProgrammedWriteEndsAtTheFirstMissingSector) {
     EXPECT_EQ(FileBytes(m_dir / "row0"), image);
 }
 
-// A command in the middle of a transfer replaces the status but leaves the pending data
-// request, so the transfer goes on; at its end unit A sets busy, unit B adds busy to the
-// status. A select write ends a transfer for good.
-TEST_F(FdcTest, NewCommandsHideATransferAndSelectWritesEndIt) {
-    for (const Unit& u : kUnits) {
-        SCOPED_TRACE(u.name);
-        AttachFloppy(u.slot, u.name, PatternImage(kRow0Bytes));
-        Out(u.base + 1, 0);
-        Out(u.base + 2, 16);
-        Out(u.base, 0x80);
-        In(u.base);
-        In(u.base + 3);
-        Out(u.base + 1, 50);
-        Out(u.base, 0x24); // STEP with verify onto a missing track: $10
-        EXPECT_EQ(In(u.base), 0x10);
-        for (int i = 1; i < 256; ++i) {
-            if (i > 1) {
-                ASSERT_EQ(In(u.base), 0x10) << i;
-            }
-            ASSERT_EQ(In(u.base), 0x12) << i;
-            ASSERT_EQ(In(u.base + 3), ImageByte(Row0Offset(0, 0, 16) + uint32_t(i))) << i;
-        }
-        EXPECT_EQ(In(u.base), u.base == 0x18 ? 0x01 : 0x11);
-
-        const Bytes selects = u.base == 0x18 ? Bytes{0x1D, 0x1E} : Bytes{0x34, 0x35, 0x36};
-        for (uint8_t reg : selects) {
-            Out(u.base, 0x80);
-            In(u.base);
-            Out(reg, 0);
-            EXPECT_EQ(In(u.base), 0x00);
-            EXPECT_EQ(In(u.base), 0x00);
-            Out(u.base + 3, 0x77);
-            EXPECT_EQ(In(u.base + 3), 0x77);
-        }
-    }
-    EXPECT_EQ(FileBytes(m_dir / "A"), PatternImage(kRow0Bytes));
-}
-
-TEST_F(FdcTest, PresenceOfEightInchDrives) {
-    EXPECT_EQ(In(0x36), 0xC0);
-    AttachFloppy(0, "d0", PatternImage(kRow0Bytes));
-    AttachFloppy(2, "d2", PatternImage(kRow0Bytes));
-    AttachFloppy(4, "mini", PatternImage(kRow0Bytes));
-    EXPECT_EQ(In(0x36), 0xC5);
-}
-
 struct DmaReadCase {
     uint8_t cmd, sector;
     int count;
@@ -192,7 +124,6 @@ struct DmaReadCase {
 };
 const DmaReadCase kDmaReads[] = {
     {0x90, 15, 1024, 0x00, 17, 512}, // stops at the missing sector 17
-    {0x90, 14, 512, 0x00, 15, 512},  // stops when the count runs out
     {0x90, 14, 600, 0x00, 16, 600},  // ... inside a sector
     {0x80, 16, 1024, 0x00, 16, 256}, // one sector
     {0x90, 20, 1024, 0x10, 20, 0},   // missing at the command
@@ -217,14 +148,11 @@ TEST_F(FdcTest, DmaSectorReadsStopAtAMissingSectorOrTheEndOfTheCount) {
             expected[size_t(i)] = ImageByte(Row0Offset(6, 0, c.sector) + uint32_t(i));
         EXPECT_EQ(Ram(0x30000, size_t(c.moved)), expected);
         EXPECT_EQ(m_board->m_ram[0x30000 + c.moved], 0xAA);
-        // Done bit and interrupt only when a transfer ran.
+        // Done bit and interrupt only when a transfer ran; the control read clears both.
         const uint8_t done = c.moved ? 0x80 : 0x00;
-        EXPECT_EQ(In(0x55), 0x02 | done);
         EXPECT_EQ(m_board->UpdateIrq() & 0x10, done >> 3);
         EXPECT_EQ(In(0x51), 0x04 | done);
-        EXPECT_EQ(In(0x51), 0x04);
         EXPECT_EQ(In(0x55), 0x02);
-        EXPECT_EQ(m_board->m_io[0xD03] & 0x10, 0);
     }
 }
 
@@ -240,11 +168,9 @@ TEST_F(FdcTest, DmaWriteCountingDownAndTheAcknowledgeRegister) {
     EXPECT_EQ(In(0x18), 0x00);
     EXPECT_EQ(DmaAddress(0), 0x2F00);
     EXPECT_EQ(In(0x94), 0x05);
-    EXPECT_EQ(m_board->m_io[0xD03] & 0x10, 0x10);
-    Out(0x57, 0);
-    EXPECT_EQ(In(0x55), 0x01);
+    Out(0x57, 0); // the acknowledge register drops the interrupt, not the done bit
     EXPECT_EQ(m_board->m_io[0xD03] & 0x10, 0);
-    EXPECT_EQ(In(0x50), 0x8D); // the done bit stays until the control read
+    EXPECT_EQ(In(0x50), 0x8D);
     ASSERT_EQ(fdd->SeekSector(2, 0, 3), 256);
     Bytes back(256);
     fdd->Read(back.data(), 256);
@@ -264,7 +190,6 @@ const BankCase kBankCases[] = {
     {0x1FFF0, 16, 0x00, false, 0x0000}, // ends exactly at $20000
     {0x20008, 16, 0x08, true, 0xFFF8},  // down through $1FFFF
     {0xFFFF0, 32, 0x00, true, 0x0010},  // wraps within 20 bits
-    {0x01000, 16, 0x00, false, 0x1010},
 };
 
 TEST_F(FdcTest, DmaBankOverIsReportedAndTheTransferCompletes) {
@@ -278,7 +203,6 @@ TEST_F(FdcTest, DmaBankOverIsReportedAndTheTransferCompletes) {
         ASSERT_EQ(m_view.m_messages.size(), c.message ? 1u : 0u);
         if (c.message) {
             EXPECT_EQ(m_view.m_messages[0].text, "DMA Bank Over");
-            EXPECT_EQ(m_view.m_messages[0].caption, "");
         }
         EXPECT_EQ(DmaAddress(2), c.endAddress);
         EXPECT_EQ(In(0x96), c.address >> 16);
@@ -298,46 +222,12 @@ TEST_F(FdcTest, HostErrorsEndTransfersWithAnErrorStatus) {
     In(0x18);
     Out(0x1B, 0x55);
     EXPECT_EQ(In(0x18), 0x20);
-    EXPECT_EQ(m_board->m_io[0x103], 0x08);
     SetDma(0, 0x1000, 512, 0x05);
     Out(0x18, 0xB0);
     EXPECT_EQ(In(0x18), 0x20);
     EXPECT_EQ(In(0x1A), 1);
     EXPECT_EQ(DmaCount(0), 512);
     EXPECT_EQ(FileBytes(fdd->GetFilePath()), PatternImage(kRow0Bytes));
-}
-
-// Guest program: a multi-sector programmed read into $2000. The busy bit shows for one
-// status read after a command or transfer ends, so busy without a request is the end.
-//   1000 8E 20 00     LDX #$2000
-//   1003 86 90        LDA #$90
-//   1005 B7 FD 18     STA $FD18
-//   1008 B6 FD 18  L  LDA $FD18
-//   100B 85 02        BITA #$02
-//   100D 26 06        BNE D
-//   100F 85 01        BITA #$01
-//   1011 27 F5        BEQ L
-//   1013 20 FE        BRA *
-//   1015 B6 FD 1B  D  LDA $FD1B
-//   1018 A7 80        STA ,X+
-//   101A 20 EC        BRA L
-const uint8_t kReadProgram[] = {0x8E, 0x20, 0x00, 0x86, 0x90, 0xB7, 0xFD, 0x18, 0xB6, 0xFD,
-                                0x18, 0x85, 0x02, 0x26, 0x06, 0x85, 0x01, 0x27, 0xF5, 0x20,
-                                0xFE, 0xB6, 0xFD, 0x1B, 0xA7, 0x80, 0x20, 0xEC};
-
-TEST_F(FdcTest, GuestProgramReadsSectorsByProgrammedIo) {
-    AttachFloppy(4, "row0", PatternImage(kRow0Bytes));
-    std::copy(std::begin(kReadProgram), std::end(kReadProgram), m_board->m_ram + 0x1000);
-    Out(0x19, 3);
-    Out(0x1A, 14);
-    m_board->m_reg.PC = 0x1000;
-    for (int i = 0; i < 20000 && m_board->m_reg.PC != 0x1013; ++i)
-        m_board->Step();
-    ASSERT_EQ(m_board->m_reg.PC, 0x1013);
-    EXPECT_EQ(m_board->m_reg.X, 0x2000 + 3 * 256);
-    EXPECT_EQ(In(0x1A), 17);
-    for (int i = 0; i < 3 * 256; ++i)
-        ASSERT_EQ(m_board->m_ram[0x2000 + i], ImageByte(Row0Offset(3, 0, 14) + uint32_t(i))) << i;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The debugger dialog on its own: texts, what it posts, the step count check with its
 // messages, tab switching.
+#define QT_NO_KEYWORDS // the boards' register records have a member `signals`
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>

@@ -1,4 +1,5 @@
 // The page windows: first texts, the refresh after a run of updates, scroll bar actions.
+#define QT_NO_KEYWORDS // the boards' register records have a member `signals`
 #include <QLabel>
 #include <QScrollBar>
 #include <QtTest>

@@ -72,14 +72,20 @@ TEST_F(IoPage, Mask1RecomputesMask2WaitsAndStatus1IgnoresWrites) {
     EXPECT_EQ(m_board->m_io[0xD03], 0x21);
 }
 
-TEST_F(IoPage, KeyRegistersHandOverTheKey) {
-    m_board->m_io[0xD00] = 0x01;
-    m_board->m_io[0xD01] = 0x41;
-    m_board->m_io[0xD03] = 0x40; // as the display board leaves them
-    m_board->m_io[0x103] = 0x40;
-    EXPECT_EQ(Read(0xFD00), 0x01);
+TEST_F(IoPage, KeyReadHandsOverTheKeyAndPullsTheNext) {
+    m_sub->Reset();
+    Write(0xFD02, 0x80); // keys go to the main board
+    m_sub->PushKey(0x0041);
+    m_sub->PushKey(0x0142);
+    m_sub->PopKey(); // as the display board's tick does
     EXPECT_EQ(m_board->m_io[0xD03], 0x40);
+    EXPECT_EQ(Read(0xFD00), 0x00);
     EXPECT_EQ(Read(0xFD01), 0x41);
+    // The read dropped the keyboard bit before the display board looked: the next
+    // key is there at once.
+    EXPECT_EQ(m_board->m_io[0xD03], 0x40);
+    EXPECT_EQ(Read(0xFD00), 0x01);
+    EXPECT_EQ(Read(0xFD01), 0x42);
     EXPECT_EQ(m_board->m_io[0xD03], 0x00);
     EXPECT_EQ(m_board->m_io[0x103], 0x00);
     // $FD00 writes go to the printer control latch, not over the key.

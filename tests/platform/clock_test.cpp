@@ -23,11 +23,7 @@ TEST(Clock, SourcesAreReplaceableAndRestorable) {
     uint32_t a = HostTickCount();
     uint32_t b = HostTickCount();
     EXPECT_LT(b - a, 1000u); // steady, wrapping arithmetic
-    HostTime now = HostLocalTime();
-    EXPECT_GE(now.year, 2024);
-    EXPECT_TRUE(now.month >= 1 && now.month <= 12 && now.day >= 1 && now.day <= 31);
-    EXPECT_TRUE(now.hour < 24 && now.minute < 60 && now.second <= 60);
-    EXPECT_TRUE(now.dayOfWeek >= 0 && now.dayOfWeek < 7);
+    EXPECT_GE(HostLocalTime().year, 2024);
 }
 
 } // namespace

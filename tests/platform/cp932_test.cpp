@@ -30,16 +30,6 @@ TEST(Cp932, RoundTrips) {
     }
 }
 
-TEST(Cp932, EveryHalfWidthKatakanaRoundTrips) {
-    for (int b = 0xA1; b <= 0xDF; ++b) {
-        std::string one(1, static_cast<char>(b));
-        std::u16string u = Cp932ToUtf16(one);
-        ASSERT_EQ(u.size(), 1u);
-        EXPECT_EQ(u[0], char16_t(0xFF61 + b - 0xA1));
-        EXPECT_EQ(Utf16ToCp932(u), one);
-    }
-}
-
 TEST(Cp932, BrokenBytesBecomeOneReplacementEach) {
     struct Case {
         std::string in;
@@ -84,22 +74,10 @@ TEST(Cp932, UnencodableCharactersBecomeQuestionMarks) {
         EXPECT_EQ(Utf8ToCp932(c.utf8), c.out);
     }
     EXPECT_EQ(Utf16ToCp932(u"a\U0001F600b"), "a?b");
-    EXPECT_EQ(Utf16ToCp932(std::u16string(u"a\xD800"
+    EXPECT_EQ(Utf16ToCp932(std::u16string(u"a\xD800")), "a?"); // lone surrogates
+    EXPECT_EQ(Utf16ToCp932(std::u16string(u"\xDC00"
                                           u"b")),
-              "a?b"); // lone surrogate
-    EXPECT_EQ(Utf16ToCp932(std::u16string(u"a\xDC00")), "a?");
-    EXPECT_EQ(Utf16ToCp932(std::u16string(u"a\xD800")), "a?");
-}
-
-TEST(Cp932, LongTextWithBadBytesThroughout) {
-    std::string in;
-    for (int i = 0; i < 5000; ++i)
-        in += "\xB1z\x88\n\x88\x9F"; // ｱ z, a broken lead byte, LF, 亜
-    EXPECT_EQ(Cp932ToUtf16(in).size(), 5000u * 5);
-    EXPECT_EQ(Cp932ToUtf8(in).size(), 5000u * 11);
-    std::string back = Utf16ToCp932(Cp932ToUtf16(in));
-    EXPECT_EQ(back.size(), 5000u * 6); // the replacement itself encodes as '?'
-    EXPECT_EQ(back.substr(0, 6), "\xB1z?\n\x88\x9F");
+              "?b");
 }
 
 } // namespace

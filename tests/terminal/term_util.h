@@ -23,7 +23,6 @@ inline std::string Row(const CTerm& t, int r) {
     return RowText(t.ScreenRow(r), t.m_nCols);
 }
 
-// The first n screen rows, one line each.
 inline std::string Screen(const CTerm& t, int n) {
     std::string s;
     for (int r = 0; r < n; ++r)
@@ -44,13 +43,10 @@ inline std::string Drain(CTerm& t) {
 
 // Fill rows 0..n-1 with a letter per row ('a' for row 0...), 80 columns each, and home.
 inline void FillRows(CTerm& t, int n) {
-    for (int r = 0; r < n; ++r) {
-        t.MoveCursor(0, r);
+    for (int r = 0; r < n; ++r)
         for (int c = 0; c < 80; ++c) {
             TERMCELL& cell = t.ScreenRow(r)[c];
             cell = t.m_curCell;
             cell.ch = uint8_t('a' + r);
         }
-    }
-    t.MoveCursor(0, 0);
 }

@@ -1,0 +1,375 @@
+#include "shell/child_view.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QPainter>
+#include <QSettings>
+#include <QTimerEvent>
+#include <cstdio>
+#include <filesystem>
+
+#include "floppy/file_fdd.h"
+#include "platform/file.h"
+#include "shell/command_ids.h"
+#include "shell/orlo_app.h"
+#include "shell/selection.h"
+#include "terminal/qt/term_wnd.h"
+
+namespace {
+
+const char* const kFddNames[8] = {"2HD0", "2HD1", "2HD2", "2HD3", "2D0", "2D1", "2D2", "2D3"};
+const char* const kHddNames[4] = {"HDD0", "HDD1", "HDD2", "HDD3"};
+const char* const kPrnNames[3] = {"PRN0", "PRN1", "PRN2"};
+constexpr int kDefaultDipSw = 159;
+
+// The settings group every value lives in.
+struct Profile {
+    QSettings settings{"Helka", "Orlo"};
+    Profile() { settings.beginGroup("ORLO"); }
+    std::string GetString(const char* name) {
+        return settings.value(name, QString()).toString().toStdString();
+    }
+    int GetInt(const char* name, int def) {
+        bool ok = false;
+        const int v = settings.value(name, def).toInt(&ok);
+        return ok ? v : def;
+    }
+    void WriteString(const char* name, const std::string& v) {
+        settings.setValue(name, QString::fromStdString(v));
+    }
+    void WriteInt(const char* name, int v) { settings.setValue(name, v); }
+};
+
+// Opens `file` read-write, or creates it when no file of that name exists. An existing
+// file that cannot be opened for writing is never replaced by an empty one.
+bool OpenOrCreate(CFile& file, const std::string& path) {
+    if (file.Open(path, CFile::modeReadWrite)) return true;
+    std::error_code ec;
+    const auto st = std::filesystem::symlink_status(path, ec);
+    if (st.type() != std::filesystem::file_type::not_found) return false;
+    return file.Open(path, CFile::modeCreateReadWrite);
+}
+
+using Handler = void (*)(CChildView&, unsigned);
+
+struct CommandEntry {
+    unsigned first, last;
+    Handler handler;
+};
+
+const CommandEntry kCommands[] = {
+    {ID_IMAGE_SETUP, ID_IMAGE_SETUP, [](CChildView& v, unsigned) { v.OnImageSetup(); }},
+    {ID_EDIT_COPY, ID_EDIT_COPY, [](CChildView& v, unsigned) { v.OnEditCopy(); }},
+    {ID_EDIT_PASTE, ID_EDIT_PASTE, [](CChildView& v, unsigned) { v.OnEditPaste(); }},
+    {ID_DEBUG_STEP, ID_DEBUG_STEP, [](CChildView& v, unsigned) { v.OnDebugStep(); }},
+    {ID_CPU_DEBUG, ID_CPU_DEBUG, [](CChildView& v, unsigned) { v.OnCpuDebug(); }},
+    {ID_HARD_RESET, ID_HARD_RESET, [](CChildView& v, unsigned) { v.OnHardReset(); }},
+    {ID_USART_OPEN, ID_USART_OPEN + 4, [](CChildView& v, unsigned id) { v.OnUsartOpen(id); }},
+    {ID_USART_CLOSE, ID_USART_CLOSE + 4, [](CChildView& v, unsigned id) { v.OnUsartClose(id); }},
+};
+
+} // namespace
+
+QString SpeedTitle(int speed) {
+    char text[64];
+    std::snprintf(text, sizeof text, "ORLO (%4.4gMHz)", speed / 10000.0);
+    return QString::fromLatin1(text);
+}
+
+CChildView::CChildView() : m_image(640, 400, QImage::Format_RGB32) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::ArrowCursor);
+    m_image.fill(Qt::black);
+}
+
+CChildView::~CChildView() {
+    if (m_bCreated) OnDestroy();
+    m_clip.reset();
+    CloseTerminals(); // the windows of the terminals the main board still holds
+    if (COrloApp* app = TheApp(); app && app->View() == this) app->SetView(nullptr);
+}
+
+QSize CChildView::sizeHint() const {
+    return QSize(640, 400);
+}
+
+bool CChildView::Create(QWidget* parent) {
+    setParent(parent);
+    resize(640, 400);
+    m_bCreated = true;
+
+    Profile profile;
+    for (int i = 0; i < 8; ++i)
+        OpenFdd(i, profile.GetString(kFddNames[i]));
+    m_main.m_nDipSw = profile.GetInt("DipSW", kDefaultDipSw);
+    for (int i = 0; i < 4; ++i)
+        OpenHdd(i, profile.GetString(kHddNames[i]));
+    for (int i = 0; i < 3; ++i)
+        OpenPrn(i, profile.GetString(kPrnNames[i]));
+    ResetMachine();
+    return true;
+}
+
+void CChildView::OpenFdd(int i, const std::string& path) {
+    CloseFdd(i);
+    if (path.empty()) return;
+    auto* fdd = new CFileFdd;
+    if (!OpenOrCreate(*fdd, path)) {
+        delete fdd;
+        return;
+    }
+    m_main.m_pFdd[i] = fdd;
+}
+
+void CChildView::OpenHdd(int i, const std::string& path) {
+    CloseHdd(i);
+    if (path.empty()) return;
+    auto* hdd = new CFile;
+    if (!OpenOrCreate(*hdd, path)) {
+        delete hdd;
+        return;
+    }
+    m_main.m_pHdd[i] = hdd;
+}
+
+void CChildView::OpenPrn(int i, const std::string& path) {
+    ClosePrn(i);
+    if (path.empty()) return;
+    auto* prn = new CFile;
+    if (!prn->Open(path, CFile::modeCreateWrite)) {
+        delete prn;
+        return;
+    }
+    m_main.m_pPrn[i] = prn;
+}
+
+void CChildView::CloseFdd(int i) {
+    CFileFdd* fdd = m_main.m_pFdd[i];
+    if (!fdd) return;
+    m_main.m_pFdd[i] = nullptr;
+    try {
+        fdd->Close();
+    } catch (const CFileException& e) {
+        ReportCloseFailure(fdd->GetFilePath(), e.what(), true);
+    }
+    delete fdd;
+}
+
+void CChildView::CloseHdd(int i) {
+    CFile* hdd = m_main.m_pHdd[i];
+    if (!hdd) return;
+    m_main.m_pHdd[i] = nullptr;
+    try {
+        hdd->Close();
+    } catch (const CFileException& e) {
+        ReportCloseFailure(hdd->GetFilePath(), e.what(), false);
+    }
+    delete hdd;
+}
+
+void CChildView::ClosePrn(int i) {
+    CFile* prn = m_main.m_pPrn[i];
+    if (!prn) return;
+    m_main.m_pPrn[i] = nullptr;
+    try {
+        prn->Close();
+    } catch (const CFileException& e) {
+        ReportCloseFailure(prn->GetFilePath(), e.what(), false);
+    }
+    delete prn;
+}
+
+void CChildView::ReportCloseFailure(const std::string& path, const char* what, bool floppy) {
+    QString text = floppy ? QString::fromUtf8("フロッピーディスクイメージを保存できませんでした。"
+                                              "ファイルは以前の内容のまま残っています。")
+                          : QString::fromUtf8("ファイルを正しく閉じることができませんでした。");
+    text += "\n\n" + QString::fromStdString(path) + "\n" + QString::fromLocal8Bit(what);
+    MessageBox(text.toStdString(), "ORLO");
+}
+
+void CChildView::ResetMachine() {
+    if (m_nTimer) {
+        killTimer(m_nTimer);
+        m_nTimer = 0;
+    }
+    m_main.m_pView = this;
+    m_main.m_pSub = &m_sub;
+    m_main.Reset();
+    m_sub.m_pMainIo = m_main.m_io;
+    m_sub.m_pWnd = this;
+    m_sub.m_pPal = m_main.m_pal;
+    m_sub.Reset();
+    m_pDebugDlg = nullptr;
+    m_nTimer = startTimer(100);
+    if (COrloApp* app = TheApp()) app->SetView(this);
+}
+
+void CChildView::OnDestroy() {
+    if (m_bDestroyed || !m_bCreated) return;
+    m_bDestroyed = true;
+    if (COrloApp* app = TheApp(); app && app->View() == this) app->SetView(nullptr);
+    if (m_nTimer) {
+        killTimer(m_nTimer);
+        m_nTimer = 0;
+    }
+    Profile profile;
+    for (int i = 0; i < 8; ++i) {
+        CFileFdd* fdd = m_main.m_pFdd[i];
+        profile.WriteString(kFddNames[i], fdd ? fdd->GetFilePath() : std::string());
+        CloseFdd(i);
+    }
+    profile.WriteInt("DipSW", m_main.m_nDipSw);
+    for (int i = 0; i < 4; ++i) {
+        CFile* hdd = m_main.m_pHdd[i];
+        profile.WriteString(kHddNames[i], hdd ? hdd->GetFilePath() : std::string());
+        CloseHdd(i);
+    }
+    for (int i = 0; i < 3; ++i) {
+        CFile* prn = m_main.m_pPrn[i];
+        profile.WriteString(kPrnNames[i], prn ? prn->GetFilePath() : std::string());
+        ClosePrn(i);
+    }
+    profile.settings.sync();
+}
+
+bool CChildView::OnCmdMsg(unsigned id) {
+    for (const CommandEntry& c : kCommands) {
+        if (id >= c.first && id <= c.last) {
+            c.handler(*this, id);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CChildView::OnUpdateCmdUI(unsigned id, bool& enable) const {
+    switch (id) {
+    case ID_EDIT_COPY: enable = OnUpdateEditCopy(); return true;
+    case ID_EDIT_PASTE: enable = OnUpdateEditPaste(); return true;
+    default: return false;
+    }
+}
+
+void CChildView::OnTimer() {
+    m_sub.m_bTick = 1;
+    m_main.m_bTick = 1;
+    if (++m_nTitleTicks >= kTitleTicks) {
+        window()->setWindowTitle(SpeedTitle(m_main.m_nSpeed));
+        m_nTitleTicks = 0;
+    }
+}
+
+void CChildView::OnHardReset() {
+    if (COrloApp* app = TheApp(); app && app->View() == this) app->SetView(nullptr);
+    if (m_pDebugDlg) OnCpuDebug(); // closes it
+    ResetMachine();
+}
+
+// The debugger dialog arrives with its own change: OnCpuDebug then opens it (detaching
+// the view from the idle loop and wiring the processors' m_pStat pages) or closes it
+// (clearing them and attaching the view again), and OnDebugStep runs the dialog's step
+// count through RunStepPairs. Until then both commands do nothing.
+void CChildView::OnCpuDebug() {}
+
+void CChildView::OnDebugStep() {
+    if (!m_pDebugDlg) return;
+}
+
+void CChildView::RunStepPairs(int n) {
+    for (int i = 0; i < n; ++i) {
+        m_main.Step();
+        m_sub.Step();
+    }
+}
+
+void CChildView::OnUsartOpen(unsigned id) {
+    const int n = int(id - ID_USART_OPEN);
+    if (m_main.m_pTerm[n]) return;
+    m_main.m_pTerm[n] = OpenTermWindow(n);
+}
+
+void CChildView::OnUsartClose(unsigned id) {
+    const int n = int(id - ID_USART_CLOSE);
+    CTerm* term = m_main.m_pTerm[n];
+    if (!term) return;
+    m_main.m_pTerm[n] = nullptr;
+    CloseTermWindow(term);
+}
+
+void CChildView::CloseTerminals() {
+    for (unsigned n = 0; n < 5; ++n)
+        OnUsartClose(ID_USART_CLOSE + n);
+}
+
+void CChildView::InvalidateRect(const CRect* rc, bool erase) {
+    (void)erase; // the paint covers the whole area it repaints
+    if (rc)
+        update(QRect(rc->left, rc->top, rc->Width(), rc->Height()));
+    else
+        update();
+}
+
+void CChildView::PostCommand(unsigned id) {
+    QCoreApplication::postEvent(this, new CCommandEvent(id));
+}
+
+void CChildView::MessageBox(const std::string& textUtf8, const std::string& captionUtf8) {
+    const QString caption =
+        captionUtf8.empty() ? QStringLiteral("Orlo") : QString::fromStdString(captionUtf8);
+    QMessageBox box(QMessageBox::NoIcon, caption, QString::fromStdString(textUtf8), QMessageBox::Ok,
+                    this);
+    CModalScope modal;
+    box.exec();
+}
+
+bool CChildView::event(QEvent* e) {
+    if (e->type() == CCommandEvent::EventType()) {
+        OnCmdMsg(static_cast<CCommandEvent*>(e)->m_nID);
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void CChildView::timerEvent(QTimerEvent* e) {
+    if (m_nTimer && e->timerId() == m_nTimer)
+        OnTimer();
+    else
+        QWidget::timerEvent(e);
+}
+
+void CChildView::paintEvent(QPaintEvent*) {
+    const uint32_t* src = m_sub.m_dcOut.Bits();
+    auto* dst = reinterpret_cast<uint32_t*>(m_image.bits());
+    for (int i = 0; i < Surface::kWidth * Surface::kHeight; ++i)
+        dst[i] = src[i] | 0xFF000000u;
+    if (m_nSelMode != kSelIdle) DrawSelection();
+
+    QPainter p(this);
+    // Nearest neighbour at full size or larger; smooth scaling when shrinking.
+    p.setRenderHint(QPainter::SmoothPixmapTransform, width() < 640 || height() < 400);
+    p.drawImage(rect(), m_image);
+    if (!m_preedit.isEmpty()) {
+        const QRect caret = inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        QRect box = p.fontMetrics().boundingRect(m_preedit).adjusted(-2, -1, 2, 1);
+        box.moveTopLeft(caret.topLeft());
+        p.fillRect(box, Qt::white);
+        p.setPen(Qt::black);
+        p.drawText(box, Qt::AlignCenter, m_preedit);
+    }
+}
+
+void CChildView::DrawSelection() {
+    const int cols = m_sub.m_nColumns, rows = m_sub.m_nRows;
+    const int cw = m_sub.m_nCharWidth, ch = m_sub.m_nCharHeight;
+    const int last = cols * rows - 1;
+    for (int cell = std::max(m_nSelStart, 0); cell <= std::min(m_nSelEnd, last); ++cell) {
+        const int x0 = (cell % cols) * cw, y0 = (cell / cols) * ch;
+        for (int y = y0; y < y0 + ch && y < Surface::kHeight; ++y) {
+            auto* line = reinterpret_cast<uint32_t*>(m_image.scanLine(y));
+            for (int x = x0; x < x0 + cw && x < Surface::kWidth; ++x)
+                line[x] ^= 0x00FFFFFF;
+        }
+    }
+}

@@ -1,0 +1,115 @@
+// CChildView: the window that fills the frame and owns the machine (display board first,
+// then main board). Create reads the settings (QSettings "Helka"/"Orlo", group "ORLO"),
+// opens every configured image and printer file and resets the machine; OnDestroy writes
+// the settings back and closes every file. The view is the boards' window (platform
+// CWnd): they invalidate it, post commands to it and show message boxes through it.
+// A 100 ms timer sets both boards' tick flags and every 5 s shows the measured speed in
+// the frame's title. Painting stretches the display board's output layer over the whole
+// view. The main board's posted commands open and close the serial terminal windows.
+// Keyboard, mouse selection and clipboard: child_view_input.cpp.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "display/sub_cpu.h"
+#include "mainboard/main_cpu.h"
+#include "platform/wnd.h"
+
+class CDebugDlg;
+class CFile;
+
+// "ORLO (%4.4gMHz)" for a speed in memory accesses per 10 ms.
+QString SpeedTitle(int speed);
+
+class CChildView : public QWidget, public CWnd {
+public:
+    static constexpr int kTitleTicks = 50;
+
+    CChildView();
+    ~CChildView() override;
+
+    // The window part and the machine's start; false when the window cannot be made.
+    bool Create(QWidget* parent);
+    QSize sizeHint() const override;
+    void ResetMachine();
+    // Put a file into slot i of the floppy (0..7), hard-disk (0..3) or printer (0..2)
+    // table; an empty path leaves the slot empty. Paths are UTF-8.
+    void OpenFdd(int i, const std::string& path);
+    void OpenHdd(int i, const std::string& path);
+    void OpenPrn(int i, const std::string& path);
+    // Empty a slot, closing its file; a floppy image that fails to save is reported.
+    void CloseFdd(int i);
+    void CloseHdd(int i);
+    void ClosePrn(int i);
+    // The window is going away: detach, write the settings, close every file. Runs once.
+    void OnDestroy();
+
+    // Command table: runs the handler of `id` and answers true, or false when the view
+    // has none. OnUpdateCmdUI sets `enable` for the ids that have an update handler.
+    bool OnCmdMsg(unsigned id);
+    bool OnUpdateCmdUI(unsigned id, bool& enable) const;
+
+    void OnTimer();
+    void OnImageSetup();
+    void OnHardReset();
+    void OnCpuDebug();
+    void OnDebugStep();
+    void OnUsartOpen(unsigned id);
+    void OnUsartClose(unsigned id);
+    void OnEditCopy();
+    void OnEditPaste();
+    bool OnUpdateEditCopy() const;
+    bool OnUpdateEditPaste() const;
+    // Destroys every terminal window with its model (the program's end).
+    void CloseTerminals();
+    // Runs n step pairs inside the caller (the debugger's STEP).
+    void RunStepPairs(int n);
+
+    // CWnd, for the boards
+    void InvalidateRect(const CRect* rc, bool erase) override;
+    void PostCommand(unsigned id) override;
+    void MessageBox(const std::string& textUtf8, const std::string& captionUtf8) override;
+    int ClientWidth() const override { return width(); }
+    int ClientHeight() const override { return height(); }
+    bool IsWindow() const override { return m_bCreated && !m_bDestroyed; }
+
+    CSubCpu m_sub;
+    CMainCpu m_main;
+    int m_nTimer = 0;
+    uint32_t m_nKeyMod = 0;
+    CDebugDlg* m_pDebugDlg = nullptr;
+    int m_nSelMode = 0, m_nSelStart = 0, m_nSelEnd = 0;
+    std::optional<std::string> m_clip; // prepared clipboard text (CP932), until copied
+    int m_nTitleTicks = 0;
+
+protected:
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void timerEvent(QTimerEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void PushText(const std::string& cp932);
+    void ReportCloseFailure(const std::string& path, const char* what, bool floppy);
+    int CellAt(const QPoint& pt) const;
+    void DrawSelection();
+    void FinishSelection(const QPoint& pt);
+
+    bool m_bCreated = false;
+    bool m_bDestroyed = false;
+    QImage m_image;    // the output layer as last painted
+    QString m_preedit; // input-method composition in progress
+};

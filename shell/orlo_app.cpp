@@ -1,0 +1,98 @@
+#include "shell/orlo_app.h"
+
+#include <QApplication>
+
+#include "shell/about_dlg.h"
+#include "shell/child_view.h"
+#include "shell/main_frame.h"
+
+namespace {
+
+COrloApp* s_pApp = nullptr;
+
+// How often a blocked idle loop looks again whether it may run.
+constexpr int kBlockedPollMs = 20;
+
+} // namespace
+
+COrloApp* TheApp() {
+    return s_pApp;
+}
+
+COrloApp::COrloApp() {
+    s_pApp = this;
+    QCoreApplication::setOrganizationName("Helka");
+    QCoreApplication::setApplicationName("Orlo");
+    m_idle.setInterval(0);
+    connect(&m_idle, &QTimer::timeout, this, [this] { OnIdleTimer(); });
+}
+
+COrloApp::~COrloApp() {
+    m_idle.stop();
+    delete m_pMainWnd;
+    m_pMainWnd = nullptr;
+    if (s_pApp == this) s_pApp = nullptr;
+}
+
+bool COrloApp::InitInstance() {
+    auto* frame = new (std::nothrow) CMainFrame;
+    if (!frame) return false;
+    m_pMainWnd = frame;
+    if (!frame->LoadFrame()) {
+        m_pMainWnd = nullptr;
+        delete frame;
+        return false;
+    }
+    frame->show();
+    frame->m_wndView.setFocus();
+    return true;
+}
+
+void COrloApp::SetView(CChildView* view) {
+    m_pView = view;
+    if (view && !m_idle.isActive()) {
+        m_idle.setInterval(0);
+        m_idle.start();
+    }
+}
+
+bool COrloApp::Blocked() const {
+    return m_bInIdle || m_nModal > 0 || QApplication::activeModalWidget() ||
+           QApplication::activePopupWidget();
+}
+
+void COrloApp::OnIdleTimer() {
+    if (Blocked()) {
+        m_idle.setInterval(kBlockedPollMs);
+        return;
+    }
+    m_idle.setInterval(0);
+    if (!OnIdle()) m_idle.stop();
+}
+
+bool COrloApp::OnIdle() {
+    if (!m_pView || Blocked()) return m_pView != nullptr;
+    m_bInIdle = true;
+    CChildView* view = m_pView;
+    for (int i = 0; i < kStepPairs && m_pView == view; ++i) {
+        view->m_main.Step();
+        view->m_sub.Step();
+    }
+    ++m_nBatches;
+    m_bInIdle = false;
+    return true;
+}
+
+void COrloApp::OnAppAbout() {
+    CAboutDlg dlg(m_pMainWnd);
+    CModalScope modal;
+    dlg.exec();
+}
+
+CModalScope::CModalScope() {
+    if (COrloApp* app = TheApp()) ++app->m_nModal;
+}
+
+CModalScope::~CModalScope() {
+    if (COrloApp* app = TheApp()) --app->m_nModal;
+}

@@ -1,0 +1,196 @@
+// Access sequences of the memory forms, branches, subroutines, stack lists, TFM and the
+// mode register.
+#include "test_cpu.h"
+
+namespace {
+
+using Log = std::vector<Access>;
+constexpr uint8_t N = CC_N, Z = CC_Z, V = CC_V, C = CC_C;
+
+TEST_F(CpuTest, MemoryFormsAccessInOrder) {
+    reg.DP = 0x20;
+    cpu.m_mem[0x2010] = 0x0F;
+    cpu.Run({0x01, 0xF0, 0x10}); // OIM #$F0,<$10: immediate first
+    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x01), R(0x1001, 0xF0), R(0x1002, 0x10), R(0x2010, 0x0F),
+                              W(0x2010, 0xFF)}));
+    EXPECT_EQ(reg.CC, N);
+    reg.CC = V | C;
+    cpu.Run({0x7B, 0x80, 0x20, 0x10}); // TIM #$80,$2010: read only
+    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x7B), R(0x1001, 0x80), R(0x1003, 0x10), R(0x1002, 0x20),
+                              R(0x2010, 0xFF)}));
+    EXPECT_EQ(reg.CC, N | C);
+    reg.X = 0x2010;
+    cpu.Run({0x6E, 0x84}); // JMP ,X accesses nothing at its target
+    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x6E), R(0x1001, 0x84)}));
+    EXPECT_EQ(reg.PC, 0x2010);
+    cpu.Poke(0x2000, {0x12, 0x34, 0x56, 0x78});
+    cpu.Run({0x10, 0xFC, 0x20, 0x00}); // LDQ $2000: EA+1, EA, EA+2, EA+3
+    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x10), R(0x1001, 0xFC), R(0x1003, 0x00), R(0x1002, 0x20),
+                              R(0x2001, 0x34), R(0x2000, 0x12), R(0x2002, 0x56), R(0x2003, 0x78)}));
+    EXPECT_EQ(reg.D, 0x1234);
+    EXPECT_EQ(reg.W, 0x5678);
+    reg.D = 0x8765, reg.W = 0x4321, reg.DP = 0;
+    cpu.Run({0x10, 0xDD, 0x40}); // STQ <$40: ascending
+    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x10), R(0x1001, 0xDD), R(0x1002, 0x40), W(0x0040, 0x87),
+                              W(0x0041, 0x65), W(0x0042, 0x43), W(0x0043, 0x21)}));
+    EXPECT_EQ(reg.CC, N | C);
+    reg.D = 0, reg.W = 0;
+    cpu.Run({0x10, 0xDD, 0x40}); // Z from all 32 bits
+    EXPECT_EQ(reg.CC, Z | C);
+}
+
+TEST_F(CpuTest, NopSyncAndTheZeroRegister) {
+    for (uint8_t op : {0x12, 0x13}) { // one read, nothing else
+        REG09 before = reg;
+        cpu.Run({op});
+        before.PC = 0x1001;
+        EXPECT_EQ(reg, before);
+        EXPECT_EQ(cpu.m_log.size(), 1u);
+    }
+    reg.D = 0x5A00;
+    cpu.Run({0x1F, 0x8C}); // TFR A,ZERO: kept until reset
+    cpu.Run({0x1F, 0xD9}); // TFR ZERO(13),B
+    EXPECT_EQ(reg.B(), 0x5A);
+    cpu.ResetRegisters();
+    EXPECT_EQ(reg.ZERO, 0);
+}
+
+// For each conditional branch: a CC under which it is taken and one under which it is not.
+struct BranchCase {
+    uint8_t op, ccTaken, ccNot;
+};
+const BranchCase kBranches[] = {
+    {0x22, N | V, Z}, {0x22, 0, C},     {0x23, C, N},     {0x24, Z, C},
+    {0x25, C, Z},     {0x26, C, Z},     {0x27, Z, N},     {0x28, N, V},
+    {0x29, V, C},     {0x2A, V, N},     {0x2B, N, V},     {0x2C, N | V, N},
+    {0x2D, V, N | V}, {0x2E, 0, N},     {0x2E, N | V, Z | N | V},
+    {0x2F, Z, 0},     {0x2F, N, N | V},
+};
+
+TEST_F(CpuTest, ShortAndLongBranchConditions) {
+    for (const BranchCase& t : kBranches) {
+        for (bool taken : {true, false}) {
+            SCOPED_TRACE(testing::Message()
+                         << std::hex << int(t.op) << (taken ? " taken" : " not"));
+            reg.CC = taken ? t.ccTaken : t.ccNot;
+            cpu.Run({t.op, 0xFE});
+            EXPECT_EQ(reg.PC, taken ? 0x1000 : 0x1002);
+            EXPECT_EQ(cpu.m_log.size(), 2u); // the offset is read either way
+            cpu.Run({0x10, t.op, 0xFF, 0xFC});
+            EXPECT_EQ(reg.PC, taken ? 0x1000 : 0x1004);
+            EXPECT_EQ(cpu.m_log.size(), 4u);
+        }
+    }
+    cpu.Run({0x21, 0x00}); // BRN
+    EXPECT_EQ(reg.PC, 0x1002);
+    cpu.Run({0x16, 0x80, 0x00}); // LBRA, offset high byte first, wraps
+    EXPECT_EQ(reg.PC, 0x9003);
+}
+
+TEST_F(CpuTest, SubroutinesPushTheReturnAddressLowByteFirst) {
+    reg.S = 0x0000;
+    cpu.Run({0x8D, 0x10}); // BSR: S wraps, first byte at $FFFF
+    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x8D), R(0x1001, 0x10), W(0xFFFF, 0x02), W(0xFFFE, 0x10)}));
+    EXPECT_EQ(reg.PC, 0x1012);
+    cpu.Run({0xBD, 0x20, 0x00}); // JSR $2000
+    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0xBD), R(0x1002, 0x00), R(0x1001, 0x20), W(0xFFFD, 0x03),
+                              W(0xFFFC, 0x10)}));
+    cpu.Run({0x39}); // RTS: high byte first
+    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x39), R(0xFFFC, 0x10), R(0xFFFD, 0x03)}));
+    EXPECT_EQ(reg.PC, 0x1003);
+}
+
+TEST_F(CpuTest, StackListsInOrder) {
+    reg = REG09{};
+    reg.CC = 0x01, reg.D = 0x0203, reg.DP = 0x04, reg.X = 0x0506, reg.Y = 0x0708;
+    reg.U = 0x090A, reg.S = 0x8000, reg.W = 0xEEFF;
+    cpu.Run({0x34, 0xFF}); // PSHS all: PC low first, CC last
+    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x34), R(0x1001, 0xFF), W(0x7FFF, 0x02), W(0x7FFE, 0x10),
+                              W(0x7FFD, 0x0A), W(0x7FFC, 0x09), W(0x7FFB, 0x08), W(0x7FFA, 0x07),
+                              W(0x7FF9, 0x06), W(0x7FF8, 0x05), W(0x7FF7, 0x04), W(0x7FF6, 0x03),
+                              W(0x7FF5, 0x02), W(0x7FF4, 0x01)}));
+    REG09 pushed = reg;
+    reg.CC = 0, reg.D = 0, reg.DP = 0, reg.X = 0, reg.Y = 0, reg.U = 0;
+    cpu.Run({0x35, 0xFF}, 0x3000); // PULS all: CC first, PC last
+    EXPECT_EQ(cpu.m_log[2], R(0x7FF4, 0x01));
+    EXPECT_EQ(cpu.m_log[13], R(0x7FFF, 0x02));
+    pushed.PC = 0x1002, pushed.S = 0x8000;
+    EXPECT_EQ(reg, pushed);
+    reg.U = 0x4000;
+    cpu.Run({0x36, 0x40}); // PSHU S
+    EXPECT_EQ(cpu.Word(0x3FFE), 0x8000);
+    cpu.Run({0x10, 0x38}); // PSHSW: E at the lower address
+    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x10), R(0x1001, 0x38), W(0x7FFF, 0xFF), W(0x7FFE, 0xEE)}));
+    cpu.Run({0x10, 0x3B}); // PULUW
+    EXPECT_EQ(reg.W, 0x8000);
+    EXPECT_EQ(reg.U, 0x4000);
+}
+
+// Each TFM moves W bytes, read then write, stepping each pointer its own way.
+TEST_F(CpuTest, BlockTransfers) {
+    struct {
+        uint8_t op, post;
+        uint16_t x, y;
+        Log moves;
+        uint16_t wantX, wantY;
+    } cases[] = {
+        {0x38, 0x12, 0x2000, 0x3000,
+         {R(0x2000, 1), W(0x3000, 1), R(0x2001, 2), W(0x3001, 2), R(0x2002, 3), W(0x3002, 3)},
+         0x2003, 0x3003},
+        {0x39, 0x12, 0x2002, 0x3002,
+         {R(0x2002, 3), W(0x3002, 3), R(0x2001, 2), W(0x3001, 2), R(0x2000, 1), W(0x3000, 1)},
+         0x1FFF, 0x2FFF},
+        {0x3A, 0x12, 0x2000, 0x3000,
+         {R(0x2000, 1), W(0x3000, 1), R(0x2001, 2), W(0x3000, 2), R(0x2002, 3), W(0x3000, 3)},
+         0x2003, 0x3000},
+        {0x3B, 0x12, 0x2000, 0x3000,
+         {R(0x2000, 1), W(0x3000, 1), R(0x2000, 1), W(0x3001, 1), R(0x2000, 1), W(0x3002, 1)},
+         0x2000, 0x3003},
+        {0x38, 0x11, 0x2000, 0, // same register: both steps apply
+         {R(0x2000, 1), W(0x2001, 1), R(0x2002, 3), W(0x2003, 3), R(0x2004, 0), W(0x2005, 0)},
+         0x2006, 0},
+    };
+    for (auto& t : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << int(t.op) << " " << int(t.post));
+        cpu.Poke(0x2000, {1, 2, 3, 0, 0, 0});
+        reg.X = t.x, reg.Y = t.y, reg.W = 3, reg.CC = 0x55;
+        cpu.Run({0x11, t.op, t.post});
+        Log want = {R(0x1000, 0x11), R(0x1001, t.op), R(0x1002, t.post)};
+        want.insert(want.end(), t.moves.begin(), t.moves.end());
+        EXPECT_EQ(cpu.m_log, want);
+        EXPECT_EQ(reg.X, t.wantX);
+        EXPECT_EQ(reg.Y, t.wantY);
+        EXPECT_EQ(reg.W, 0);
+        EXPECT_EQ(reg.CC, 0x55);
+        EXPECT_EQ(reg.PC, 0x1003);
+    }
+    cpu.Run({0x11, 0x38, 0x12}); // W = 0: only the postbyte is read
+    EXPECT_EQ(cpu.m_log.size(), 3u);
+}
+
+TEST_F(CpuTest, BlockTransferWithABadPointerTrapsWithNothingMoved) {
+    cpu.SetVector(0xFFF0, 0xF000);
+    for (uint8_t post : {0x45, 0x16, 0x05, 0x50, 0xFF}) {
+        SCOPED_TRACE(int(post));
+        reg = REG09{};
+        reg.S = 0x8000, reg.W = 2;
+        cpu.Run({0x11, 0x38, post});
+        EXPECT_EQ(reg.MD, MD_IL);
+        EXPECT_EQ(reg.W, 2);
+        EXPECT_EQ(cpu.Word(0x8000 - 2), 0x1003);
+        EXPECT_EQ(cpu.m_log.size(), 3u + 12 + 2);
+    }
+}
+
+TEST_F(CpuTest, ModeRegister) {
+    reg.MD = 0x81, reg.CC = 0;
+    cpu.Run({0x11, 0x3C, 0x40}); // BITMD #$40: Z, and the error bits clear anyway
+    EXPECT_EQ(reg.CC, Z);
+    EXPECT_EQ(reg.MD, 0x01);
+    reg.MD = 0xC0, reg.CC = 0x0F;
+    cpu.Run({0x11, 0x3D, 0x01}); // LDMD
+    EXPECT_EQ(reg.MD, MD_NM);
+    EXPECT_EQ(reg.CC, 0x0F);
+}
+
+} // namespace
