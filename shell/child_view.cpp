@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "debugger/debug_session.h"
+#include "debugger/qt/debug_dlg.h"
 #include "floppy/file_fdd.h"
 #include "platform/file.h"
 #include "shell/command_ids.h"
@@ -210,6 +212,11 @@ void CChildView::OnDestroy() {
     if (m_bDestroyed || !m_bCreated) return;
     m_bDestroyed = true;
     if (COrloApp* app = TheApp(); app && app->View() == this) app->SetView(nullptr);
+    if (m_pDebugDlg) {
+        DetachDebugPages(m_main, m_sub);
+        delete m_pDebugDlg;
+        m_pDebugDlg = nullptr;
+    }
     if (m_nTimer) {
         killTimer(m_nTimer);
         m_nTimer = 0;
@@ -267,14 +274,27 @@ void CChildView::OnHardReset() {
     ResetMachine();
 }
 
-// The debugger dialog arrives with its own change: OnCpuDebug then opens it (detaching
-// the view from the idle loop and wiring the processors' m_pStat pages) or closes it
-// (clearing them and attaching the view again), and OnDebugStep runs the dialog's step
-// count through RunStepPairs. Until then both commands do nothing.
-void CChildView::OnCpuDebug() {}
+// Opening the debugger stops free running, shows the dialog and wires the three
+// processors to its pages; closing unwires them before the dialog goes and lets the
+// idle loop run the machine again. The dialog posts its commands to this view.
+void CChildView::OnCpuDebug() {
+    if (!m_pDebugDlg && !IsWindow()) return; // a CONTINUE still queued when the window went
+    if (!m_pDebugDlg) {
+        if (COrloApp* app = TheApp(); app && app->View() == this) app->SetView(nullptr);
+        m_pDebugDlg = new CDebugDlg(this, [this](unsigned id) { PostCommand(id); });
+        m_pDebugDlg->show();
+        AttachDebugPages(m_main, m_sub, m_pDebugDlg->m_pageMain, m_pDebugDlg->m_pageZ80,
+                         m_pDebugDlg->m_pageSub);
+    } else {
+        DetachDebugPages(m_main, m_sub);
+        delete m_pDebugDlg;
+        m_pDebugDlg = nullptr;
+        if (COrloApp* app = TheApp()) app->SetView(this);
+    }
+}
 
 void CChildView::OnDebugStep() {
-    if (!m_pDebugDlg) return;
+    if (m_pDebugDlg) RunStepPairs(m_pDebugDlg->m_nStep);
 }
 
 void CChildView::RunStepPairs(int n) {
