@@ -105,16 +105,4 @@ TEST(StatZ80, SignalWordsAndHalt) {
     EXPECT_EQ(page.Dirty(), 0u);
 }
 
-TEST(StatZ80, RingLikeThe6309Page) {
-    CStatZ80 page;
-    REGZ80 reg{};
-    for (int n = 0; n < 1000; ++n)
-        page.Update(&reg, std::to_string(n).c_str());
-    EXPECT_EQ(page.m_nCount, 512);
-    EXPECT_EQ(page.m_strLine[0], "999");
-    EXPECT_EQ(page.m_strLine[7], "992");
-    page.OnVScroll(CStatPage::Scroll::ThumbPosition, 1);
-    EXPECT_EQ(page.m_strLine[0], "488");
-}
-
 } // namespace
