@@ -1,18 +1,21 @@
-// Shared by the shell's Qt tests: settings redirected to a temporary folder, a way to
-// read the key FIFO, and a closer for modal dialogs that a test expects.
+// Shared by the shell's Qt tests: settings redirected to a temporary folder, frames, files,
+// the key FIFO, and a closer for modal dialogs that a test expects.
 #pragma once
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QMessageBox>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "display/sub_cpu.h"
+#include "shell/main_frame.h"
 
 // Call first in initTestCase: no test ever touches the user's settings.
 inline void RedirectSettings(const QTemporaryDir& dir) {
@@ -31,16 +34,33 @@ inline void ClearProfile() {
     Profile().sync();
 }
 
-// The codes waiting in the display board's key FIFO, oldest first.
-inline std::vector<uint16_t> PendingKeys(const CSubCpu& sub) {
+inline QString ProfileString(const QString& name) {
+    Profile().sync();
+    return Profile().value("ORLO/" + name).toString();
+}
+
+inline std::unique_ptr<CMainFrame> MakeFrame() {
+    auto frame = std::make_unique<CMainFrame>();
+    return frame->LoadFrame() ? std::move(frame) : nullptr;
+}
+
+inline QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+inline bool WriteFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
+}
+
+// The codes waiting in the display board's key FIFO, oldest first; TakeKeys empties it.
+inline std::vector<uint16_t> TakeKeys(CSubCpu& sub) {
     std::vector<uint16_t> keys;
     for (int i = sub.m_nKeyRead; i != sub.m_nKeyWrite; i = (i + 1) % CSubCpu::kKeyBufSize)
         keys.push_back(sub.m_wKeyBuf[i]);
-    return keys;
-}
-
-inline void DrainKeys(CSubCpu& sub) {
     sub.m_nKeyRead = sub.m_nKeyWrite;
+    return keys;
 }
 
 // Runs `act` once on the first modal widget of type T that shows up (polling from the

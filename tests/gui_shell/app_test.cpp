@@ -1,0 +1,163 @@
+// The application as a whole. Its idle loop runs the machine in batches while the view is
+// attached, stands still while a modal dialog or message box is open (the 100 ms timer
+// still ticks) and resumes afterwards. The `orlo` program starts and keeps running; with
+// the firmware built in, the window shows the banner exactly as the display board drew
+// it, and typed keys reach the monitor.
+#define QT_NO_KEYWORDS // the boards' register records have a member `signals`
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QtTest>
+#include <algorithm>
+#include <string>
+
+#include "rom/roms.h"
+#include "shell/orlo_app.h"
+#include "shell_test_env.h"
+
+namespace {
+
+bool FirmwareBuiltIn() {
+    auto blank = [](const uint8_t* p, size_t n) {
+        return std::all_of(p, p + n, [](uint8_t b) { return b == 0; });
+    };
+    return !blank(g_bootRom, sizeof g_bootRom) && !blank(g_displayRom, sizeof g_displayRom);
+}
+
+// The characters of the text screen, row after row.
+std::string ScreenText(const CSubCpu& sub) {
+    std::string text;
+    const int cells = std::min(sub.m_nColumns * sub.m_nRows, int(CSubCpu::kShadowCells));
+    for (int i = 0; i < cells; ++i)
+        text += char(sub.m_wTextShadow[i] & 0xFF);
+    return text;
+}
+
+} // namespace
+
+class AppTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(m_settingsDir.isValid());
+        RedirectSettings(m_settingsDir);
+        ClearProfile();
+    }
+
+    void runsWhileAttachedAndStopsAtClose() {
+        COrloApp app;
+        QVERIFY(app.InitInstance());
+        QVERIFY(app.m_pMainWnd && app.m_pMainWnd->isVisible());
+        CChildView& view = app.m_pMainWnd->m_wndView;
+        QCOMPARE(app.View(), &view);
+        QTRY_VERIFY(app.m_nBatches >= 3);
+
+        app.SetView(nullptr); // as the debugger does
+        uint64_t batches = app.m_nBatches;
+        QVERIFY(!app.OnIdle());
+        QTest::qWait(50);
+        QCOMPARE(app.m_nBatches, batches);
+        // A hard reset attaches the view again and keeps the DIP setting.
+        view.m_main.m_nDipSw = 0x5D;
+        QVERIFY(app.m_pMainWnd->OnCmdMsg(ID_HARD_RESET));
+        QCOMPARE(app.View(), &view);
+        QCOMPARE(int(view.m_main.m_io[0xD23]), 0x5D);
+        QTRY_VERIFY(app.m_nBatches > batches);
+
+        app.m_pMainWnd->close();
+        QVERIFY(!app.View());
+        batches = app.m_nBatches;
+        QTest::qWait(50);
+        QCOMPARE(app.m_nBatches, batches);
+        QVERIFY(Profile().contains("ORLO/DipSW"));
+    }
+
+    void modalRunsStopTheMachine() {
+        COrloApp app;
+        QVERIFY(app.InitInstance());
+        CChildView& view = app.m_pMainWnd->m_wndView;
+        // A message box from the machine (shown from inside a step), a dialog the shell did
+        // not open itself, and the settings sheet.
+        const std::function<void()> openers[] = {
+            [&] { view.MessageBox("DMA Bank Over", std::string()); },
+            [&] { QDialog(app.m_pMainWnd).exec(); },
+            [&] { view.OnImageSetup(); },
+        };
+        for (const auto& open : openers) {
+            const uint64_t start = app.m_nBatches;
+            QTRY_VERIFY(app.m_nBatches > start + 2);
+            uint64_t during = 0, after = 0;
+            bool ticked = false, reentered = true;
+            OnNextModal<QDialog>([&](QDialog* dlg) {
+                during = app.m_nBatches;
+                view.m_main.m_bTick = 0;
+                QTest::qWait(250);
+                ticked = view.m_main.m_bTick == 1; // the timer keeps ticking
+                after = app.m_nBatches;
+                reentered = !app.OnIdle() || app.m_nBatches != after;
+                dlg->reject();
+            });
+            open();
+            QCOMPARE(after, during);
+            QVERIFY(ticked);
+            QVERIFY(!reentered);
+        }
+        const uint64_t resumed = app.m_nBatches;
+        QTRY_VERIFY(app.m_nBatches > resumed);
+    }
+
+    void programStartsAndRuns() {
+        const QString program = QCoreApplication::applicationDirPath() + "/../orlo";
+        if (!QFile::exists(program)) QSKIP("the orlo program is not built beside the tests");
+        QProcess orlo;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_CONFIG_HOME", m_settingsDir.path()); // never the user's settings
+        orlo.setProcessEnvironment(env);
+        orlo.start(program, {});
+        QVERIFY(orlo.waitForStarted(5000));
+        QVERIFY(!orlo.waitForFinished(1500)); // still running
+        orlo.kill();
+        orlo.waitForFinished(5000);
+    }
+
+    void bannerShownAndKeysReachTheMonitor() {
+        if (!FirmwareBuiltIn())
+            QSKIP("the built-in boot and display ROMs are blank until the firmware is assembled");
+        COrloApp app;
+        QVERIFY(app.InitInstance());
+        CChildView& view = app.m_pMainWnd->m_wndView;
+        QVERIFY(QTest::qWaitForWindowExposed(app.m_pMainWnd));
+
+        // The banner appears on the text screen.
+        const auto shown = [](char c) { return uint8_t(c) > 0x20; };
+        QTRY_VERIFY_WITH_TIMEOUT(std::ranges::any_of(ScreenText(view.m_sub), shown), 20000);
+        QTest::qWait(500); // one more screen refresh
+
+        // Stand the machine still, then the window shows exactly the output layer.
+        app.SetView(nullptr);
+        QApplication::processEvents();
+        const QImage shot = view.grab().toImage();
+        QCOMPARE(shot.size(), QSize(640, 400));
+        int differing = 0, lit = 0;
+        for (int y = 0; y < 400; ++y)
+            for (int x = 0; x < 640; ++x) {
+                differing += (shot.pixel(x, y) & 0xFFFFFF) != view.m_sub.m_dcOut.GetPixel(x, y);
+                lit += view.m_sub.m_dcOut.GetPixel(x, y) != view.m_sub.m_dcOut.GetPixel(0, 0);
+            }
+        QCOMPARE(differing, 0);
+        QVERIFY2(lit > 0, "the banner is drawn");
+
+        // Typed keys reach the monitor, which echoes them.
+        app.SetView(&view);
+        view.setFocus();
+        QTest::keyClicks(&view, "ORLO42");
+        QTRY_VERIFY_WITH_TIMEOUT(ScreenText(view.m_sub).find("ORLO42") != std::string::npos, 10000);
+        app.m_pMainWnd->close();
+    }
+
+private:
+    QTemporaryDir m_settingsDir;
+};
+
+QTEST_MAIN(AppTest)
+#include "app_test.moc"
