@@ -1,6 +1,6 @@
 // The whole machine as the view links it: a main board and a display board running the
-// built-in firmware in step pairs, with a 100 ms tick injected every kPairsPerTick pairs
-// and a fixed host clock. Helpers read the text screen, type keys and wait for text.
+// built-in firmware in step pairs, with a 100 ms tick every kPairsPerTick pairs and a fixed
+// host clock. Helpers read the text screen, type keys and run until the monitor waits.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
-#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "display/sub_cpu.h"
 #include "mainboard/main_cpu.h"
@@ -19,28 +19,10 @@
 #include "rom/roms.h"
 #include "tests/platform/fake_wnd.h"
 
-// Display command codes (rom/include/orlo.inc).
-namespace dc {
-enum : uint8_t {
-    kPut = 0x01,
-    kCursor = 0x02,
-    kWidth = 0x03,
-    kRead = 0x04,
-    kClock = 0x05,
-    kKey = 0x06,
-    kGMode = 0x10,
-    kGCls = 0x11,
-    kPSet = 0x12,
-    kLine = 0x13,
-    kBox = 0x14,
-    kFill = 0x15,
-    kKanji = 0x16,
-};
-} // namespace dc
+using Bytes = std::vector<uint8_t>;
 
 // Guest programs (tests/guest), assembled for their load addresses.
 extern const uint8_t g_guest_bootrec[512]; // $1000
-extern const uint8_t g_guest_draw[512];    // $2000
 extern const uint8_t g_guest_dcmd[128];    // $2200
 extern const uint8_t g_guest_keys[128];    // $2400
 extern const uint8_t g_guest_cancel[128];  // $2600
@@ -59,23 +41,16 @@ protected:
         SetHostTimeSource(nullptr);
     }
 
-    // Skips the test while the main board cannot run its ROM yet.
-    void SetUp() override {
-        CMainCpu probe;
-        probe.Reset();
-        if (probe.m_reg.PC != (g_bootRom[0xFFE] << 8 | g_bootRom[0xFFF]))
-            GTEST_SKIP() << "the main board does not run its boot ROM yet";
-    }
-
-    void PowerOn(int dip = kDefaultDip) {
-        main.m_pView = &wnd;
+    // Powers on and waits for the monitor.
+    void StartMonitor(int dip = kDefaultDip) {
+        main.m_pView = sub.m_pWnd = &wnd;
         main.m_pSub = &sub;
         sub.m_pMainIo = main.m_io;
         sub.m_pPal = main.m_pal;
-        sub.m_pWnd = &wnd;
         main.m_nDipSw = dip;
         main.Reset();
         sub.Reset();
+        ASSERT_TRUE(RunUntilPrompt()) << Screen();
     }
 
     void Run(long pairs) {
@@ -89,17 +64,13 @@ protected:
             sub.Step();
         }
     }
-
     // Runs until the condition holds (checked every 1000 pairs) or the budget is spent.
-    bool RunUntil(const std::function<bool()>& done, long budget) {
+    bool RunUntil(const std::function<bool()>& done, long budget = 3'000'000) {
         for (long spent = 0; spent < budget; spent += 1000) {
             if (done()) return true;
             Run(1000);
         }
         return done();
-    }
-    bool RunUntilText(const std::string& text, long budget = 3'000'000) {
-        return RunUntil([&] { return Screen().find(text) != std::string::npos; }, budget);
     }
     // The monitor waits at an empty prompt with every key taken and all output shown.
     bool AtPrompt() const {
@@ -110,6 +81,17 @@ protected:
     bool RunUntilPrompt(long budget = 3'000'000) {
         return RunUntil([&] { return AtPrompt(); }, budget);
     }
+
+    void Type(const std::string& keys) {
+        for (char c : keys)
+            sub.PushKey(c == '\n' ? 0x0D : uint8_t(c));
+    }
+    // Types a monitor command and waits for the next prompt.
+    bool Command(const std::string& line, long budget = 3'000'000) {
+        return Type(line + "\n"), RunUntilPrompt(budget);
+    }
+    // The line above the prompt: the last command's answer.
+    std::string Answer() const { return Row(CursorRow() - 1); }
 
     // A symbol of the boot ROM (its assembler's symbol file).
     static int Sym(const std::string& name) {
@@ -129,13 +111,15 @@ protected:
     uint8_t Peek(int addr) const {
         return addr >= 0xFC00 ? main.m_io[addr & 0xFFF] : main.m_ram[addr];
     }
+    void Load(int addr, const uint8_t* bytes, size_t n) {
+        std::copy_n(bytes, n, main.m_ram + addr);
+    }
 
     // Screen row r as text, trailing blanks removed.
     std::string Row(int r) const {
         std::string s;
         for (int c = 0; c < sub.m_nColumns; ++c) {
-            int cell = (sub.m_nTextStart + r * sub.m_nColumns + c) & 2047;
-            char ch = char(sub.m_mem[cell * 2]);
+            char ch = char(sub.m_mem[(sub.m_nTextStart + r * sub.m_nColumns + c) % 2048 * 2]);
             s += ch == 0 ? ' ' : ch;
         }
         return s.erase(s.find_last_not_of(' ') + 1);
@@ -146,39 +130,18 @@ protected:
             s += Row(r) + "\n";
         return s;
     }
+    bool ScreenHas(const std::string& text) const {
+        return Screen().find(text) != std::string::npos;
+    }
     // The firmware keeps the cursor in the status area of the shared block.
     int CursorColumn() const { return main.m_io[0xCFA]; }
     int CursorRow() const { return main.m_io[0xCFB]; }
 
-    // Stores bytes into main memory below $FC00 (MMU off).
-    void Load(int addr, const uint8_t* bytes, size_t count) {
-        std::copy(bytes, bytes + count, main.m_ram + addr);
-    }
-    void Load(int addr, std::initializer_list<uint8_t> bytes) {
-        Load(addr, bytes.begin(), bytes.size());
-    }
-
-    // Powers on without disks and waits for the monitor.
-    void StartMonitor(int dip = kDefaultDip) {
-        PowerOn(dip);
-        ASSERT_TRUE(RunUntilPrompt()) << Screen();
-    }
-
-    void Type(const std::string& keys) {
-        for (char c : keys)
-            sub.PushKey(c == '\n' ? 0x0D : uint8_t(c));
-    }
-    // Types a monitor command and waits for the next prompt.
-    bool Command(const std::string& line, long budget = 3'000'000) {
-        Type(line + "\n");
-        return RunUntilPrompt(budget);
-    }
-
     uint32_t m_now = 5000;
     long m_pairs = 0;
     FakeWnd wnd;
-    std::unique_ptr<CMainCpu> mainOwner = std::make_unique<CMainCpu>();
-    std::unique_ptr<CSubCpu> subOwner = std::make_unique<CSubCpu>();
-    CMainCpu& main = *mainOwner;
-    CSubCpu& sub = *subOwner;
+    std::unique_ptr<CMainCpu> m_main = std::make_unique<CMainCpu>();
+    std::unique_ptr<CSubCpu> m_sub = std::make_unique<CSubCpu>();
+    CMainCpu& main = *m_main;
+    CSubCpu& sub = *m_sub;
 };
