@@ -9,21 +9,7 @@
 
 #include "terminal/qt/term_wnd.h"
 #include "terminal/term.h"
-
-inline void Feed(CTerm& t, std::string_view bytes) {
-    for (char c : bytes)
-        t.Write(uint8_t(c));
-}
-
-inline std::string Drain(CTerm& t) {
-    std::string s;
-    while (t.m_nInCount > 0) {
-        s += char(t.m_inBuf[t.m_nInRead]);
-        if (++t.m_nInRead >= CTerm::kInSize) t.m_nInRead = 0;
-        --t.m_nInCount;
-    }
-    return s;
-}
+#include "tests/terminal/term_util.h" // Feed, Drain
 
 inline QColor Pal(int i) {
     return QColor::fromRgb(g_termPalette[i]);
