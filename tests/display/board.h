@@ -1,11 +1,9 @@
-// A display board on its own: a 4 KB array as the main board's I/O area, eight palette
-// registers, a recording window and test images (ROM of NOPs with every vector at
-// $B000, font glyph c row r = c ^ r, kanji byte i = i & 255).
+// A display board with the main board's I/O area, palette, a recording window and test
+// images: ROM of $12 with every vector $B000, font row r of c = c ^ r, kanji byte i = i.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -22,9 +20,8 @@ protected:
             font[i] = uint8_t((i >> 4) ^ (i & 15));
         for (size_t i = 0; i < kanji.size(); ++i)
             kanji[i] = uint8_t(i);
-        for (int i = 0; i < 8; ++i)
-            pal[i] = uint8_t(i);
         SetHostTickSource([this] { return now; });
+        SetHostTimeSource([] { return HostTime{2026, 12, 5, 13, 5, 9, 6}; });
     }
     ~BoardTest() override {
         SetHostTickSource(nullptr);
@@ -53,24 +50,21 @@ protected:
         sub.WriteByte(uint16_t(0x8000 + cell * 2), ch);
         sub.WriteByte(uint16_t(0x8001 + cell * 2), attr);
     }
-    void Load(uint16_t addr, std::initializer_list<uint8_t> bytes) {
-        for (uint8_t b : bytes)
-            rom[addr++ - 0xB000] = b;
-    }
     uint8_t& Cell(uint16_t addr) { return sub.m_mem[addr - 0x8000]; }
     uint32_t Out(int x, int y) const { return sub.m_dcOut.GetPixel(x, y); }
     static uint32_t Color(int i) { return CSubCpu::kColorTable[i]; }
-    int Lit(int x0, int y0, int x1, int y1) const { // non-black output pixels
+    // Output pixels in [x0, x1) x [y0, y1) other than `other` (non-black by default).
+    int Lit(int x0, int y0, int x1, int y1, uint32_t other = 0) const {
         int n = 0;
         for (int y = y0; y < y1; ++y)
             for (int x = x0; x < x1; ++x)
-                n += Out(x, y) != 0;
+                n += Out(x, y) != other;
         return n;
     }
 
     std::vector<uint8_t> rom, font, kanji;
     uint8_t io[4096] = {};
-    uint8_t pal[8] = {};
+    uint8_t pal[8] = {0, 1, 2, 3, 4, 5, 6, 7};
     uint32_t now = 1000;
     FakeWnd wnd;
     std::unique_ptr<CSubCpu> owner = std::make_unique<CSubCpu>();
