@@ -46,17 +46,27 @@ TEST_F(BoardTest, HoldAndTheWaitFlagHaltUntilALineIsPresented) {
 }
 
 TEST_F(BoardTest, CalibrationMeasuresAccessesPer20Ms) {
+    struct NullPage : CTracePage09 {
+        void Update(const REG09*, const char*) override {}
+        void UpdateSignals(const REG09*) override {}
+    } page;
     struct {
         uint32_t count, elapsed;
         int period;
-    } cases[] = {{1500000, 300, 100000}, {1500000, 0, 60000}, {1000000, 300, 60000}}; // too few
+        bool traced; // a debugger page attached: no calibration
+    } cases[] = {{1500000, 300, 100000, false},
+                 {1500000, 0, 60000, false},
+                 {1000000, 300, 60000, false}, // too few accesses yet
+                 {1500000, 300, 60000, true}};
     for (const auto& c : cases) {
         ResetBoard();
+        sub.m_pStat = c.traced ? &page : nullptr;
         sub.m_nSpeedCount = c.count;
         now += c.elapsed;
         Tick();
         EXPECT_EQ(sub.m_nNmiPeriod, c.period) << c.count << " " << c.elapsed;
     }
+    sub.m_pStat = nullptr;
 }
 
 } // namespace
