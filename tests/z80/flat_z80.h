@@ -63,24 +63,17 @@ public:
 };
 
 // Flag bytes as letters "SZHPNC" (set) in that order, e.g. "ZHC".
+constexpr uint8_t REGZ80::*kFlagBytes[] = {&REGZ80::fS,  &REGZ80::fZ, &REGZ80::fH,
+                                           &REGZ80::fPV, &REGZ80::fN, &REGZ80::fC};
 inline std::string FlagText(const REGZ80& r) {
     std::string s;
-    if (r.fS) s += 'S';
-    if (r.fZ) s += 'Z';
-    if (r.fH) s += 'H';
-    if (r.fPV) s += 'P';
-    if (r.fN) s += 'N';
-    if (r.fC) s += 'C';
+    for (int i = 0; i < 6; i++)
+        if (r.*kFlagBytes[i]) s += "SZHPNC"[i];
     return s;
 }
-
 inline void SetFlags(REGZ80& r, const std::string& f) {
-    r.fS = f.find('S') != std::string::npos;
-    r.fZ = f.find('Z') != std::string::npos;
-    r.fH = f.find('H') != std::string::npos;
-    r.fPV = f.find('P') != std::string::npos;
-    r.fN = f.find('N') != std::string::npos;
-    r.fC = f.find('C') != std::string::npos;
+    for (int i = 0; i < 6; i++)
+        r.*kFlagBytes[i] = f.find("SZHPNC"[i]) != std::string::npos;
 }
 
 inline bool SameRegs(const REGZ80& a, const REGZ80& b) {
