@@ -298,10 +298,7 @@ void CChildView::OnDebugStep() {
 }
 
 void CChildView::RunStepPairs(int n) {
-    for (int i = 0; i < n; ++i) {
-        m_main.Step();
-        m_sub.Step();
-    }
+    ::RunStepPairs(m_main, m_sub, n);
 }
 
 void CChildView::OnUsartOpen(unsigned id) {
