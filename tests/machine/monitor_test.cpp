@@ -50,11 +50,13 @@ TEST_F(MonitorTest, ModifyFillAndMistakes) {
     ASSERT_TRUE(Command("M 3000 12 34 5")) << Screen();
     ASSERT_TRUE(Command("F 3100 31FF A5")) << Screen();
     for (const char* line : {"Z", "M", "M 3000 123", "M 3000 1G", "F 3100 30FF 1", "F 3000 3001",
-                             "F 12345 0 0", "R 1", "G", "F FD00 FE00 0"}) {
+                             "F 12345 0 0", "R 1", "G", "F FE00 FEFF 0", "F FC00 FD00 55"}) {
         ASSERT_TRUE(Command(line)) << line << "\n" << Screen();
         EXPECT_EQ(Answer().substr(0, 1), "?") << line;
     }
-    EXPECT_EQ(Answer(), "? $FE00-$FFFF belongs to the monitor");
+    // A fill that would reach the I/O page writes nothing at all.
+    EXPECT_EQ(Answer(), "? $FD00-$FFFF holds the I/O page and the monitor");
+    EXPECT_EQ(Peek(0xFC00), 0);
     EXPECT_EQ(Bytes(main.m_ram + 0x3000, main.m_ram + 0x3004), (Bytes{0x12, 0x34, 0x05, 0}));
     EXPECT_EQ(std::count(main.m_ram + 0x30FF, main.m_ram + 0x3201, 0xA5), 0x100);
 
