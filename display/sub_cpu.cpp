@@ -110,6 +110,9 @@ void CSubCpu::Reset() {
     m_nCharHeight = 16;
     m_rcOutDirty = kEmpty;
     m_nTextStart = 0;
+    // The layers below start black and the text memory zero: nothing is drawn yet, so
+    // every cell the firmware writes is drawn afresh.
+    std::memset(m_wTextShadow, 0, sizeof m_wTextShadow);
     m_cursor = Cursor{};
     m_cursorShown = Cursor{};
     m_cursorShown.blink = BLINK_OFF;

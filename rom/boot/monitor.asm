@@ -77,13 +77,15 @@ RANGE   BSR NEEDHEX
         BLO ERROR
         RTS
 
-* Areas that F and L must not overwrite: our own work area, stack and vectors.
+* F and L write only below the I/O page: a write to $FD00-$FDFF acts on the devices,
+* $FE00-$FFFF is our own work area, stack and vectors. ARG2 = the last address to write.
+IOPAGE  EQU $FD00
 GUARD   LDD ARG2
-        CMPD #MVARS
-        BLO .ok
-        LDX #S_GUARD
+        CMPD #IOPAGE
+        BHS REFUSE
+        RTS
+REFUSE  LDX #S_GUARD
         BRA FAIL
-.ok     RTS
 
 *---------------------------------------------------------------------------------------
 CMDD    JSR GETHEX
@@ -330,25 +332,38 @@ CMDB    JSR LINEEND
         JMP BOOT
 
 *---------------------------------------------------------------------------------------
-* L addr name
+* L addr name. The file is read twice: first only to count its bytes, so that a file
+* that would reach the I/O page is refused before anything is written; then to load it.
 CMDL    JSR NEEDHEX
         STD ARG1
+        STD ARG2
         JSR NAME
+        JSR GUARD           ; the first address itself
+        STY ARG3            ; the name, for the second reading
+        CLRB                ; B = 0 while counting, 1 while loading
+.pass   LDY ARG3
         CLRA                ; open to read
         JSR FPOPEN
         LDX ARG1
 .byte   LDA FP_CMD
         CMPA #FP_RD
         BNE .end
-        CMPX #MVARS
+        CMPX #IOPAGE
         BHS .long
         LDA FP_DAT
-        STA ,X+
+        TSTB
+        BEQ .next
+        STA ,X
+.next   LEAX 1,X
         BRA .byte
 .end    LDA FP_DAT          ; the port goes idle
         CMPX ARG1
         BEQ .empty
-        LDD ARG1
+        TSTB
+        BNE .loaded
+        INCB
+        BRA .pass
+.loaded LDD ARG1
         LEAX -1,X
         PSHS X
         LDX #S_LOADED
@@ -358,8 +373,7 @@ CMDL    JSR NEEDHEX
 .long   LDA #2
         STA FP_CMD          ; close
         LDA FP_DAT
-        LDX #S_GUARD
-        JMP FAIL
+        JMP REFUSE
 
 * S start end name
 CMDS    JSR RANGE
@@ -426,7 +440,7 @@ S_WHAT  FCC "?"
         FCB 0
 S_IO    FCC "--"
         FCB 0
-S_GUARD FCC "? $FE00-$FFFF belongs to the monitor"
+S_GUARD FCC "? $FD00-$FFFF holds the I/O page and the monitor"
         FCB 0
 S_RET   FCC "Returned"
         FCB 0

@@ -31,12 +31,16 @@ TEST_F(FilePortTest, SaveAndLoadRoundTrip) {
 TEST_F(FilePortTest, RefusalsLeaveThePortIdle) {
     const std::string empty = m_dir / "empty";
     std::ofstream(empty).close();
-    std::ofstream(m_dir / "long", std::ios::binary) << std::string(0x20, 'x');
+    const std::string page = m_dir / "page"; // one byte more than $FC00-$FCFF
+    std::ofstream(page, std::ios::binary) << std::string(0x101, 'x');
+    const std::string guard = "? $FD00-$FFFF holds the I/O page and the monitor";
     const std::string cases[][2] = {
         {"L 4000 " + m_dir / "missing", "? Cannot open the file"},
         {"S 3000 3001 " + m_dir / "no/such/dir", "? Cannot open the file"},
         {"L 4000 " + empty, "Empty file"},
-        {"L FDF0 " + m_dir / "long", "? $FE00-$FFFF belongs to the monitor"},
+        {"L FC00 " + page, guard}, // the file is measured before anything is written
+        {"L FD00 " + page, guard},
+        {"L FF00 " + m_dir / "missing", guard},
         {"L 4000", "?"},
         {"S 3001 3000 x", "?"},
     };
@@ -45,8 +49,7 @@ TEST_F(FilePortTest, RefusalsLeaveThePortIdle) {
         EXPECT_EQ(Answer(), answer) << line;
         EXPECT_EQ(main.m_io[0xDD0], 0) << line;
     }
-    EXPECT_EQ(main.m_io[0xDF0], 'x'); // the load stopped where the monitor's area begins
-    EXPECT_EQ(main.m_io[0xE00], 0);
+    EXPECT_EQ(main.m_io[0xC00], 0);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 // The firmware on a machine without disks: banner and prompt, keys, the monitor's
 // commands, programs it runs and stops, scrolling.
+#include <numeric>
+
 #include "machine.h"
 
 namespace {
@@ -48,11 +50,13 @@ TEST_F(MonitorTest, ModifyFillAndMistakes) {
     ASSERT_TRUE(Command("M 3000 12 34 5")) << Screen();
     ASSERT_TRUE(Command("F 3100 31FF A5")) << Screen();
     for (const char* line : {"Z", "M", "M 3000 123", "M 3000 1G", "F 3100 30FF 1", "F 3000 3001",
-                             "F 12345 0 0", "R 1", "G", "F FD00 FE00 0"}) {
+                             "F 12345 0 0", "R 1", "G", "F FE00 FEFF 0", "F FC00 FD00 55"}) {
         ASSERT_TRUE(Command(line)) << line << "\n" << Screen();
         EXPECT_EQ(Answer().substr(0, 1), "?") << line;
     }
-    EXPECT_EQ(Answer(), "? $FE00-$FFFF belongs to the monitor");
+    // A fill that would reach the I/O page writes nothing at all.
+    EXPECT_EQ(Answer(), "? $FD00-$FFFF holds the I/O page and the monitor");
+    EXPECT_EQ(Peek(0xFC00), 0);
     EXPECT_EQ(Bytes(main.m_ram + 0x3000, main.m_ram + 0x3004), (Bytes{0x12, 0x34, 0x05, 0}));
     EXPECT_EQ(std::count(main.m_ram + 0x30FF, main.m_ram + 0x3201, 0xA5), 0x100);
 
@@ -93,6 +97,32 @@ TEST_F(MonitorTest, ProgramsStopAndShowTheirRegisters) {
         EXPECT_TRUE(ScreenHas(c.stop + "\n" + c.registers)) << Screen();
         ASSERT_TRUE(Command("R")) << Screen();
         EXPECT_EQ(Answer().rfind(c.registers, 0), 0u) << Screen();
+    }
+}
+
+// A hard reset as the view makes it (main board, then display board) draws every cell
+// afresh: right after the start, and after text all over the screen, the picture is
+// pixel for pixel a fresh start's.
+TEST_F(MonitorTest, HardResetRedrawsTheWholeScreen) {
+    // The picture with the blinking cursor drawn, once a few ticks have shown everything.
+    const auto picture = [&] {
+        Run(3 * kPairsPerTick);
+        EXPECT_TRUE(RunUntil([&] { return sub.m_cursorShown.blink != CSubCpu::BLINK_OFF; }));
+        return std::vector<uint32_t>(sub.m_dcOut.Bits(),
+                                     sub.m_dcOut.Bits() + Surface::kWidth * Surface::kHeight);
+    };
+    StartMonitor();
+    const std::vector<uint32_t> fresh = picture();
+    for (const char* before : {"", "D 0 17F"}) {
+        ASSERT_TRUE(Command(before)) << Screen();
+        main.Reset();
+        sub.Reset();
+        ASSERT_TRUE(RunUntilPrompt()) << Screen();
+        const std::vector<uint32_t> after = picture();
+        EXPECT_EQ(std::inner_product(fresh.begin(), fresh.end(), after.begin(), 0, std::plus<>(),
+                                     std::not_equal_to<>()),
+                  0)
+            << "pixels differ after a reset following \"" << before << '"';
     }
 }
 
