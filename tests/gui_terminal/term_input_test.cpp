@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
+#include <QFontDialog>
 #include <QInputMethodEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 #include "term_test_util.h"
@@ -29,6 +31,22 @@ std::optional<QFont> FontWithCell(int w, int h) {
             if (CTermWnd::CellSizeOf(f) == QSize(w, h)) return f;
         }
     return std::nullopt;
+}
+
+// Runs act on the font dialog once it shows (polling from inside the dialog's loop).
+void OnFontDialog(std::function<void(QFontDialog*)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dlg = qobject_cast<QFontDialog*>(w); dlg && dlg->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                act(dlg);
+                return;
+            }
+    });
+    timer->start();
 }
 
 } // namespace
@@ -188,6 +206,57 @@ private slots:
         for (int r = 0; r < CTerm::kRingRows; ++r)
             for (int c = 0; c < 80; ++c)
                 QCOMPARE(T().m_pCells[r * 80 + c].attr & ATTR_SELECT, 0);
+    }
+
+    // The dialog opens on the font in use, whether or not the font database counts its
+    // family as fixed pitch (the default Japanese font is dual-width); OK without a change
+    // changes nothing, a size picked in it is taken.
+    void fontDialogOpensOnTheFontInUse_data() {
+        QTest::addColumn<QString>("family"); // empty: the default font
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<int>("points");
+        QTest::newRow("default") << QString() << QString() << 0;
+        QTest::newRow("fixed pitch, bold") << "DejaVu Sans Mono"
+                                           << "Bold" << 13;
+    }
+    void fontDialogOpensOnTheFontInUse() {
+        QFETCH(QString, family);
+        QFETCH(QString, style);
+        QFETCH(int, points);
+        if (!family.isEmpty()) {
+            QFont f(family);
+            f.setStyleName(style);
+            f.setPointSize(points);
+            if (QFontInfo(f).family() != family) QSKIP("the font is not installed");
+            const QSize cell = CTermWnd::CellSizeOf(f);
+            m_wnd->SetTermFont(f, cell.width(), cell.height());
+        }
+        const QFont before = m_wnd->TermFont();
+        const QFontInfo inUse(before);
+        const QSize size = m_wnd->size();
+        QFont opened;
+        OnFontDialog([&](QFontDialog* dlg) {
+            opened = dlg->currentFont();
+            dlg->accept();
+        });
+        m_wnd->OnFontCommand();
+        QCOMPARE(opened.family(), inUse.family());
+        QCOMPARE(QFontDatabase::styleString(opened), inUse.styleName());
+        QCOMPARE(opened.pointSize(), inUse.pointSize());
+        QCOMPARE(m_wnd->TermFont(), before);
+        QCOMPARE(m_wnd->size(), size);
+
+        OnFontDialog([&](QFontDialog* dlg) {
+            QFont f = dlg->currentFont();
+            f.setPointSize(f.pointSize() + 6);
+            dlg->setCurrentFont(f);
+            dlg->accept();
+        });
+        m_wnd->OnFontCommand();
+        const QFontInfo chosen(m_wnd->TermFont());
+        QCOMPARE(chosen.family(), inUse.family());
+        QCOMPARE(chosen.pointSize(), inUse.pointSize() + 6);
+        QCOMPARE(QSize(T().m_cxCell, T().m_cyCell), CTermWnd::CellSizeOf(m_wnd->TermFont()));
     }
 
     void fontCommand() {
