@@ -1,19 +1,18 @@
 #include "shell/about_dlg.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
+
+#include "shell/app_icon.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8("バージョン情報 Orlo"));
     auto* grid = new QGridLayout(this);
     auto* icon = new QLabel;
-    QIcon appIcon = QApplication::windowIcon();
-    if (appIcon.isNull()) appIcon = style()->standardIcon(QStyle::SP_ComputerIcon);
-    icon->setPixmap(appIcon.pixmap(32, 32));
+    icon->setObjectName(QStringLiteral("icon"));
+    icon->setPixmap(OrloIcon().pixmap(64, 64));
     grid->addWidget(icon, 0, 0, 2, 1, Qt::AlignTop);
     grid->addWidget(new QLabel("Orlo, Version 1.0.4"), 0, 1);
     grid->addWidget(new QLabel(QString::fromUtf8("HD6309 二基のマシンを Qt 6 の上で動かします")), 1,

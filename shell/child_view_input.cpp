@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 
 #include "display/key_code.h"
+#include "platform/clip_text.h"
 #include "platform/cp932.h"
 #include "shell/child_view.h"
 #include "shell/key_map.h"
@@ -89,10 +90,8 @@ QVariant CChildView::inputMethodQuery(Qt::InputMethodQuery query) const {
 void CChildView::OnEditPaste() {
     const QString text = QGuiApplication::clipboard()->text();
     if (text.isEmpty()) return;
-    for (char c : Utf16ToCp932(text.toStdU16String())) {
-        if (c == '\0') break;
-        if (c != '\n') m_sub.PushKey(uint8_t(c));
-    }
+    for (char c : PastedBytes(Utf16ToCp932(text.toStdU16String())))
+        m_sub.PushKey(uint8_t(c));
 }
 
 bool CChildView::OnUpdateEditPaste() const {

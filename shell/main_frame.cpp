@@ -6,6 +6,7 @@
 #include <QLayout>
 #include <QMenuBar>
 
+#include "shell/app_icon.h"
 #include "shell/command_ids.h"
 #include "shell/orlo_app.h"
 
@@ -43,6 +44,7 @@ CMainFrame::CMainFrame() {
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle("ORLO");
+    setWindowIcon(OrloIcon());
     resize(650, 452);
 }
 

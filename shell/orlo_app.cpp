@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "shell/about_dlg.h"
+#include "shell/app_icon.h"
 #include "shell/child_view.h"
 #include "shell/main_frame.h"
 
@@ -23,6 +24,7 @@ COrloApp::COrloApp() {
     s_pApp = this;
     QCoreApplication::setOrganizationName("Helka");
     QCoreApplication::setApplicationName("Orlo");
+    QApplication::setWindowIcon(OrloIcon());
     m_idle.setInterval(0);
     connect(&m_idle, &QTimer::timeout, this, [this] { OnIdleTimer(); });
 }

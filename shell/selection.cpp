@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/clip_text.h"
+
 int CellAtPoint(int x, int y, int W, int H, int cols, int rows, int cw, int ch) {
     if (W <= 0 || H <= 0 || cols <= 0 || rows <= 0 || cw <= 0 || ch <= 0) return 0;
     x = std::clamp(x, 0, W - 1);
@@ -44,21 +46,5 @@ int ApplySelRange(int mode, int& start, int& end, int c) {
 }
 
 std::string MakeClipText(const uint16_t* cells, int cols, int s, int e) {
-    std::string text;
-    if (cols <= 0 || s < 0 || e < s) return text;
-    const int startRow = s / cols, startCol = s % cols, endRow = e / cols;
-    for (int r = startRow; r <= endRow; ++r) {
-        const uint16_t* row = cells + r * cols;
-        auto ch = [row](int c) { return uint8_t(row[c] & 0xFF); };
-        int first = r == startRow ? startCol : 0;
-        int last = r == endRow ? e % cols : cols - 1;
-        while (first < startCol && first < last && ch(first) <= 0x20)
-            ++first;
-        while (first <= last && ch(last) <= 0x20)
-            --last;
-        for (int c = first; c <= last; ++c)
-            text += ch(c) == 0 ? char(0x20) : char(ch(c));
-        if (r != endRow && last != cols - 1) text += "\r\n";
-    }
-    return text;
+    return SelectionText(cols, s, e, [&](int r, int c) { return cells[r * cols + c] & 0xFF; });
 }

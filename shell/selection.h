@@ -23,8 +23,6 @@ int CellAtPoint(int x, int y, int W, int H, int cols, int rows, int cw, int ch);
 // Moves the range for pointer cell c and returns the new state.
 int ApplySelRange(int mode, int& start, int& end, int c);
 
-// The text of cells s..e (low bytes of `cells`, cols per row) as clipboard bytes: each
-// row trimmed of trailing blanks (bytes 0x20 and below), later rows of leading blanks
-// left of the start column, CR LF between rows unless a row's text reaches the last
-// column, NUL shown as a space.
+// The text of cells s..e (low bytes of `cells`, cols per row) as clipboard bytes, rows
+// trimmed and joined as SelectionText (platform/clip_text.h) does.
 std::string MakeClipText(const uint16_t* cells, int cols, int s, int e);

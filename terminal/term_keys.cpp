@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "platform/clip_text.h"
+
 namespace {
 
 constexpr int kNone = -1;
@@ -44,8 +46,6 @@ void TermKeyDown(CTerm& t, TermKey key) {
 }
 
 void TermPaste(CTerm& t, std::string_view text) {
-    for (char c : text) {
-        if (c == '\0') break;
-        if (c != '\n') t.PutKey(uint8_t(c));
-    }
+    for (char c : PastedBytes(text))
+        t.PutKey(uint8_t(c));
 }

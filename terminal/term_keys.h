@@ -27,5 +27,5 @@ enum class TermKey {
 // t.m_nModifiers: its table bytes, or F1-F10's string.
 void TermKeyDown(CTerm& t, TermKey key);
 
-// Pasted CP932 text: every byte up to a zero byte, line feeds left out.
+// Pasted CP932 text: every byte up to a zero byte, each host line end as one CR.
 void TermPaste(CTerm& t, std::string_view text);

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/clip_text.h"
+
 int SelCellAt(const CTerm& t, int x, int y) {
     int col = std::clamp(x / t.m_cxCell, 0, t.m_nCols - 1);
     int line = std::clamp(y / t.m_cyCell, 0, t.m_nLines - 1);
@@ -105,25 +107,8 @@ void ShowSelection(CTerm& t) {
 }
 
 std::string CopySelection(const CTerm& t) {
-    std::string text;
-    int cols = t.m_nCols;
-    int start = std::max(t.m_nSelStart, 0);
-    int end = std::min(t.m_nSelEnd, t.m_nLines * cols - 1);
-    if (end < start) return text;
-    int firstLine = start / cols, lastLine = end / cols;
-    int startCol = start % cols;
-    for (int line = firstLine; line <= lastLine; ++line) {
-        const TERMCELL* row = t.ViewRow(line);
-        int c0 = line == firstLine ? startCol : 0;
-        int c1 = line == lastLine ? end % cols : cols - 1;
-        if (line != firstLine)
-            while (c0 < startCol && c0 <= c1 && row[c0].ch <= 0x20)
-                ++c0;
-        while (c1 >= c0 && row[c1].ch <= 0x20)
-            --c1;
-        for (int c = c0; c <= c1; ++c)
-            text += row[c].ch ? char(row[c].ch) : ' ';
-        if (line != lastLine && !(c1 >= c0 && c1 == cols - 1)) text += "\r\n";
-    }
-    return text;
+    const int start = std::max(t.m_nSelStart, 0);
+    const int end = std::min(t.m_nSelEnd, t.m_nLines * t.m_nCols - 1);
+    return SelectionText(t.m_nCols, start, end,
+                         [&](int line, int c) { return t.ViewRow(line)[c].ch; });
 }

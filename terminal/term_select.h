@@ -27,7 +27,6 @@ void SelWord(CTerm& t, int cell);
 // Sets ATTR_SELECT on the selected cells of the window lines, clears it everywhere
 // else, and repaints the window.
 void ShowSelection(CTerm& t);
-// The selected text: trailing blanks of each line dropped, CR LF after every line but
-// the last unless its text reached the last column, a line's leading blanks skipped
-// left of the first line's start column.
+// The selected text, lines trimmed and joined as SelectionText (platform/clip_text.h)
+// does: LF between lines unless a line's text reached the last column.
 std::string CopySelection(const CTerm& t);

@@ -6,10 +6,12 @@
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <algorithm>
 
@@ -50,6 +52,28 @@ QFont DefaultTermFont(int cx, int cy) {
     return font;
 }
 
+// The font dialog, opened on the font in use: its family, style and size as the host
+// resolved them. It offers fixed-pitch families, but all of them when the font in use is
+// one the font database does not count as fixed pitch (a Japanese font whose full-width
+// characters take two cells): the dialog can only open on a family it lists. OK without
+// a change is no change, as is Cancel.
+std::optional<QFont> ChooseFont(QWidget* parent, const QFont& current) {
+    const QFontInfo inUse(current);
+    QFont shown(inUse.family());
+    shown.setStyleName(inUse.styleName());
+    shown.setPointSize(std::max(inUse.pointSize(), 1));
+    QPointer<QFontDialog> dlg = new QFontDialog(parent);
+    if (QFontDatabase::isFixedPitch(inUse.family())) dlg->setOption(QFontDialog::MonospacedFonts);
+    dlg->setCurrentFont(shown);
+    const QFont opened = dlg->currentFont();
+    const bool ok = dlg->exec() == QDialog::Accepted;
+    if (!dlg) return std::nullopt; // went with its parent
+    const QFont chosen = dlg->selectedFont();
+    delete dlg;
+    if (!ok || chosen == opened) return std::nullopt;
+    return chosen;
+}
+
 constexpr Qt::WindowFlags kTermFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                        Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                        Qt::WindowCloseButtonHint;
@@ -71,12 +95,7 @@ CTermWnd::CTermWnd(CTerm* term, const QString& title)
     connect(m_pScroll, &QAbstractSlider::actionTriggered, this, [this](int a) { OnVScroll(a); });
     m_menuTimer.setSingleShot(true);
     connect(&m_menuTimer, &QTimer::timeout, this, [this] { ShowMenu(m_menuPos); });
-    m_chooseFont = [](QWidget* parent, const QFont& current) -> std::optional<QFont> {
-        bool ok = false;
-        QFont font =
-            QFontDialog::getFont(&ok, current, parent, QString(), QFontDialog::MonospacedFonts);
-        return ok ? std::optional<QFont>(font) : std::nullopt;
-    };
+    m_chooseFont = ChooseFont;
     m_font = DefaultTermFont(m_pTerm->m_cxCell, m_pTerm->m_cyCell);
     m_nAscent = QFontMetrics(m_font).ascent();
     FitToCells();

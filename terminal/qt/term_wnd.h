@@ -40,7 +40,8 @@ public:
     QRect CaretRect() const { return m_caretRect; }
 
     // The font command: the chooser (a monospaced font dialog unless replaced) picks a
-    // font; its metrics give the new cell size.
+    // font (nothing when it is cancelled or left unchanged); its metrics give the new
+    // cell size.
     void OnFontCommand();
     std::function<std::optional<QFont>(QWidget* parent, const QFont& current)> m_chooseFont;
     // The cell size of a font: average character width by line spacing.

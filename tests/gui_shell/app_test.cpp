@@ -2,8 +2,10 @@
 // attached, stands still while a modal dialog or message box is open (the 100 ms timer
 // still ticks) and resumes afterwards. The `orlo` program starts and keeps running; with
 // the firmware built in, the window shows the banner exactly as the display board drew
-// it, and typed keys reach the monitor.
+// it, and typed keys reach the monitor. The frame, the About box and the terminal
+// windows show the program's icon.
 #define QT_NO_KEYWORDS // the boards' register records have a member `signals`
+#include <QLabel>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QtTest>
@@ -11,8 +13,12 @@
 #include <string>
 
 #include "rom/roms.h"
+#include "shell/about_dlg.h"
+#include "shell/app_icon.h"
+#include "shell/command_ids.h"
 #include "shell/orlo_app.h"
 #include "shell_test_env.h"
+#include "terminal/term.h"
 
 namespace {
 
@@ -103,6 +109,31 @@ private Q_SLOTS:
         }
         const uint64_t resumed = app.m_nBatches;
         QTRY_VERIFY(app.m_nBatches > resumed);
+    }
+
+    // One image: the frame's icon, the About box's picture and icon, a terminal window's.
+    void oneIconEverywhere() {
+        COrloApp app;
+        QVERIFY(app.InitInstance());
+        CChildView& view = app.m_pMainWnd->m_wndView;
+        const QImage icon = OrloIcon().pixmap(64, 64).toImage();
+        QVERIFY(!icon.isNull());
+        const auto same = [&](const QIcon& i) { return i.pixmap(64, 64).toImage() == icon; };
+        QVERIFY(same(app.m_pMainWnd->windowIcon()));
+        view.PostCommand(ID_USART_OPEN + 1);
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(view.m_main.m_pTerm[1]);
+        auto* term = dynamic_cast<QWidget*>(view.m_main.m_pTerm[1]->m_pWnd);
+        QVERIFY(term && same(term->windowIcon()));
+        bool about = false;
+        OnNextModal<CAboutDlg>([&](CAboutDlg* dlg) {
+            const auto* label = dlg->findChild<QLabel*>("icon");
+            about = label && label->pixmap().toImage() == icon && same(dlg->windowIcon());
+            dlg->accept();
+        });
+        QVERIFY(app.m_pMainWnd->OnCmdMsg(ID_APP_ABOUT));
+        QVERIFY(about);
+        app.m_pMainWnd->close();
     }
 
     void programStartsAndRuns() {

@@ -61,13 +61,13 @@ private Q_SLOTS:
             // Trailing blanks trimmed; later rows lose blanks left of the start column only.
             {2 * 80 + 5,
              4 * 80 + 10,
-             "first row text\r\nsecond\r\n third",
+             "first row text\nsecond\n third",
              {{2, 0, "0123 first row text   "}, {3, 0, "   second"}, {4, 0, "      third row"}}},
-            {4, 80 + 30, "head\r\n    indented", {{0, 4, "head"}, {1, 0, "        indented"}}},
+            {4, 80 + 30, "head\n    indented", {{0, 4, "head"}, {1, 0, "        indented"}}},
             // A row reaching the last column runs on; a blank row gives an empty line.
             {70,
              3 * 80 + 1,
-             "ABCDEFGHIJKL\r\n\r\nMN",
+             "ABCDEFGHIJKL\n\nMN",
              {{0, 70, "ABCDEFGHIJ"}, {1, 0, "KL"}, {3, 0, "MN"}}},
             {71, 71, "B", {{0, 70, "ABC"}}},
             {200, 210, "", {}},
@@ -77,12 +77,12 @@ private Q_SLOTS:
         for (const Case& c : cases)
             QCOMPARE(Clip(c.puts, c.s, c.e), c.text);
 
-        // The whole screen, 79 characters a row: 25 x 79 + 24 x 2 bytes.
+        // The whole screen, 79 characters a row: 25 x 79 + 24 bytes.
         std::vector<Put> puts;
         std::string expected;
         for (int r = 0; r < 25; ++r) {
             puts.push_back({r, 0, std::string(79, char('A' + r))});
-            expected += puts.back().text + (r != 24 ? "\r\n" : "");
+            expected += puts.back().text + (r != 24 ? "\n" : "");
         }
         QCOMPARE(Clip(puts, 0, 1999), expected);
     }

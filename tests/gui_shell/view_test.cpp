@@ -168,15 +168,16 @@ private Q_SLOTS:
         QCOMPARE(TakeKeys(view.m_sub), (std::vector<uint16_t>{0x8A, 0xBF, 'A'}));
     }
 
-    void pastePushesBytesWithoutLineFeeds() {
+    void pastePushesOneCrPerLineEnd() {
         auto frame = MakeFrame();
         CChildView& view = frame->m_wndView;
         TakeKeys(view.m_sub);
-        QGuiApplication::clipboard()->setText("AB\r\nC");
+        QGuiApplication::clipboard()->setText("AB\nC\r\nD\rE\n");
         bool enable = false;
         QVERIFY(view.OnUpdateCmdUI(ID_EDIT_PASTE, enable) && enable);
         view.OnEditPaste();
-        QCOMPARE(TakeKeys(view.m_sub), (std::vector<uint16_t>{0x41, 0x42, 0x0D, 0x43}));
+        QCOMPARE(TakeKeys(view.m_sub),
+                 (std::vector<uint16_t>{'A', 'B', 0x0D, 'C', 0x0D, 'D', 0x0D, 'E', 0x0D}));
         QGuiApplication::clipboard()->clear();
         QVERIFY(view.OnUpdateCmdUI(ID_EDIT_PASTE, enable) && !enable);
     }
@@ -200,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(Pixel(&view, 5, 3), 0x000000u);
         Mouse(&view, Move, 5, 2);
         Mouse(&view, Release, 5, 2);
-        QCOMPARE(*view.m_clip, std::string("\x8A\xBFhello\r\nworld"));
+        QCOMPARE(*view.m_clip, std::string("\x8A\xBFhello\nworld"));
         QCOMPARE(Pixel(&view, 7, 3), 0x000000u);
 
         // A click, even over several cells, and a double click with a drag are no selection.
@@ -210,12 +211,12 @@ private Q_SLOTS:
         Mouse(&view, Move, 20, 12);
         Mouse(&view, Release, 20, 12);
         QCOMPARE(view.m_nSelMode, 0);
-        QCOMPARE(*view.m_clip, std::string("\x8A\xBFhello\r\nworld"));
+        QCOMPARE(*view.m_clip, std::string("\x8A\xBFhello\nworld"));
 
         bool enable = false;
         QVERIFY(view.OnUpdateCmdUI(ID_EDIT_COPY, enable) && enable);
         QVERIFY(frame->OnCmdMsg(ID_EDIT_COPY));
-        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromUtf8("漢hello\r\nworld"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromUtf8("漢hello\nworld"));
         QVERIFY(view.OnUpdateCmdUI(ID_EDIT_COPY, enable) && !enable); // copied once
     }
 

@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
+#include <QFontDialog>
 #include <QInputMethodEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 #include "term_test_util.h"
@@ -29,6 +31,22 @@ std::optional<QFont> FontWithCell(int w, int h) {
             if (CTermWnd::CellSizeOf(f) == QSize(w, h)) return f;
         }
     return std::nullopt;
+}
+
+// Runs act on the font dialog once it shows (polling from inside the dialog's loop).
+void OnFontDialog(std::function<void(QFontDialog*)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dlg = qobject_cast<QFontDialog*>(w); dlg && dlg->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                act(dlg);
+                return;
+            }
+    });
+    timer->start();
 }
 
 } // namespace
@@ -119,9 +137,9 @@ private slots:
     }
 
     void paste() {
-        QGuiApplication::clipboard()->setText("ab\r\ncd");
+        QGuiApplication::clipboard()->setText("ab\ncd\r\ne\rf\n");
         QTest::mouseDClick(m_wnd, Qt::RightButton, {}, CellPoint(3, 3));
-        QCOMPARE(Drain(T()), "ab\rcd");
+        QCOMPARE(Drain(T()), "ab\rcd\re\rf\r");
 
         QGuiApplication::clipboard()->setText(QString(2000, 'z'));
         QTest::mouseDClick(m_wnd, Qt::RightButton, {}, CellPoint(3, 3));
@@ -146,10 +164,10 @@ private slots:
         QTest::addColumn<QString>("text");
         const QString full0(80, 'a'), full1(80, 'b');
         QTest::newRow("two full lines run on") << QPoint(0, 0) << QPoint(79, 1) << full0 + full1;
-        QTest::newRow("a short line ends with CR LF")
-            << QPoint(0, 2) << QPoint(10, 3) << QString("short\r\nnext");
+        QTest::newRow("a short line ends with LF")
+            << QPoint(0, 2) << QPoint(10, 3) << QString("short\nnext");
         QTest::newRow("leading blanks left of the start column only")
-            << QPoint(8, 4) << QPoint(20, 5) << QString("ij\r\n  x");
+            << QPoint(8, 4) << QPoint(20, 5) << QString("ij\n  x");
         QTest::newRow("above the window: the first line")
             << QPoint(6, 1) << QPoint(2, -3) << QString(78, 'a') + QString(7, 'b');
     }
@@ -190,6 +208,57 @@ private slots:
                 QCOMPARE(T().m_pCells[r * 80 + c].attr & ATTR_SELECT, 0);
     }
 
+    // The dialog opens on the font in use, whether or not the font database counts its
+    // family as fixed pitch (the default Japanese font is dual-width); OK without a change
+    // changes nothing, a size picked in it is taken.
+    void fontDialogOpensOnTheFontInUse_data() {
+        QTest::addColumn<QString>("family"); // empty: the default font
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<int>("points");
+        QTest::newRow("default") << QString() << QString() << 0;
+        QTest::newRow("fixed pitch, bold") << "DejaVu Sans Mono"
+                                           << "Bold" << 13;
+    }
+    void fontDialogOpensOnTheFontInUse() {
+        QFETCH(QString, family);
+        QFETCH(QString, style);
+        QFETCH(int, points);
+        if (!family.isEmpty()) {
+            QFont f(family);
+            f.setStyleName(style);
+            f.setPointSize(points);
+            if (QFontInfo(f).family() != family) QSKIP("the font is not installed");
+            const QSize cell = CTermWnd::CellSizeOf(f);
+            m_wnd->SetTermFont(f, cell.width(), cell.height());
+        }
+        const QFont before = m_wnd->TermFont();
+        const QFontInfo inUse(before);
+        const QSize size = m_wnd->size();
+        QFont opened;
+        OnFontDialog([&](QFontDialog* dlg) {
+            opened = dlg->currentFont();
+            dlg->accept();
+        });
+        m_wnd->OnFontCommand();
+        QCOMPARE(opened.family(), inUse.family());
+        QCOMPARE(QFontDatabase::styleString(opened), inUse.styleName());
+        QCOMPARE(opened.pointSize(), inUse.pointSize());
+        QCOMPARE(m_wnd->TermFont(), before);
+        QCOMPARE(m_wnd->size(), size);
+
+        OnFontDialog([&](QFontDialog* dlg) {
+            QFont f = dlg->currentFont();
+            f.setPointSize(f.pointSize() + 6);
+            dlg->setCurrentFont(f);
+            dlg->accept();
+        });
+        m_wnd->OnFontCommand();
+        const QFontInfo chosen(m_wnd->TermFont());
+        QCOMPARE(chosen.family(), inUse.family());
+        QCOMPARE(chosen.pointSize(), inUse.pointSize() + 6);
+        QCOMPARE(QSize(T().m_cxCell, T().m_cyCell), CTermWnd::CellSizeOf(m_wnd->TermFont()));
+    }
+
     void fontCommand() {
         std::optional<QFont> font = FontWithCell(10, 20);
         if (!font) QSKIP("no installed font has a 10 x 20 cell");
@@ -214,7 +283,7 @@ private slots:
         Mouse(QEvent::MouseButtonPress, Qt::LeftButton, QPoint(25, 5));
         Mouse(QEvent::MouseMove, Qt::NoButton, QPoint(5, 25));
         Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, QPoint(5, 25));
-        QCOMPARE(Clip(), QString("c\r\nd"));
+        QCOMPARE(Clip(), QString("c\nd"));
     }
 };
 
