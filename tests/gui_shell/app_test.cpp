@@ -2,8 +2,10 @@
 // attached, stands still while a modal dialog or message box is open (the 100 ms timer
 // still ticks) and resumes afterwards. The `orlo` program starts and keeps running; with
 // the firmware built in, the window shows the banner exactly as the display board drew
-// it, and typed keys reach the monitor.
+// it, and typed keys reach the monitor. A quit signal cancels the dialogs still open and
+// then closes the main window as the user would.
 #define QT_NO_KEYWORDS // the boards' register records have a member `signals`
+#include <QFileDialog>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QtTest>
@@ -12,6 +14,7 @@
 
 #include "rom/roms.h"
 #include "shell/orlo_app.h"
+#include "shell/orlo_prop.h"
 #include "shell_test_env.h"
 
 namespace {
@@ -103,6 +106,28 @@ private Q_SLOTS:
         }
         const uint64_t resumed = app.m_nBatches;
         QTRY_VERIFY(app.m_nBatches > resumed);
+    }
+
+    void quitSignalCancelsDialogsAndCloses() {
+        ClearProfile();
+        COrloApp app;
+        QVERIFY(app.InitInstance());
+        CChildView& view = app.m_pMainWnd->m_wndView;
+        bool browseReturned = false, frameOpenAfterBrowse = false;
+        OnNextModal<COrloProp>([&](COrloProp* prop) {
+            OnNextModal<QFileDialog>([&](QFileDialog*) {
+                app.OnQuitSignal();
+                app.OnQuitSignal(); // a second one while closing changes nothing
+            });
+            prop->m_pageFdd.OnBrowse(0); // the file dialog, inside the sheet
+            browseReturned = true;
+            frameOpenAfterBrowse = view.IsWindow();
+        });
+        view.OnImageSetup(); // returns once both are cancelled
+        QVERIFY(browseReturned && frameOpenAfterBrowse);
+        QTRY_VERIFY(!app.m_pMainWnd->isVisible());
+        QVERIFY(!view.IsWindow() && !app.View());
+        QVERIFY(Profile().contains("ORLO/DipSW"));
     }
 
     void programStartsAndRuns() {
