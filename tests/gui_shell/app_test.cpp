@@ -1,13 +1,11 @@
 // The application as a whole. Its idle loop runs the machine in batches while the view is
 // attached, stands still while a modal dialog or message box is open (the 100 ms timer
-// still ticks) and resumes afterwards. The `orlo` program starts and keeps running; with
-// the firmware built in, the window shows the banner exactly as the display board drew
-// it, and typed keys reach the monitor. A quit signal cancels the dialogs still open and
-// then closes the main window as the user would.
+// still ticks) and resumes afterwards. With the firmware built in, the window shows the
+// banner exactly as the display board drew it, and typed keys reach the monitor. A quit
+// signal cancels the dialogs still open, then closes the main window as the user would.
+// (The `orlo` program itself is started by tests/program.)
 #define QT_NO_KEYWORDS // the boards' register records have a member `signals`
 #include <QFileDialog>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QtTest>
 #include <algorithm>
 #include <string>
@@ -128,21 +126,6 @@ private Q_SLOTS:
         QTRY_VERIFY(!app.m_pMainWnd->isVisible());
         QVERIFY(!view.IsWindow() && !app.View());
         QVERIFY(Profile().contains("ORLO/DipSW"));
-    }
-
-    void programStartsAndRuns() {
-        const QString program = QCoreApplication::applicationDirPath() + "/../orlo";
-        if (!QFile::exists(program)) QSKIP("the orlo program is not built beside the tests");
-        QProcess orlo;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("XDG_CONFIG_HOME", m_settingsDir.path()); // never the user's settings
-        orlo.setProcessEnvironment(env);
-        orlo.start(program, {});
-        QVERIFY(orlo.waitForStarted(5000));
-        QVERIFY(!orlo.waitForFinished(1500)); // still running
-        orlo.kill();
-        orlo.waitForFinished(5000);
     }
 
     void bannerShownAndKeysReachTheMonitor() {

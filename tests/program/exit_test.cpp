@@ -40,50 +40,39 @@ Bytes BootImage() {
     for (int r = 1; r <= 16; ++r) {
         const uint8_t head[16] = {0, 0, uint8_t(r), 1, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
         b.insert(b.end(), head, head + 16);
-        if (r == 1)
-            b.insert(b.end(), g_guest_format, g_guest_format + 256);
-        else
-            b.resize(b.size() + 256, 0xE5);
+        b.insert(b.end(), g_guest_format, g_guest_format + 256); // only sector 1 counts
     }
     for (int i = 0; i < 4; ++i)
         b[28 + i] = uint8_t(b.size() >> 8 * i);
     return b;
 }
 
-Bytes ReadFile(const std::string& path) {
+std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string ReadText(const std::string& path) {
-    const Bytes b = ReadFile(path);
-    return std::string(b.begin(), b.end());
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Whether the image holds what the guest did: track 1 formatted, sector 3 written. A
-// copy is read, since the program holds the image itself locked.
+// copy is read, since the program keeps the image itself locked.
 bool HoldsTheChange(const std::string& path) {
-    const std::string copy = path + ".copy";
     std::error_code ec;
-    fs::copy_file(path, copy, fs::copy_options::overwrite_existing, ec);
+    fs::copy_file(path, path + ".copy", fs::copy_options::overwrite_existing, ec);
     CFileFdd fdd;
-    if (ec || !fdd.Open(copy, CFile::modeRead)) return false;
-    fs::remove(copy, ec); // the open file stays readable
-    auto sector = [&](int c, int r) {
-        Bytes data(256);
-        return fdd.SeekSector(c, 0, r - 1) == 256 && fdd.Read(data.data(), 256) == 256 ? data
-                                                                                       : Bytes();
-    };
-    Bytes counting(256);
+    if (ec || !fdd.Open(path + ".copy", CFile::modeRead)) return false;
+    fs::remove(path + ".copy", ec);
+    Bytes counting(256), sector(256), e4(256, 0xE4);
     for (int i = 0; i < 256; ++i)
         counting[i] = uint8_t(i);
-    const Bytes boot = sector(0, 1);
-    return sector(1, 3) == counting && sector(1, 16) == Bytes(256, 0xE4) &&
-           boot == Bytes(g_guest_format, g_guest_format + 256);
+    auto holds = [&](int c, int r, const Bytes& data) {
+        return fdd.SeekSector(c, 0, r - 1) == 256 && fdd.Read(sector.data(), 256) == 256 &&
+               sector == data;
+    };
+    return holds(1, 3, counting) && holds(1, 16, e4) &&
+           holds(0, 1, Bytes(g_guest_format, g_guest_format + 256));
 }
 
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
+bool WaitFor(const std::function<bool()>& done, int seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (!done()) {
         if (std::chrono::steady_clock::now() > end) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -93,50 +82,44 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
 
 struct Case {
     const char* name;
-    int signal;           // 0: none, the program is killed after the check
+    int signal;           // 0: none; the program is killed after the check
     rlim_t fileSizeLimit; // 0: none
 };
 
 class Program : public ::testing::TestWithParam<Case> {
 protected:
+    ~Program() override {
+        if (m_pid > 0) ::kill(m_pid, SIGKILL), ::waitpid(m_pid, &m_status, 0);
+    }
+
     // Starts orlo in the scratch folder; its output goes to the file "log".
     void Start(rlim_t fileSizeLimit) {
-        const std::vector<std::string> env = {
-            "HOME=" + m_dir.Path().string(), "XDG_CONFIG_HOME=" + m_dir / "config",
-            "XDG_RUNTIME_DIR=" + m_dir.Path().string(), "QT_QPA_PLATFORM=offscreen"};
-        std::vector<char*> envp;
-        for (const std::string& e : env)
-            envp.push_back(const_cast<char*>(e.c_str()));
-        envp.push_back(nullptr);
+        std::string home = "HOME=" + m_dir.Path().string(),
+                    config = "XDG_CONFIG_HOME=" + m_dir / "config",
+                    runtime = "XDG_RUNTIME_DIR=" + m_dir.Path().string();
+        char* envp[] = {home.data(), config.data(), runtime.data(),
+                        const_cast<char*>("QT_QPA_PLATFORM=offscreen"), nullptr};
+        char* argv[] = {const_cast<char*>(ORLO_PROGRAM), nullptr};
         const int log = ::open((m_dir / "log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ASSERT_GE(log, 0);
         m_pid = ::fork();
         ASSERT_GE(m_pid, 0);
         if (m_pid == 0) {
-            rlimit lim{fileSizeLimit, RLIM_INFINITY};
-            if (::chdir(m_dir.Path().c_str()) != 0 ||
-                (fileSizeLimit && ::setrlimit(RLIMIT_FSIZE, &lim) != 0))
-                ::_exit(126);
-            ::dup2(log, 1);
-            ::dup2(log, 2);
-            char* argv[] = {const_cast<char*>(ORLO_PROGRAM), nullptr};
-            ::execve(ORLO_PROGRAM, argv, envp.data());
+            const rlimit lim{fileSizeLimit, RLIM_INFINITY};
+            if (::chdir(m_dir.Path().c_str()) == 0 &&
+                (!fileSizeLimit || ::setrlimit(RLIMIT_FSIZE, &lim) == 0)) {
+                ::dup2(log, 1);
+                ::dup2(log, 2);
+                ::execve(ORLO_PROGRAM, argv, envp);
+            }
             ::_exit(127);
         }
         ::close(log);
     }
 
-    // The exit status, or -1 while it runs; once known it stays.
-    int Status(bool wait = false) {
-        if (m_pid > 0 && ::waitpid(m_pid, &m_status, wait ? 0 : WNOHANG) == m_pid) m_pid = 0;
-        return m_pid > 0 ? -1 : m_status;
-    }
-
-    ~Program() override {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            Status(true);
-        }
+    bool Running() {
+        if (m_pid > 0 && ::waitpid(m_pid, &m_status, WNOHANG) == m_pid) m_pid = 0;
+        return m_pid > 0;
     }
 
     TempDir m_dir;
@@ -148,41 +131,32 @@ TEST_P(Program, NothingIsLost) {
     const Case& c = GetParam();
     fs::create_directories(m_dir / "config/Helka");
     fs::create_directories(m_dir / "disks");
-    const std::string image = m_dir / "disks/boot.d88";
+    const std::string image = m_dir / "disks/boot.d88", settings = m_dir / "config/Helka/Orlo.conf";
     const Bytes original = BootImage();
     std::ofstream(image, std::ios::binary)
         .write(reinterpret_cast<const char*>(original.data()), std::streamsize(original.size()));
-    const std::string settings = m_dir / "config/Helka/Orlo.conf";
     std::ofstream(settings) << "[ORLO]\n2D0=" << image << "\n";
 
     Start(c.fileSizeLimit);
-    ASSERT_TRUE(WaitFor([&] { return fs::exists(m_dir / "done") || Status() >= 0; },
-                        std::chrono::seconds(60)))
-        << "the guest never finished\n"
-        << ReadText(m_dir / "log");
-    ASSERT_EQ(Status(), -1) << ReadText(m_dir / "log");
-    EXPECT_EQ(ReadText(m_dir / "done"), "!");
-
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(m_dir / "done") || !Running(); }, 60));
+    ASSERT_TRUE(Running()) << ReadFile(m_dir / "log");
     if (c.signal == 0) {
-        EXPECT_TRUE(WaitFor([&] { return HoldsTheChange(image); }, std::chrono::seconds(8)))
-            << "not saved while running";
-        return; // the destructor kills it: what was saved is on disk
+        EXPECT_TRUE(WaitFor([&] { return HoldsTheChange(image); }, 8)) << "not saved";
+        return; // then killed: what was saved is on disk
     }
     ::kill(m_pid, c.signal);
-    ASSERT_TRUE(WaitFor([&] { return Status() >= 0; }, std::chrono::seconds(20)))
-        << "still running after the signal\n"
-        << ReadText(m_dir / "log");
+    ASSERT_TRUE(WaitFor([&] { return !Running(); }, 20)) << "still running after the signal";
     EXPECT_TRUE(WIFEXITED(m_status) && WEXITSTATUS(m_status) == 0) << "status " << m_status << "\n"
-                                                                   << ReadText(m_dir / "log");
+                                                                   << ReadFile(m_dir / "log");
     if (c.fileSizeLimit == 0) {
         EXPECT_TRUE(HoldsTheChange(image));
     } else {
-        EXPECT_EQ(ReadFile(image), original);
+        EXPECT_EQ(ReadFile(image), std::string(original.begin(), original.end()));
         EXPECT_EQ(std::distance(fs::directory_iterator(m_dir / "disks"), {}), 1);
     }
-    const std::string written = ReadText(settings);
+    const std::string written = ReadFile(settings);
     EXPECT_NE(written.find("2D0=" + image + "\n"), std::string::npos) << written;
-    EXPECT_NE(written.find("DipSW=159\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("DipSW=159\n"), std::string::npos) << written; // only at exit
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, Program,
