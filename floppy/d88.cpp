@@ -152,7 +152,7 @@ void CFileFdd::SaveD88() {
     if (ec) target = GetFilePath();
     const fs::path temp = TempNameBeside(target);
     try {
-        CFile out(temp.string(), CFile::modeCreateWrite);
+        CFile out(temp.string(), CFile::modeCreateReadWrite);
         std::vector<uint8_t> buf(header.begin(), header.end());
         auto flush = [&] {
             out.Write(buf.data(), static_cast<uint32_t>(buf.size()));
@@ -187,11 +187,11 @@ void CFileFdd::SaveD88() {
             if (buf.size() >= (1u << 18)) flush();
         }
         flush();
-        out.Flush();
-        out.Close();
+        out.Flush(); // write errors show here; the file stays open as the new image
         const fs::file_status st = fs::status(target, ec);
         if (!ec) fs::permissions(temp, st.permissions(), ec); // best effort
         fs::rename(temp, target);
+        TakeOver(out); // the new file, already locked, is the image from now on
     } catch (const fs::filesystem_error& e) {
         fs::remove(temp, ec);
         throw CFileException(target.string(), e.code().value());
@@ -212,5 +212,8 @@ void CFileFdd::SaveD88() {
     m_nSize = maxSize;
     m_nFormat = kFormatD88;
     m_bModified = false;
-    m_nCurTrack = m_nCurSlot = -1;
+    // A sector selected for a transfer in progress goes on in the new file.
+    m_nFilePos = kUnknownPos;
+    m_nFileLength = pos;
+    SyncFolder(target.parent_path().string());
 }

@@ -22,6 +22,7 @@ void CFileFdd::Reset() {
     m_bModified = false;
     m_nCurTrack = m_nCurSlot = -1;
     m_nFilePos = kUnknownPos;
+    m_nChanges = m_nSavedChanges = 0;
 }
 
 bool CFileFdd::Open(const std::string& path, CFile::OpenMode mode) {
@@ -29,6 +30,7 @@ bool CFileFdd::Open(const std::string& path, CFile::OpenMode mode) {
     Reset();
     if (!CFile::Open(path, mode)) return false;
     if (!SetupFormat(DetectFormat())) LoadD88(true);
+    m_nChanges = m_nSavedChanges = 0; // the sectors found are no change
     return true;
 }
 
@@ -45,6 +47,16 @@ void CFileFdd::Close() {
         throw;
     }
     CFile::Close();
+}
+
+void CFileFdd::Save() {
+    if (!IsOpen()) return;
+    const uint32_t changes = m_nChanges;
+    if (m_bModified)
+        SaveD88();
+    else if (changes != m_nSavedChanges)
+        Flush();
+    m_nSavedChanges = changes;
 }
 
 int CFileFdd::DetectFormat() {
@@ -171,6 +183,7 @@ void CFileFdd::Write(const void* buf, uint32_t count) {
         std::memcpy(s->m_data.data() + s->m_nPos, buf, k);
     }
     s->m_nPos += k;
+    ++m_nChanges;
 }
 
 bool CFileFdd::AddSector(const CFddSect& s) {
@@ -185,5 +198,6 @@ bool CFileFdd::AddSector(const CFddSect& s) {
     m_nSize = std::max<int>(m_nSize, s.m_nSize);
     m_nSectors = std::max(m_nSectors, static_cast<int>(sects.size()));
     m_nCylinders = std::max(m_nCylinders, static_cast<int>(m_tracks.size()));
+    ++m_nChanges;
     return true;
 }

@@ -18,10 +18,16 @@
 // - Read and Write of a sector whose data lies in the file throw CFileException on a
 //   host I/O error. Bytes that a damaged D88 file promises beyond its end read as 0xE4;
 //   writing them extends the file.
-// - Close throws CFileException when the rewrite of a formatted disk failed. The file on
-//   disk is then exactly as it was: the new image goes to a temporary file in the same
-//   folder and replaces the original by rename only once it is complete and flushed.
-//   The file is closed either way. Destroying an open object closes it without rewriting.
+// - Close and Save throw CFileException when the rewrite of a formatted disk failed. The
+//   file on disk is then exactly as it was: the new image goes to a temporary file in the
+//   same folder (removed again on failure) and replaces the original by rename only once
+//   it is complete and flushed; the folder is flushed after the rename. Close closes the
+//   file either way; after a failed Save the disk stays open and modified. Destroying an
+//   open object closes it without rewriting.
+//
+// Save puts the changes on disk while the image stays open (the view does so once the
+// guest has left the disk alone for a while); Changes() counts every change the guest
+// made, so that the caller can tell when it has stopped.
 #pragma once
 
 #include <cstdint>
@@ -71,6 +77,12 @@ class CFileFdd : public CFile {
 
     bool Open(const std::string& path, OpenMode mode) override;
     void Close() override;
+    // A formatted disk is rewritten as at Close, written sectors are flushed; the
+    // selected sector stays selected. Throws CFileException (see Errors).
+    void Save();
+    // Whether anything changed since the image was opened or last saved.
+    bool HasUnsavedChanges() const { return m_bModified || m_nChanges != m_nSavedChanges; }
+    uint32_t Changes() const { return m_nChanges; }
 
     // -1 unknown, 0..12 raw geometry id, 13 D88.
     int DetectFormat();
@@ -117,4 +129,6 @@ class CFileFdd : public CFile {
     static constexpr uint64_t kUnknownPos = UINT64_MAX;
     uint64_t m_nFilePos = kUnknownPos;
     uint64_t m_nFileLength = 0;
+    uint32_t m_nChanges = 0;      // sector writes and added sectors, wrapping
+    uint32_t m_nSavedChanges = 0; // m_nChanges when the file last held every change
 };

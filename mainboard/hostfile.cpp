@@ -15,10 +15,12 @@
 //      5         $11    failed (the next data read returns 1)
 // That next data read returns the port to idle.
 //
-// Every host failure ends in state 5: a name that is empty, too long, names a folder or
-// anything else the host refuses; a file held by someone else (the emulator's own image
-// and printer files are held exclusively); a read or write error, or an error reported
-// at close. A name stops growing one byte past kMaxName and then always fails.
+// Every host failure ends in state 5: a name that is empty, too long, names anything but
+// a regular file (a folder, FIFO, device or socket, which could block the emulator in a
+// read or write) or anything else the host refuses; a file held by someone else (the
+// emulator's own image and printer files are held exclusively); a read or write error,
+// or an error reported at close. A name stops growing one byte past kMaxName and then
+// always fails.
 #include <memory>
 
 #include "mainboard/main_cpu.h"
@@ -94,12 +96,12 @@ void CMainCpu::FilePortOpen() {
         try {
             auto file = std::make_unique<CFile>();
             if (m_nFileMode == 0) {
-                if (file->Open(m_strFileName, CFile::modeRead)) {
+                if (file->OpenRegular(m_strFileName, CFile::modeRead)) {
                     m_pFile = file.release();
                     state = FILE_READING;
                     if (m_pFile->Read(&m_nFileByte, 1) != 1) state = FILE_CLOSED;
                 }
-            } else if (file->Open(m_strFileName, CFile::modeCreateWrite)) {
+            } else if (file->OpenRegular(m_strFileName, CFile::modeCreateWrite)) {
                 m_pFile = file.release();
                 state = FILE_WRITING;
             }

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
@@ -36,7 +37,7 @@ CFileException::CFileException(const std::string& path, int err)
     : std::runtime_error(ErrorText(path, err)), m_nErrno(err) {}
 
 CFile::CFile(const std::string& path, OpenMode mode) {
-    if (int err = OpenFile(path, mode)) throw CFileException(path, err);
+    if (int err = OpenFile(path, mode, false)) throw CFileException(path, err);
 }
 
 CFile::~CFile() {
@@ -44,10 +45,16 @@ CFile::~CFile() {
 }
 
 bool CFile::Open(const std::string& path, OpenMode mode) {
-    return OpenFile(path, mode) == 0;
+    m_nOpenError = OpenFile(path, mode, false);
+    return m_nOpenError == 0;
 }
 
-int CFile::OpenFile(const std::string& path, OpenMode mode) {
+bool CFile::OpenRegular(const std::string& path, OpenMode mode) {
+    m_nOpenError = OpenFile(path, mode, true);
+    return m_nOpenError == 0;
+}
+
+int CFile::OpenFile(const std::string& path, OpenMode mode, bool regularOnly) {
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
@@ -55,6 +62,11 @@ int CFile::OpenFile(const std::string& path, OpenMode mode) {
     m_strPath.clear();
     int flags = OpenFlags(mode);
     if (flags < 0) return EINVAL;
+    auto notRegular = [](const struct stat& st) { return S_ISDIR(st.st_mode) ? EISDIR : EINVAL; };
+    struct stat st;
+    // Look first, so that a device is not even opened; what was opened is checked below.
+    if (regularOnly && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return notRegular(st);
     // Non-blocking so that opening a FIFO cannot hang; cleared again below.
     int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0) return errno;
@@ -62,9 +74,8 @@ int CFile::OpenFile(const std::string& path, OpenMode mode) {
         ::close(fd);
         return err;
     };
-    struct stat st;
     if (::fstat(fd, &st) != 0) return fail(errno);
-    if (S_ISDIR(st.st_mode)) return fail(EISDIR);
+    if (S_ISDIR(st.st_mode) || (regularOnly && !S_ISREG(st.st_mode))) return fail(notRegular(st));
     int lock = mode == modeRead ? LOCK_SH : LOCK_EX;
     while (::flock(fd, lock | LOCK_NB) != 0) {
         if (errno == EINTR) continue;
@@ -147,6 +158,13 @@ void CFile::Flush() {
         Fail(errno); // EINVAL/EROFS: a device or pipe that has nothing to sync
 }
 
+void CFile::TakeOver(CFile& other) {
+    if (m_fd >= 0) ::close(m_fd); // its contents live on in `other`'s file
+    m_fd = other.m_fd;
+    other.m_fd = -1;
+    other.m_strPath.clear();
+}
+
 void CFile::Close() {
     if (m_fd < 0) return;
     int fd = m_fd;
@@ -154,4 +172,17 @@ void CFile::Close() {
     // The descriptor is gone after close() even when it reports an error (EINTR included),
     // but a late write error still means lost data: report it.
     if (::close(fd) != 0 && errno != EINTR) Fail(errno);
+}
+
+void IgnoreFileSizeSignal() {
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void SyncFolder(const std::string& folder) {
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    while (::fsync(fd) != 0 && errno == EINTR) {
+    }
+    ::close(fd);
 }

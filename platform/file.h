@@ -4,6 +4,8 @@
 // second open of the same image fails instead of two writers corrupting it; only
 // opens with modeRead may share a file with each other. Open, Read, Write and Close
 // are virtual so that a derived image can serve its bytes through a CFile pointer.
+// OpenRegular refuses whatever is not a plain file (FIFO, device, socket, folder), so
+// a name chosen by a guest program can never block the caller in a read or write.
 #pragma once
 
 #include <cstdint>
@@ -31,8 +33,12 @@ public:
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
 
-    // Returns false (and leaves the object closed) where the constructor would throw.
+    // Returns false (and leaves the object closed) where the constructor would throw;
+    // OpenError() then holds the errno.
     virtual bool Open(const std::string& path, OpenMode mode);
+    // As Open, for regular files only; anything else fails with EINVAL (EISDIR).
+    bool OpenRegular(const std::string& path, OpenMode mode);
+    int OpenError() const { return m_nOpenError; }
     bool IsOpen() const { return m_fd >= 0; }
 
     // Read returns the count actually read (0 at end of file).
@@ -48,9 +54,24 @@ public:
     // Throws if the system reports an error while closing; the file is closed regardless.
     virtual void Close();
 
+protected:
+    // Goes on with `other`'s open file (with its lock) under this object's name; the
+    // file this object had open is closed. `other` is left closed. For a file that
+    // replaced this one by rename.
+    void TakeOver(CFile& other);
+
 private:
-    int OpenFile(const std::string& path, OpenMode mode); // 0 or an errno
+    int OpenFile(const std::string& path, OpenMode mode, bool regularOnly); // 0 or an errno
     [[noreturn]] void Fail(int err) const;
     int m_fd = -1;
+    int m_nOpenError = 0;
     std::string m_strPath;
 };
+
+// Call once at start: a write beyond the process's file-size limit then fails with
+// EFBIG, as any other write error, instead of killing the program.
+void IgnoreFileSizeSignal();
+
+// Makes the renames inside `folder` durable (best effort: a file system that cannot
+// sync a folder is left as it is).
+void SyncFolder(const std::string& folder);

@@ -7,10 +7,12 @@
 #include <QTimerEvent>
 #include <cstdio>
 #include <filesystem>
+#include <system_error>
 
 #include "debugger/debug_session.h"
 #include "debugger/qt/debug_dlg.h"
 #include "floppy/file_fdd.h"
+#include "platform/clock.h"
 #include "platform/file.h"
 #include "shell/command_ids.h"
 #include "shell/orlo_app.h"
@@ -42,15 +44,24 @@ struct Profile {
     void WriteInt(const char* name, int v) { settings.setValue(name, v); }
 };
 
-// Opens `file` read-write, or creates it when no file of that name exists. An existing
-// file that cannot be opened for writing is never replaced by an empty one.
-bool OpenOrCreate(CFile& file, const std::string& path) {
-    if (file.Open(path, CFile::modeReadWrite)) return true;
+// Opens `file` read-write, or creates it when no file of that name exists; answers 0 or
+// the errno. An existing file that cannot be opened for writing is never replaced by an
+// empty one.
+int OpenOrCreate(CFile& file, const std::string& path) {
+    if (file.Open(path, CFile::modeReadWrite)) return 0;
+    const int err = file.OpenError();
     std::error_code ec;
     const auto st = std::filesystem::symlink_status(path, ec);
-    if (st.type() != std::filesystem::file_type::not_found) return false;
-    return file.Open(path, CFile::modeCreateReadWrite);
+    if (st.type() != std::filesystem::file_type::not_found) return err;
+    return file.Open(path, CFile::modeCreateReadWrite) ? 0 : file.OpenError();
 }
+
+const char* const kFddOpenFailed = "フロッピーディスクイメージを開けませんでした。";
+const char* const kHddOpenFailed = "ハードディスクイメージを開けませんでした。";
+const char* const kPrnOpenFailed = "プリンタ出力ファイルを開けませんでした。";
+const char* const kFddSaveFailed =
+    "フロッピーディスクイメージを保存できませんでした。ファイルは以前の内容のまま残っています。";
+const char* const kCloseFailed = "ファイルを正しく閉じることができませんでした。";
 
 using Handler = void (*)(CChildView&, unsigned);
 
@@ -116,10 +127,13 @@ bool CChildView::Create(QWidget* parent) {
 
 void CChildView::OpenFdd(int i, const std::string& path) {
     CloseFdd(i);
+    m_strFddPath[i] = path;
+    m_quiet[i] = {};
     if (path.empty()) return;
     auto* fdd = new CFileFdd;
-    if (!OpenOrCreate(*fdd, path)) {
+    if (const int err = OpenOrCreate(*fdd, path)) {
         delete fdd;
+        ReportFileFailure(kFddOpenFailed, path, err);
         return;
     }
     m_main.m_pFdd[i] = fdd;
@@ -127,10 +141,12 @@ void CChildView::OpenFdd(int i, const std::string& path) {
 
 void CChildView::OpenHdd(int i, const std::string& path) {
     CloseHdd(i);
+    m_strHddPath[i] = path;
     if (path.empty()) return;
     auto* hdd = new CFile;
-    if (!OpenOrCreate(*hdd, path)) {
+    if (const int err = OpenOrCreate(*hdd, path)) {
         delete hdd;
+        ReportFileFailure(kHddOpenFailed, path, err);
         return;
     }
     m_main.m_pHdd[i] = hdd;
@@ -138,13 +154,28 @@ void CChildView::OpenHdd(int i, const std::string& path) {
 
 void CChildView::OpenPrn(int i, const std::string& path) {
     ClosePrn(i);
+    m_strPrnPath[i] = path;
     if (path.empty()) return;
     auto* prn = new CFile;
     if (!prn->Open(path, CFile::modeCreateWrite)) {
+        const int err = prn->OpenError();
         delete prn;
+        ReportFileFailure(kPrnOpenFailed, path, err);
         return;
     }
     m_main.m_pPrn[i] = prn;
+}
+
+std::string CChildView::FddPath(int i) const {
+    return m_main.m_pFdd[i] ? m_main.m_pFdd[i]->GetFilePath() : m_strFddPath[i];
+}
+
+std::string CChildView::HddPath(int i) const {
+    return m_main.m_pHdd[i] ? m_main.m_pHdd[i]->GetFilePath() : m_strHddPath[i];
+}
+
+std::string CChildView::PrnPath(int i) const {
+    return m_main.m_pPrn[i] ? m_main.m_pPrn[i]->GetFilePath() : m_strPrnPath[i];
 }
 
 void CChildView::CloseFdd(int i) {
@@ -154,7 +185,7 @@ void CChildView::CloseFdd(int i) {
     try {
         fdd->Close();
     } catch (const CFileException& e) {
-        ReportCloseFailure(fdd->GetFilePath(), e.what(), true);
+        ReportFileFailure(kFddSaveFailed, fdd->GetFilePath(), e.m_nErrno);
     }
     delete fdd;
 }
@@ -166,7 +197,7 @@ void CChildView::CloseHdd(int i) {
     try {
         hdd->Close();
     } catch (const CFileException& e) {
-        ReportCloseFailure(hdd->GetFilePath(), e.what(), false);
+        ReportFileFailure(kCloseFailed, hdd->GetFilePath(), e.m_nErrno);
     }
     delete hdd;
 }
@@ -178,17 +209,46 @@ void CChildView::ClosePrn(int i) {
     try {
         prn->Close();
     } catch (const CFileException& e) {
-        ReportCloseFailure(prn->GetFilePath(), e.what(), false);
+        ReportFileFailure(kCloseFailed, prn->GetFilePath(), e.m_nErrno);
     }
     delete prn;
 }
 
-void CChildView::ReportCloseFailure(const std::string& path, const char* what, bool floppy) {
-    QString text = floppy ? QString::fromUtf8("フロッピーディスクイメージを保存できませんでした。"
-                                              "ファイルは以前の内容のまま残っています。")
-                          : QString::fromUtf8("ファイルを正しく閉じることができませんでした。");
-    text += "\n\n" + QString::fromStdString(path) + "\n" + QString::fromLocal8Bit(what);
+// "<what>\n\n<path>\n<the system's reason>"
+void CChildView::ReportFileFailure(const char* what, const std::string& path, int err) {
+    const QString text = QString::fromUtf8(what) + "\n\n" + QString::fromStdString(path) + "\n" +
+                         QString::fromLocal8Bit(std::generic_category().message(err));
     MessageBox(text.toStdString(), "ORLO");
+}
+
+void CChildView::SaveQuietImages() {
+    COrloApp* app = TheApp();
+    if (m_bSaving || m_bStepping || (app && app->InIdleBatch())) return;
+    m_bSaving = true;
+    const uint32_t now = HostTickCount();
+    for (int i = 0; i < 8; ++i) {
+        CFileFdd* fdd = m_main.m_pFdd[i];
+        QuietWatch& w = m_quiet[i];
+        if (!fdd) continue;
+        if (fdd->Changes() != w.seen) {
+            w.seen = fdd->Changes();
+            w.since = now;
+            w.failed = false;
+            continue;
+        }
+        if (w.failed || !fdd->HasUnsavedChanges() || now - w.since < kQuietMs) continue;
+        try {
+            fdd->Save();
+            w.reported = false;
+        } catch (const CFileException& e) {
+            w.failed = true;
+            if (!w.reported) {
+                w.reported = true;
+                ReportFileFailure(kFddSaveFailed, fdd->GetFilePath(), e.m_nErrno);
+            }
+        }
+    }
+    m_bSaving = false;
 }
 
 void CChildView::ResetMachine() {
@@ -223,19 +283,16 @@ void CChildView::OnDestroy() {
     }
     Profile profile;
     for (int i = 0; i < 8; ++i) {
-        CFileFdd* fdd = m_main.m_pFdd[i];
-        profile.WriteString(kFddNames[i], fdd ? fdd->GetFilePath() : std::string());
+        profile.WriteString(kFddNames[i], FddPath(i));
         CloseFdd(i);
     }
     profile.WriteInt("DipSW", m_main.m_nDipSw);
     for (int i = 0; i < 4; ++i) {
-        CFile* hdd = m_main.m_pHdd[i];
-        profile.WriteString(kHddNames[i], hdd ? hdd->GetFilePath() : std::string());
+        profile.WriteString(kHddNames[i], HddPath(i));
         CloseHdd(i);
     }
     for (int i = 0; i < 3; ++i) {
-        CFile* prn = m_main.m_pPrn[i];
-        profile.WriteString(kPrnNames[i], prn ? prn->GetFilePath() : std::string());
+        profile.WriteString(kPrnNames[i], PrnPath(i));
         ClosePrn(i);
     }
     profile.settings.sync();
@@ -266,6 +323,7 @@ void CChildView::OnTimer() {
         window()->setWindowTitle(SpeedTitle(m_main.m_nSpeed));
         m_nTitleTicks = 0;
     }
+    SaveQuietImages();
 }
 
 void CChildView::OnHardReset() {
@@ -298,7 +356,9 @@ void CChildView::OnDebugStep() {
 }
 
 void CChildView::RunStepPairs(int n) {
+    m_bStepping = true;
     ::RunStepPairs(m_main, m_sub, n);
+    m_bStepping = false;
 }
 
 void CChildView::OnUsartOpen(unsigned id) {
@@ -333,6 +393,10 @@ void CChildView::PostCommand(unsigned id) {
 }
 
 void CChildView::MessageBox(const std::string& textUtf8, const std::string& captionUtf8) {
+    if (COrloApp* app = TheApp(); app && app->QuittingBySignal()) {
+        std::fprintf(stderr, "orlo: %s\n", textUtf8.c_str()); // the program must end now
+        return;
+    }
     const QString caption =
         captionUtf8.empty() ? QStringLiteral("Orlo") : QString::fromStdString(captionUtf8);
     QMessageBox box(QMessageBox::NoIcon, caption, QString::fromStdString(textUtf8), QMessageBox::Ok,

@@ -1,8 +1,13 @@
 // CChildView: the window that fills the frame and owns the machine (display board first,
 // then main board). Create reads the settings (QSettings "Helka"/"Orlo", group "ORLO"),
 // opens every configured image and printer file and resets the machine; OnDestroy writes
-// the settings back and closes every file. The view is the boards' window (platform
-// CWnd): they invalidate it, post commands to it and show message boxes through it.
+// the settings back and closes every file. A file that cannot be opened is reported in
+// a message box and leaves its slot empty, but its path stays configured: it is shown in
+// the settings sheet and written back, so the next start tries it again. A floppy image
+// the guest changed is saved once the guest has left it alone for kQuietMs of host time
+// (looked at by the 100 ms timer, never from inside a step). The view is the boards'
+// window (platform CWnd): they invalidate it, post commands to it and show message
+// boxes through it.
 // A 100 ms timer sets both boards' tick flags and every 5 s shows the measured speed in
 // the frame's title. Painting stretches the display board's output layer over the whole
 // view. The main board's posted commands open and close the serial terminal windows.
@@ -29,6 +34,7 @@ QString SpeedTitle(int speed);
 class CChildView : public QWidget, public CWnd {
 public:
     static constexpr int kTitleTicks = 50;
+    static constexpr uint32_t kQuietMs = 2000;
 
     CChildView();
     ~CChildView() override;
@@ -46,6 +52,13 @@ public:
     void CloseFdd(int i);
     void CloseHdd(int i);
     void ClosePrn(int i);
+    // The path of slot i as the settings hold it: the open file's full path, else the
+    // path configured for it (empty for none).
+    std::string FddPath(int i) const;
+    std::string HddPath(int i) const;
+    std::string PrnPath(int i) const;
+    // Saves each floppy image the guest has left unchanged for kQuietMs (OnTimer).
+    void SaveQuietImages();
     // The window is going away: detach, write the settings, close every file. Runs once.
     void OnDestroy();
 
@@ -86,6 +99,8 @@ public:
     int m_nSelMode = 0, m_nSelStart = 0, m_nSelEnd = 0;
     std::optional<std::string> m_clip; // prepared clipboard text (CP932), until copied
     int m_nTitleTicks = 0;
+    std::string m_strFddPath[8], m_strHddPath[4], m_strPrnPath[3]; // as configured
+    bool m_bStepping = false;                                      // RunStepPairs is running
 
 protected:
     bool event(QEvent* e) override;
@@ -103,11 +118,20 @@ protected:
 
 private:
     void PushText(const std::string& cp932);
-    void ReportCloseFailure(const std::string& path, const char* what, bool floppy);
+    void ReportFileFailure(const char* what, const std::string& path, int err);
     int CellAt(const QPoint& pt) const;
     void DrawSelection();
     void FinishSelection(const QPoint& pt);
 
+    // The quiet time of the image in each floppy slot.
+    struct QuietWatch {
+        uint32_t seen = 0;     // its change count when last looked at
+        uint32_t since = 0;    // host ms when that count was first seen
+        bool failed = false;   // the last save failed: wait for the next change
+        bool reported = false; // a failure was shown: no more until a save succeeds
+    };
+    QuietWatch m_quiet[8];
+    bool m_bSaving = false;
     bool m_bCreated = false;
     bool m_bDestroyed = false;
     QImage m_image;    // the output layer as last painted

@@ -117,10 +117,12 @@ bool CMainFrame::event(QEvent* e) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e) {
+    COrloApp* app = TheApp();
+    if (app && app->m_pMainWnd == this) app->m_bClosing = true; // quit signals are ignored now
     m_wndView.OnDestroy();
     e->accept();
     // The program ends with its main window, whatever terminal windows are still open.
-    if (COrloApp* app = TheApp(); app && app->m_pMainWnd == this) {
+    if (app && app->m_pMainWnd == this) {
         m_wndView.CloseTerminals();
         QCoreApplication::quit();
     }

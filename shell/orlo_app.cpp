@@ -1,6 +1,7 @@
 #include "shell/orlo_app.h"
 
 #include <QApplication>
+#include <QDialog>
 
 #include "shell/about_dlg.h"
 #include "shell/app_icon.h"
@@ -47,6 +48,7 @@ bool COrloApp::InitInstance() {
     }
     frame->show();
     frame->m_wndView.setFocus();
+    m_bStarted = true;
     return true;
 }
 
@@ -83,6 +85,33 @@ bool COrloApp::OnIdle() {
     ++m_nBatches;
     m_bInIdle = false;
     return true;
+}
+
+void COrloApp::OnQuitSignal() {
+    if (m_bClosing) return;
+    m_bClosing = m_bQuitBySignal = true;
+    CloseWhenIdle();
+}
+
+// Cancels the innermost modal run (as its Cancel would), lets it return to its caller
+// and a running step finish, and looks again until the main window can close.
+void COrloApp::CloseWhenIdle() {
+    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dlg = qobject_cast<QDialog*>(modal))
+            dlg->reject();
+        else
+            modal->close();
+    }
+    const bool stepping = m_pMainWnd && m_pMainWnd->m_wndView.m_bStepping;
+    if (!m_bStarted || Blocked() || stepping) {
+        QTimer::singleShot(kBlockedPollMs, this, [this] { CloseWhenIdle(); });
+        return;
+    }
+    if (m_pMainWnd)
+        m_pMainWnd->close();
+    else
+        QCoreApplication::quit();
 }
 
 void COrloApp::OnAppAbout() {

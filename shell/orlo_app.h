@@ -4,6 +4,11 @@
 // modal dialog, a message box or a menu is open, nor inside itself (a message box shown
 // from within a step): the machine stands still then while the view's 100 ms timer
 // keeps ticking. One instance at a time; TheApp() finds it.
+//
+// A quit signal (main.cpp) ends the program the way closing the main window does, once
+// the modal runs still open have been cancelled and no step is running; a second one
+// while the window closes changes nothing. Messages of that close go to stderr, since
+// nobody may be there to answer a message box.
 #pragma once
 
 #include <QObject>
@@ -26,6 +31,12 @@ public:
     bool OnIdle();
     int ExitInstance(int code) { return code; }
     void OnAppAbout();
+    // SIGINT, SIGTERM or SIGHUP arrived.
+    void OnQuitSignal();
+    bool QuittingBySignal() const { return m_bQuitBySignal; }
+    // A batch of the idle loop is under way, and with it a step, also while a message
+    // box shown from inside that step runs its own loop.
+    bool InIdleBatch() const { return m_bInIdle; }
 
     // Only the view attaches itself (its machine reset) and detaches itself.
     void SetView(CChildView* view);
@@ -34,14 +45,18 @@ public:
     CMainFrame* m_pMainWnd = nullptr; // owned
     uint64_t m_nBatches = 0;          // batches run so far
     int m_nModal = 0;                 // modal runs of our own now open
+    bool m_bClosing = false;          // the main window is closing
 
 private:
     void OnIdleTimer();
     bool Blocked() const;
+    void CloseWhenIdle();
 
     CChildView* m_pView = nullptr;
     QTimer m_idle;
     bool m_bInIdle = false;
+    bool m_bStarted = false; // InitInstance is done
+    bool m_bQuitBySignal = false;
 };
 
 COrloApp* TheApp();

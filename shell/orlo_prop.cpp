@@ -203,15 +203,13 @@ int COrloProp::DoModal() {
 
 void CChildView::OnImageSetup() {
     COrloProp prop(this);
-    auto path = [](const CFile* f) {
-        return f ? QString::fromStdString(f->GetFilePath()) : QString();
-    };
     for (int i = 0; i < 8; ++i)
-        prop.m_pageFdd.m_strFdd[i] = path(m_main.m_pFdd[i]);
+        prop.m_pageFdd.m_strFdd[i] = QString::fromStdString(FddPath(i));
     for (int i = 0; i < 4; ++i)
-        prop.m_pageHdd.m_strHdd[i] = path(m_main.m_pHdd[i]);
+        prop.m_pageHdd.m_strHdd[i] = QString::fromStdString(HddPath(i));
+    QString shownPrn[3];
     for (int i = 0; i < 3; ++i)
-        prop.m_pageHdd.m_strPrn[i] = path(m_main.m_pPrn[i]);
+        prop.m_pageHdd.m_strPrn[i] = shownPrn[i] = QString::fromStdString(PrnPath(i));
     const DipSwPage dip = DipToPage(m_main.m_nDipSw);
     prop.m_pageDipSw.m_bHdd = dip.bHdd;
     prop.m_pageDipSw.m_b2hd = dip.b2hd;
@@ -220,18 +218,23 @@ void CChildView::OnImageSetup() {
 
     if (prop.DoModal() != QDialog::Accepted) return;
 
+    // Images are read anew; a printer file is reopened (and so emptied) only when its
+    // path changed, or when it is not open.
+    bool reopenPrn[3];
+    for (int i = 0; i < 3; ++i)
+        reopenPrn[i] = !m_main.m_pPrn[i] || prop.m_pageHdd.m_strPrn[i] != shownPrn[i];
     for (int i = 0; i < 8; ++i)
         CloseFdd(i);
     for (int i = 0; i < 4; ++i)
         CloseHdd(i);
     for (int i = 0; i < 3; ++i)
-        ClosePrn(i);
+        if (reopenPrn[i]) ClosePrn(i);
     for (int i = 0; i < 8; ++i)
         OpenFdd(i, prop.m_pageFdd.m_strFdd[i].toStdString());
     for (int i = 0; i < 4; ++i)
         OpenHdd(i, prop.m_pageHdd.m_strHdd[i].toStdString());
     for (int i = 0; i < 3; ++i)
-        OpenPrn(i, prop.m_pageHdd.m_strPrn[i].toStdString());
+        if (reopenPrn[i]) OpenPrn(i, prop.m_pageHdd.m_strPrn[i].toStdString());
 
     const int value = PageToDip({prop.m_pageDipSw.m_bHdd, prop.m_pageDipSw.m_b2hd,
                                  prop.m_pageDipSw.m_b2d, prop.m_pageDipSw.m_nDrive});

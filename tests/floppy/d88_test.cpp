@@ -1,6 +1,5 @@
 // D88 images: the rewrite after a format and reading it back, damaged and hostile files,
-// and a rewrite that fails halfway.
-#include <csignal>
+// a rewrite that fails halfway, and saves while the image stays open.
 #include <sys/resource.h>
 
 #include "fdd_test_util.h"
@@ -203,10 +202,12 @@ TEST(D88Load, DataBeyondTheEndReadsAsE4AndWritesExtendTheFile) {
     EXPECT_EQ(fs::file_size(dir / "cut.d88"), 688u + 16 + 256);
 }
 
-// The rewrite fails at several points (the process's file size limit): each time the
-// original stays as it was and no temporary file is left behind.
+// The rewrite fails at several points (the process's file size limit; the signal that
+// would end the program is ignored as the program does at start): each time the original
+// stays as it was, no temporary file is left behind, and the disk stays open and
+// modified, so that a later save, here the close, still writes it.
 TEST(D88Save, FailedRewriteLeavesTheOriginal) {
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    IgnoreFileSizeSignal();
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     const Bytes raw = AddressedImage(327680); // rewritten as 345536 bytes
@@ -222,17 +223,48 @@ TEST(D88Save, FailedRewriteLeavesTheOriginal) {
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
         int err = 0;
         try {
-            fdd.Close();
+            fdd.Save();
         } catch (const CFileException& e) {
             err = e.m_nErrno;
         }
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
         EXPECT_EQ(err, EFBIG);
-        EXPECT_FALSE(fdd.IsOpen());
         EXPECT_EQ(ReadFile(dir / "disk.img"), raw);
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1);
+        EXPECT_TRUE(fdd.IsOpen() && fdd.HasUnsavedChanges());
+        EXPECT_EQ(Le32(ReadSector(fdd, 39, 1, 16), 0), (327680u - 256) / 4);
+        fdd.Close();
+        EXPECT_EQ(fs::file_size(dir / "disk.img"), 345536u);
     }
-    std::signal(SIGXFSZ, oldHandler);
+}
+
+// Saved while open, in the middle of a sector transfer: the transfer goes on in the new
+// file, which the image holds (and locks) from then on.
+TEST(D88Save, SaveWhileOpenKeepsTheDiskInUse) {
+    ScratchDir dir;
+    const std::string path = dir / "disk.d88";
+    CFileFdd fdd;
+    ASSERT_TRUE(fdd.Open(path, CFile::modeCreateReadWrite));
+    EXPECT_FALSE(fdd.HasUnsavedChanges());
+    FormatTrack(fdd, 0, 0, {{1, 256}, {2, 256}});
+    const Bytes data = Pattern(256, 0x40);
+    ASSERT_EQ(fdd.SeekSector(0, 0, 1), 256);
+    fdd.Write(data.data(), 100);
+    fdd.Save();
+    EXPECT_FALSE(fdd.HasUnsavedChanges());
+    EXPECT_EQ(fs::file_size(path), 688u + 2 * 272);
+    fdd.Write(data.data() + 100, 156);
+    EXPECT_TRUE(fdd.HasUnsavedChanges());
+    fdd.Save(); // data of a sector in the file: flushed in place
+    EXPECT_FALSE(fdd.HasUnsavedChanges());
+    CFile other;
+    EXPECT_FALSE(other.Open(path, CFile::modeReadWrite));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1);
+    CFileFdd copy; // what a crash at this point would leave
+    fs::copy_file(path, dir / "copy.d88");
+    ASSERT_TRUE(copy.Open(dir / "copy.d88", CFile::modeReadWrite));
+    EXPECT_EQ(ReadSector(copy, 0, 0, 2), data);
+    EXPECT_EQ(ReadSector(copy, 0, 0, 1), Bytes(256, 0xE4));
 }
 
 } // namespace

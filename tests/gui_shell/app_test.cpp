@@ -1,13 +1,13 @@
 // The application as a whole. Its idle loop runs the machine in batches while the view is
 // attached, stands still while a modal dialog or message box is open (the 100 ms timer
-// still ticks) and resumes afterwards. The `orlo` program starts and keeps running; with
-// the firmware built in, the window shows the banner exactly as the display board drew
-// it, and typed keys reach the monitor. The frame, the About box and the terminal
-// windows show the program's icon.
+// still ticks) and resumes afterwards. With the firmware built in, the window shows the
+// banner exactly as the display board drew it, and typed keys reach the monitor. A quit
+// signal cancels the dialogs still open, then closes the main window as the user would.
+// The frame, the About box and the terminal windows show the program's icon.
+// (The `orlo` program itself is started by tests/program.)
 #define QT_NO_KEYWORDS // the boards' register records have a member `signals`
+#include <QFileDialog>
 #include <QLabel>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QtTest>
 #include <algorithm>
 #include <string>
@@ -17,6 +17,7 @@
 #include "shell/app_icon.h"
 #include "shell/command_ids.h"
 #include "shell/orlo_app.h"
+#include "shell/orlo_prop.h"
 #include "shell_test_env.h"
 #include "terminal/term.h"
 
@@ -136,19 +137,26 @@ private Q_SLOTS:
         app.m_pMainWnd->close();
     }
 
-    void programStartsAndRuns() {
-        const QString program = QCoreApplication::applicationDirPath() + "/../orlo";
-        if (!QFile::exists(program)) QSKIP("the orlo program is not built beside the tests");
-        QProcess orlo;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("XDG_CONFIG_HOME", m_settingsDir.path()); // never the user's settings
-        orlo.setProcessEnvironment(env);
-        orlo.start(program, {});
-        QVERIFY(orlo.waitForStarted(5000));
-        QVERIFY(!orlo.waitForFinished(1500)); // still running
-        orlo.kill();
-        orlo.waitForFinished(5000);
+    void quitSignalCancelsDialogsAndCloses() {
+        ClearProfile();
+        COrloApp app;
+        QVERIFY(app.InitInstance());
+        CChildView& view = app.m_pMainWnd->m_wndView;
+        bool browseReturned = false, frameOpenAfterBrowse = false;
+        OnNextModal<COrloProp>([&](COrloProp* prop) {
+            OnNextModal<QFileDialog>([&](QFileDialog*) {
+                app.OnQuitSignal();
+                app.OnQuitSignal(); // a second one while closing changes nothing
+            });
+            prop->m_pageFdd.OnBrowse(0); // the file dialog, inside the sheet
+            browseReturned = true;
+            frameOpenAfterBrowse = view.IsWindow();
+        });
+        view.OnImageSetup(); // returns once both are cancelled
+        QVERIFY(browseReturned && frameOpenAfterBrowse);
+        QTRY_VERIFY(!app.m_pMainWnd->isVisible());
+        QVERIFY(!view.IsWindow() && !app.View());
+        QVERIFY(Profile().contains("ORLO/DipSW"));
     }
 
     void bannerShownAndKeysReachTheMonitor() {

@@ -1,8 +1,9 @@
-// The frame and the view without the idle loop: settings read and written, files opened,
-// keys, paste, mouse selection and copy, title, painting, client area, commands, terminals;
-// the settings sheet run from the view (pages filled from the machine, OK reopening every
-// file and setting the DIP switches at once, Cancel changing nothing), and a floppy image
-// that cannot be saved.
+// The frame and the view without the idle loop: settings read and written, files opened
+// or reported, keys, paste, mouse selection and copy, title, painting, client area,
+// commands, terminals; the settings sheet run from the view (pages filled from the
+// machine, OK reopening the images and the changed printer files and setting the DIP
+// switches at once, Cancel changing nothing), and floppy images saved while open and at
+// the end, or reported when they cannot be.
 #define QT_NO_KEYWORDS // the boards' register records have a member `signals`
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -12,7 +13,10 @@
 #include <QMouseEvent>
 #include <QtTest>
 
+#include <system_error>
+
 #include "floppy/file_fdd.h"
+#include "platform/clock.h"
 #include "platform/file.h"
 #include "shell/command_ids.h"
 #include "shell/orlo_prop.h"
@@ -50,6 +54,21 @@ QRgb Pixel(QWidget* w, int column, int row) {
     return w->grab().toImage().pixel(column * 8 + 4, row * 16 + 8) & 0xFFFFFF;
 }
 
+// Answers every message box shown while it lives and keeps their texts.
+struct MessageBoxes {
+    QStringList texts;
+    QTimer timer;
+    MessageBoxes() {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->accept();
+            }
+        });
+        timer.start(10);
+    }
+};
+
 QWidget* TermWindow(const QString& title) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->windowTitle() == title && w->isVisible()) return w;
@@ -86,10 +105,11 @@ private Q_SLOTS:
         QCOMPARE(Profile().childGroups(), QStringList{"ORLO"});
     }
 
-    void configuredFilesOpenOrAreWrittenBackEmpty() {
+    void configuredFilesOpenOrAreReported() {
         const QString fdd = m_files.filePath("new_disk.d88"), hdd = m_files.filePath("new_hd.img");
         const QString prn = m_files.filePath("printer.txt"), oldHdd = m_files.filePath("old.img");
         const QString held = m_files.filePath("held.img");
+        const QString noFolder = m_files.filePath("no/such/folder/a.img");
         QFile::remove(fdd);
         QFile::remove(hdd);
         QVERIFY(WriteFile(prn, "printed before") && WriteFile(oldHdd, QByteArray(512, 'h')));
@@ -97,27 +117,36 @@ private Q_SLOTS:
         CFile holder(held.toStdString(), CFile::modeReadWrite); // someone else has it open
         const struct {
             QString name, path, writtenBack;
+            bool open;
         } cases[] = {
-            {"2D1", fdd, fdd}, // missing: created
-            {"HDD3", hdd, hdd},
-            {"HDD0", oldHdd, oldHdd},
-            {"PRN2", prn, prn},
-            {"2HD2", "relative.img", m_files.filePath("relative.img")},
-            {"2HD1", m_files.filePath("no/such/folder/a.img"), ""}, // unopenable: slot empty
-            {"HDD2", m_files.path(), ""},                           // a folder
-            {"2D3", held, ""},
-            {"PRN0", m_files.filePath("no/such/folder/p.txt"), ""},
+            {"2D1", fdd, fdd, true}, // missing: created
+            {"HDD3", hdd, hdd, true},
+            {"HDD0", oldHdd, oldHdd, true},
+            {"PRN2", prn, prn, true},
+            {"2HD2", "relative.img", m_files.filePath("relative.img"), true},
+            // Cannot be opened: reported, the slot stays empty, the path stays configured.
+            {"2HD1", noFolder, noFolder, false},
+            {"HDD2", m_files.path(), m_files.path(), false}, // a folder
+            {"2D3", held, held, false},
+            {"PRN0", m_files.filePath("no/such/folder/p.txt"),
+             m_files.filePath("no/such/folder/p.txt"), false},
         };
         for (const auto& c : cases)
             Profile().setValue("ORLO/" + c.name, c.path);
         Profile().setValue("ORLO/DipSW", 0x5D);
         const QString cwd = QDir::currentPath();
         QDir::setCurrent(m_files.path());
+        MessageBoxes boxes;
         auto frame = MakeFrame();
         QDir::setCurrent(cwd);
         CChildView& view = frame->m_wndView;
         for (const auto& c : cases)
-            QVERIFY2(IsOpen(view, c.name) == !c.writtenBack.isEmpty(), qPrintable(c.name));
+            QVERIFY2(IsOpen(view, c.name) == c.open, qPrintable(c.name));
+        QCOMPARE(boxes.texts.size(), 4); // one for each, naming the path and the reason
+        for (const auto& c : cases)
+            QCOMPARE(boxes.texts.filter("\n" + c.path + "\n").size(), c.open ? 0 : 1);
+        const QString noEntry = QString::fromLocal8Bit(std::generic_category().message(ENOENT));
+        QVERIFY2(boxes.texts[0].endsWith(noFolder + "\n" + noEntry), qPrintable(boxes.texts[0]));
         QVERIFY(QFile::exists(fdd) && QFile::exists(hdd));
         QCOMPARE(ReadAll(prn), QByteArray()); // every start empties the printer file
         QCOMPARE(ReadAll(oldHdd), QByteArray(512, 'h'));
@@ -326,14 +355,22 @@ private Q_SLOTS:
         }
     }
 
-    void okReopensEveryFileAndCancelChangesNothing() {
-        const QString prn = m_files.filePath("out.txt"), fdd = m_files.filePath("disk.d88");
+    void okReopensImagesAndChangedPrintersAndCancelChangesNothing() {
+        const QString prn0 = m_files.filePath("out0.txt"), prn1 = m_files.filePath("out1.txt");
+        const QString newPrn = m_files.filePath("new1.txt"), fdd = m_files.filePath("disk.d88");
         const QString newHdd = m_files.filePath("fresh.img");
+        const QString lost = m_files.filePath("not/mounted/disk.d88");
         QFile::remove(newHdd);
-        Profile().setValue("ORLO/PRN1", prn);
+        QFile::remove(newPrn);
+        Profile().setValue("ORLO/PRN0", prn0);
+        Profile().setValue("ORLO/PRN1", prn1);
         Profile().setValue("ORLO/2HD0", fdd);
+        Profile().setValue("ORLO/2HD1", lost);
+        MessageBoxes boxes;
         auto frame = MakeFrame();
         CChildView& view = frame->m_wndView;
+        QCOMPARE(boxes.texts.size(), 1);
+        view.m_main.m_pPrn[0]->Write("printed", 7);
         view.m_main.m_pPrn[1]->Write("printed", 7);
 
         CFile* before = view.m_main.m_pPrn[1];
@@ -344,51 +381,79 @@ private Q_SLOTS:
         });
         view.OnImageSetup();
         QCOMPARE(view.m_main.m_pPrn[1], before);
-        QCOMPARE(ReadAll(prn), QByteArray("printed"));
+        QCOMPARE(ReadAll(prn1), QByteArray("printed"));
         QCOMPARE(view.m_main.m_nDipSw, 159);
 
         QStringList shown;
         OnNextModal<COrloProp>([&](COrloProp* prop) {
             shown << prop->m_pageFdd.m_edit[0]->text() << prop->m_pageFdd.m_edit[1]->text()
+                  << prop->m_pageFdd.m_edit[2]->text() << prop->m_pageHdd.m_editPrn[0]->text()
                   << prop->m_pageHdd.m_editPrn[1]->text();
             prop->m_pageFdd.m_edit[0]->clear();            // remove the disk
             prop->m_pageHdd.m_editHdd[3]->setText(newHdd); // a new image
+            prop->m_pageHdd.m_editPrn[1]->setText(newPrn); // another printer file
             prop->accept();
         });
         view.OnImageSetup();
-        QCOMPARE(shown, (QStringList{fdd, "", prn}));
+        QCOMPARE(shown, (QStringList{fdd, lost, "", prn0, prn1}));
         QVERIFY(!view.m_main.m_pFdd[0]);
         QVERIFY(view.m_main.m_pHdd[3] && QFile::exists(newHdd));
-        QCOMPARE(ReadAll(prn), QByteArray()); // reopened, so emptied
+        QCOMPARE(ReadAll(prn0), QByteArray("printed")); // unchanged: kept open, not emptied
+        QCOMPARE(ReadAll(prn1), QByteArray("printed"));
+        QVERIFY(view.m_main.m_pPrn[1] && QFile::exists(newPrn));
+        QCOMPARE(boxes.texts.size(), 2); // the image that still cannot be opened
+        QVERIFY(boxes.texts[1].contains(lost));
         // The settings keep the old paths until the program exits.
         QCOMPARE(ProfileString("2HD0"), fdd);
         frame->close();
         QCOMPARE(ProfileString("2HD0"), QString());
+        QCOMPARE(ProfileString("2HD1"), lost);
         QCOMPARE(ProfileString("HDD3"), newHdd);
+        QCOMPARE(ProfileString("PRN1"), newPrn);
     }
 
-    void failedFloppySaveIsReported() {
+    // A changed image is saved once the guest has left it alone for two seconds (here the
+    // rewrite after a format); a save that fails is reported once, at the end again.
+    void floppyImagesSavedWhileOpenOrReported() {
         const QString dir = m_files.filePath("disks"), moved = m_files.filePath("disks-moved");
         const QString image = dir + "/formatted.d88", prn = m_files.filePath("p.txt");
         QVERIFY(QDir().mkpath(dir));
         Profile().setValue("ORLO/2D0", image);
         Profile().setValue("ORLO/PRN2", prn);
+        uint32_t now = 1000;
+        SetHostTickSource([&] { return now; });
         auto frame = MakeFrame();
         CChildView& view = frame->m_wndView;
-        QVERIFY(view.m_main.m_pFdd[4]);
-        const QByteArray original = ReadAll(image);
-        // A formatted disk must be rewritten at its close; its folder has gone away meanwhile.
-        view.m_main.m_pFdd[4]->m_bModified = true;
-        QVERIFY(QDir().rename(dir, moved));
+        CFileFdd* fdd = view.m_main.m_pFdd[4];
+        QVERIFY(fdd);
+        auto format = [fdd] { // as the format command does
+            CFddSect s;
+            s.m_R = 1, s.m_nSize = 128;
+            fdd->m_bModified = fdd->AddSector(s);
+        };
+        format();
+        for (uint32_t t : {1000, 2999})
+            now = t, view.OnTimer();
+        QCOMPARE(ReadAll(image), QByteArray());
+        now = 3000, view.OnTimer();
+        QVERIFY(ReadAll(image).startsWith("ORLO FDD"));
+        QVERIFY(!fdd->HasUnsavedChanges());
 
-        QString message;
-        OnNextModal<QMessageBox>([&](QMessageBox* box) {
-            message = box->text();
-            box->accept();
-        });
+        // Formatted again; meanwhile its folder has gone away.
+        const QByteArray saved = ReadAll(image);
+        format();
+        QVERIFY(QDir().rename(dir, moved));
+        MessageBoxes boxes;
+        for (uint32_t t : {6000, 9000, 12000})
+            now = t, view.OnTimer();
+        QCOMPARE(boxes.texts.size(), 1);
         frame->close();
-        QVERIFY2(message.contains(image), qPrintable(message));
-        QCOMPARE(ReadAll(moved + "/formatted.d88"), original);
+        SetHostTickSource(nullptr);
+        QCOMPARE(boxes.texts.size(), 2);
+        for (const QString& text : boxes.texts)
+            QVERIFY2(text.contains(image), qPrintable(text));
+        QCOMPARE(ReadAll(moved + "/formatted.d88"), saved);
+        QCOMPARE(QDir(moved).entryList(QDir::Files | QDir::Hidden).size(), 1);
         // Everything else still went its way.
         QVERIFY(!view.m_main.m_pFdd[4] && !view.m_main.m_pPrn[2]);
         QCOMPARE(ProfileString("2D0"), image);

@@ -1,4 +1,8 @@
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/file.h"
 #include "port_fixture.h"
@@ -75,9 +79,17 @@ TEST_F(HostFile, ANewCommandClosesTheOpenFileAndOthersAreIgnored) {
     EXPECT_EQ(m_board->m_strFileName, "n");
 }
 
+// Names that are not regular files are refused at once: a FIFO held open at both ends by
+// someone who never moves a byte would otherwise block the reader, and the writer too
+// once the pipe is full. (Should it block after all, the alarm ends the test.)
 TEST_F(HostFile, FailuresEndInStateFiveAndReadOneOnce) {
+    alarm(5);
     CFile held(m_dir / "held", CFile::modeCreateWrite);
     const std::string tooLong = "/" + std::string(5000, 'x');
+    const std::string fifo = m_dir / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int both = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK); // a writer and a reader
+    ASSERT_GE(both, 0);
     struct Case {
         const char* what;
         uint8_t command;
@@ -90,6 +102,10 @@ TEST_F(HostFile, FailuresEndInStateFiveAndReadOneOnce) {
         {"file held by another writer", 0, m_dir / "held"},
         {"too long", 0, tooLong},
         {"component too long", 1, m_dir / std::string(300, 'y')},
+        {"FIFO with a writer that never writes", 0, fifo},
+        {"FIFO with a reader that never reads", 1, fifo},
+        {"character device", 0, "/dev/null"},
+        {"character device for writing", 1, "/dev/null"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -104,16 +120,27 @@ TEST_F(HostFile, FailuresEndInStateFiveAndReadOneOnce) {
     Write(0xFDD0, 2); // a close without a file fails too
     EXPECT_EQ(Read(0xFDD0), 0x11);
     EXPECT_EQ(Read(0xFDD1), 0x01);
+    ::close(both);
+    alarm(0);
 }
 
 TEST_F(HostFile, AWriteErrorFailsThePort) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    EXPECT_EQ(Open(1, "/dev/full"), 0x41);
+    IgnoreFileSizeSignal();
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    EXPECT_EQ(Open(1, m_dir / "limited"), 0x41);
+    rlimit small = old;
+    small.rlim_cur = 1;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     Write(0xFDD1, 'x');
+    EXPECT_EQ(Read(0xFDD0), 0x41);
+    Write(0xFDD1, 'y'); // beyond the limit
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
     EXPECT_EQ(Read(0xFDD0), 0x11);
     EXPECT_EQ(m_board->m_pFile, nullptr);
-    Write(0xFDD1, 'y'); // ignored
+    Write(0xFDD1, 'z'); // ignored
     EXPECT_EQ(Read(0xFDD1), 0x01);
+    EXPECT_EQ(Slurp(m_dir / "limited"), "x");
 }
 
 TEST_F(HostFile, TheFileSurvivesAResetAndTheBoardClosesIt) {

@@ -1,0 +1,102 @@
+* A one-block boot record for a mini floppy that changes the disk it was booted from:
+* it formats track 1, side 0 with sixteen 256-byte sectors (write track through DMA
+* channel 0), writes the bytes 0, 1, ... 255 into sector 3 of that track, and then
+* creates the host file "done" (relative to the emulator's working folder) to tell
+* whoever watches that the disk has been changed. Then it returns to the monitor.
+        INCLUDE "orlo.inc"
+
+TRACK   EQU $3000           ; the raw track is built here
+DATA    EQU $2800           ; the sector written
+
+        ORG $1000
+        FCC "ORLO"
+        FCB 1,0,0,0
+START   STB FDA_DRV         ; the drive booted from
+        CLRA
+        STA FDA_SID
+        LDX #TRACK
+        LDA #1
+        STA RNUM
+.sect   LBSR GAP
+        LDA #$FE            ; ID field: C 1, H 0, R, N 1
+        STA ,X+
+        LDD #$0100
+        STD ,X++
+        LDA RNUM
+        LDB #1
+        STD ,X++
+        LDA #$F7            ; stands for the CRC
+        STA ,X+
+        LBSR GAP
+        LDA #$FB            ; data field
+        STA ,X+
+        LDA #$E5
+        CLRB
+.fill   STA ,X+
+        DECB
+        BNE .fill
+        LDA #$F7
+        STA ,X+
+        INC RNUM
+        LDA RNUM
+        CMPA #17
+        BNE .sect
+        LBSR GAP
+        TFR X,D
+        SUBD #TRACK
+        TFR D,Y
+        LDA #1              ; seek to track 1
+        STA FDA_DAT
+        LDA #$10
+        STA FDA_CMD
+        LDA FDA_END
+        LDX #TRACK
+        LDA #$F0            ; write track
+        LBSR DMACMD
+        LDX #DATA
+        CLRA
+.data   STA ,X+
+        INCA
+        BNE .data
+        LDX #DATA
+        LDY #256
+        LDA #3
+        STA FDA_SEC
+        LDA #$A0            ; write sector
+        LBSR DMACMD
+        LDA #1              ; create the host file "done"
+        STA FP_CMD
+        LDX #DONE
+.name   LDA ,X+
+        STA FP_DAT
+        BNE .name
+        LDA #'!'
+        STA FP_DAT
+        LDA #2
+        STA FP_CMD
+        RTS
+
+* Eight gap bytes at X.
+GAP     CLRA
+        LDB #8
+.zero   STA ,X+
+        DECB
+        BNE .zero
+        RTS
+
+* Runs floppy command A of unit A with Y bytes at X through DMA channel 0, memory to
+* device; leaves the channel on programmed I/O again.
+DMACMD  CLR DMA_BNK
+        STX DMA_ADR
+        STY DMA_ADR+2
+        LDB #$05
+        STB DMA_CTL
+        STA FDA_CMD
+        LDA FDA_CMD
+        LDA FDA_END
+        CLR DMA_CTL
+        RTS
+
+DONE    FCC "done"
+        FCB 0
+RNUM    FCB 0
