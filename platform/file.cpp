@@ -67,7 +67,9 @@ int CFile::OpenFile(const std::string& path, OpenMode mode, bool regularOnly) {
     // Look first, so that a device is not even opened; what was opened is checked below.
     if (regularOnly && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
         return notRegular(st);
-    // Non-blocking so that opening a FIFO cannot hang; cleared again below.
+    // Non-blocking so that opening a FIFO cannot hang. A regular file goes on blocking;
+    // anything else stays non-blocking, so that a FIFO or device with nothing to read or
+    // no room to write fails at once (EAGAIN) instead of freezing the caller.
     int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0) return errno;
     auto fail = [fd](int err) {
@@ -85,8 +87,10 @@ int CFile::OpenFile(const std::string& path, OpenMode mode, bool regularOnly) {
     if ((mode == modeCreateReadWrite || mode == modeCreateWrite) && S_ISREG(st.st_mode) &&
         ::ftruncate(fd, 0) != 0)
         return fail(errno);
-    int fl = ::fcntl(fd, F_GETFL);
-    if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0) return fail(errno);
+    if (S_ISREG(st.st_mode)) {
+        int fl = ::fcntl(fd, F_GETFL);
+        if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0) return fail(errno);
+    }
     std::error_code ec;
     std::filesystem::path abs = std::filesystem::absolute(path, ec);
     m_strPath = ec ? path : abs.string();
@@ -174,8 +178,9 @@ void CFile::Close() {
     if (::close(fd) != 0 && errno != EINTR) Fail(errno);
 }
 
-void IgnoreFileSizeSignal() {
+void IgnoreWriteSignals() {
     std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 void SyncFolder(const std::string& folder) {

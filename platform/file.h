@@ -5,7 +5,9 @@
 // opens with modeRead may share a file with each other. Open, Read, Write and Close
 // are virtual so that a derived image can serve its bytes through a CFile pointer.
 // OpenRegular refuses whatever is not a plain file (FIFO, device, socket, folder), so
-// a name chosen by a guest program can never block the caller in a read or write.
+// a name chosen by a guest program can never block the caller in a read or write. A
+// FIFO or device that Open accepts (a user's printer output, say) is not waited on
+// either: with nothing to read or no room to write, Read and Write throw (EAGAIN).
 #pragma once
 
 #include <cstdint>
@@ -68,9 +70,10 @@ private:
     std::string m_strPath;
 };
 
-// Call once at start: a write beyond the process's file-size limit then fails with
-// EFBIG, as any other write error, instead of killing the program.
-void IgnoreFileSizeSignal();
+// Call once at start: a write beyond the process's file-size limit (EFBIG) or into a
+// FIFO whose reader has gone (EPIPE) then fails as any other write error, instead of
+// killing the program.
+void IgnoreWriteSignals();
 
 // Makes the renames inside `folder` durable (best effort: a file system that cannot
 // sync a folder is left as it is).

@@ -6,7 +6,7 @@
 #include "shell/quit_signals.h"
 
 int main(int argc, char** argv) {
-    IgnoreFileSizeSignal(); // before anything writes a file
+    IgnoreWriteSignals(); // before anything writes a file
     QApplication app(argc, argv);
     COrloApp theApp;
     CQuitSignals quit([&theApp] { theApp.OnQuitSignal(); });

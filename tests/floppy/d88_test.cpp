@@ -207,7 +207,7 @@ TEST(D88Load, DataBeyondTheEndReadsAsE4AndWritesExtendTheFile) {
 // stays as it was, no temporary file is left behind, and the disk stays open and
 // modified, so that a later save, here the close, still writes it.
 TEST(D88Save, FailedRewriteLeavesTheOriginal) {
-    IgnoreFileSizeSignal();
+    IgnoreWriteSignals();
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     const Bytes raw = AddressedImage(327680); // rewritten as 345536 bytes

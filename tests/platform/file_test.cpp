@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -170,6 +171,35 @@ TEST(File, FailuresCarryTheSystemText) {
         CFile f;
         EXPECT_FALSE(f.Open(c.path, c.mode));
         EXPECT_FALSE(f.IsOpen());
+    }
+}
+
+// A FIFO given as a printer file: a reader that never reads, then one that has gone,
+// make writes fail at once; neither blocks nor kills the writer.
+TEST(File, FifoNeverBlocksNorKills) {
+    IgnoreWriteSignals();
+    TempDir dir;
+    const std::string fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    CFile out(fifo, CFile::modeCreateWrite);
+    const std::string chunk(4096, 'x');
+    int err = 0;
+    for (int i = 0; i < 1024 && !err; ++i) { // 4 MB: far more than a pipe holds
+        try {
+            out.Write(chunk.data(), uint32_t(chunk.size()));
+        } catch (const CFileException& e) {
+            err = e.m_nErrno;
+        }
+    }
+    EXPECT_EQ(err, EAGAIN);
+    ::close(reader);
+    try {
+        out.Write("y", 1);
+        ADD_FAILURE() << "wrote into a FIFO without a reader";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.m_nErrno, EPIPE);
     }
 }
 

@@ -125,7 +125,7 @@ TEST_F(HostFile, FailuresEndInStateFiveAndReadOneOnce) {
 }
 
 TEST_F(HostFile, AWriteErrorFailsThePort) {
-    IgnoreFileSizeSignal();
+    IgnoreWriteSignals();
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     EXPECT_EQ(Open(1, m_dir / "limited"), 0x41);
