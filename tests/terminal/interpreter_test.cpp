@@ -14,6 +14,10 @@ struct CursorCase {
     int col, row;
 };
 
+void PrintTo(const CursorCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class CursorMoves : public ::testing::TestWithParam<CursorCase> {};
 
 TEST_P(CursorMoves, EndsAt) {
@@ -69,6 +73,10 @@ struct ScreenCase {
     std::string bytes;
     std::string screen; // the first rows after
 };
+
+void PrintTo(const ScreenCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ScreenText : public ::testing::TestWithParam<ScreenCase> {};
 
