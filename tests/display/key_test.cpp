@@ -25,6 +25,9 @@ TEST_F(KeyTest, RingHolds511CodesAndTheDisplayTakesThemInOrder) {
     ASSERT_EQ(got.size(), 511u);
     EXPECT_EQ(got.front(), 1);
     EXPECT_EQ(got.back(), 511);
+    sub.WriteByte(0xAFEC, 0x55); // read only, and cleared by the reads
+    sub.WriteByte(0xAFED, 0x66);
+    EXPECT_EQ(Cell(0xAFEC) << 8 | Cell(0xAFED), 0);
 }
 
 TEST_F(KeyTest, BreakRaisesMainFirqAtEveryOffer) {

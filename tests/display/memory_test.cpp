@@ -27,6 +27,12 @@ TEST_F(BoardTest, GraphicAccessUsesBankOffsetAndReadPlane) {
     EXPECT_EQ(sub.m_vram[(2 * 4 + 1) * 0x8000 + 2], 0x99);
     EXPECT_EQ(sub.ReadByte(0x0004), 0x99);
     EXPECT_FALSE(sub.m_bGraphDirty); // bank 2 is not shown
+    sub.WriteByte(0xAFE2, 0x10);
+    EXPECT_EQ(sub.m_nDispBank, 2);
+    ResetBoard(); // bank 0, offset 0 again
+    sub.WriteByte(0xAFE1, 0x01);
+    sub.WriteByte(0x0000, 0x77);
+    EXPECT_EQ(sub.m_vram[0], 0x77);
 }
 
 TEST_F(BoardTest, RamRomAndTheMainBoardsCells) {
@@ -41,9 +47,26 @@ TEST_F(BoardTest, RamRomAndTheMainBoardsCells) {
     for (uint8_t expected : {0xC4, 0x40}) // $AFE6 toggles on every read
         EXPECT_EQ(sub.ReadByte(0xAFE6), expected);
     io[0x004] = 0x80;
-    sub.ReadByte(0xAFE7); // attention
+    EXPECT_EQ(sub.ReadByte(0xAFF3), 0x80); // the main processor wrote $FD04
+    sub.ReadByte(0xAFE7);                  // attention
     EXPECT_EQ(io[0xD04], 0x01);
     EXPECT_EQ(io[0x004], 0x00);
+    io[0x005] = 0xC0;
+    sub.ReadByte(0xAFE5); // cancel acknowledged, the hold stays
+    EXPECT_EQ(io[0x005], 0x80);
+    for (int i = 0; i < 3; ++i) { // to the main board's $FD20-$FD22
+        sub.WriteByte(uint16_t(0xAFF0 + i), uint8_t(0x3C + i));
+        EXPECT_EQ(io[0xD20 + i], 0x3C + i);
+    }
+    Crtc(13, 40);
+    Crtc(16, 0x5A);
+    Crtc(17, 0x6B);
+    ResetBoard(); // clears R0-R16 only
+    EXPECT_EQ(sub.m_nTextStart, 0);
+    for (auto [reg, value] : {std::pair{16, 0x00}, {17, 0x6B}}) {
+        sub.WriteByte(0xAFEE, uint8_t(reg));
+        EXPECT_EQ(sub.ReadByte(0xAFEF), value) << reg;
+    }
 }
 
 TEST_F(BoardTest, ClockLatchesLocalTimeAsDigits) {
@@ -72,6 +95,9 @@ TEST_F(BoardTest, KanjiPortReadsEvenAndOddBytes) {
     sub.WriteByte(0xAFF4, 0x10);
     sub.WriteByte(0xAFF5, 0x00); // glyph 4096: ignored
     EXPECT_EQ(sub.ReadByte(0xAFF6), 0xE2);
+    ResetBoard(); // no glyph selected: past the end
+    EXPECT_EQ(sub.ReadByte(0xAFF6), 0);
+    EXPECT_EQ(sub.ReadByte(0xAFF7), 1);
 }
 
 } // namespace

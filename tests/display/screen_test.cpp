@@ -89,16 +89,17 @@ TEST_F(ScreenTest, PaletteWriteRecoloursWholeLayer) {
 TEST_F(ScreenTest, CursorBlinksWithLayersDisabled) {
     io[0xDA0] = 0;
     Text(0, 'A', 0x07);
-    Crtc(11, 15);
-    Crtc(15, 41); // cell 82: column 2, row 1
+    Crtc(11, 16);                // past the cell: its last raster
+    sub.WriteByte(0xAFE0, 0x20); // the cursor address's bit 0
+    Crtc(15, 41);                // cell 83: column 3, row 1
     for (int period : {6, 10}) {
         Crtc(10, period == 6 ? 0x40 : 0x60);
         Tick();
         std::vector<int> changes;
         for (int t = 1; t <= 2 * period; ++t) {
-            const uint32_t before = Out(16, 16);
+            const uint32_t before = Out(24, 31);
             Tick();
-            if (Out(16, 16) != before) changes.push_back(t);
+            if (Out(24, 31) != before) changes.push_back(t);
         }
         EXPECT_EQ(changes, (std::vector<int>{period, 2 * period}));
     }

@@ -13,6 +13,8 @@ TEST_F(BoardTest, HandshakeAndFirstWriteKey) {
     io[0x105] = 0;
     EXPECT_EQ(sub.ReadByte(0xAFE0), 0x21); // not busy: bit 0 set, and the wait flag
     EXPECT_EQ(io[0x105], 0x80);
+    io[0xD05] = 0x80; // the main board's hold makes it busy again
+    EXPECT_EQ(sub.ReadByte(0xAFE0), 0x20);
     EXPECT_EQ(sub.m_nKeyWrite, 1); // one 0x0050 for two writes
     EXPECT_EQ(sub.m_wKeyBuf[0], 0x0050);
 }

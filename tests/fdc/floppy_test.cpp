@@ -28,6 +28,7 @@ const SeekCase kSeekCases[] = {
     {3, 0, 45, 0x14, 45, 0, 0x10}, // SEEK to a missing track
     {40, 1, 0, 0x24, 40, 1, 0x00}, // STEP without update: verify checks track 39
     {39, 0, 0, 0x34, 40, 0, 0x10}, // STEP with update onto a missing track
+    {7, 1, 0, 0x44, 8, 0, 0x00},   // STEP IN
     {0, 0, 0, 0x64, 255, 1, 0x10}, // STEP OUT wraps the track register
     {7, 0, 0, 0xC0, 7, 0, 0x10},   // READ ADDRESS
 };
@@ -67,12 +68,28 @@ TEST_F(FdcTest, CommandsSetTrackDirectionStatusAndInterrupt) {
 TEST_F(FdcTest, UnitASideLatchSelectsTheHeadAndShowsInTheCompletionRegisters) {
     AttachFloppy(4, "row0", PatternImage(kRow0Bytes));
     Out(0x1C, 0xFF);
+    EXPECT_EQ(In(0x1C), 0x01);
     Out(0x19, 2);
     Out(0x1A, 17); // head 1 of row 0 numbers its sectors 17-32
     Out(0x18, 0x80);
     EXPECT_EQ(In(0x1C), 0x41);
     EXPECT_EQ(In(0x1F), 0x41);
     EXPECT_EQ(In(0x1B), ImageByte(Row0Offset(2, 1, 1)));
+}
+
+// A drive or side select ends a programmed-I/O transfer, its pending data request too.
+TEST_F(FdcTest, SelectWritesEndATransfer) {
+    for (const Unit& u : kUnits)
+        AttachFloppy(u.slot, std::string("row0") + u.name, PatternImage(kRow0Bytes));
+    for (auto [base, reg] :
+         {std::pair{0x18, 0x1D}, {0x18, 0x1E}, {0x30, 0x34}, {0x30, 0x35}, {0x30, 0x36}}) {
+        Out(uint8_t(base + 2), 1);
+        Out(uint8_t(base), 0x80);
+        In(uint8_t(base + 3)); // one byte moved, the next one pending
+        Out(uint8_t(reg), 0);
+        EXPECT_EQ(In(uint8_t(base)), 0x00) << reg;
+        EXPECT_EQ(In(uint8_t(base)), 0x00) << reg;
+    }
 }
 
 // Two status reads before each byte: busy with the request only at the start, busy alone
@@ -109,7 +126,8 @@ TEST_F(FdcTest, MultiSectorProgrammedWriteEndsAtTheFirstMissingSector) {
     EXPECT_EQ(moved, 512);
     EXPECT_EQ(In(0x32), 17);
     EXPECT_EQ(m_board->m_io[0x12C], 0x40);
-    Out(0x33, 0x99); // no data request: nothing moves
+    EXPECT_EQ(In(0x36), 0xC2); // drive presence: 8-inch drive 1 only
+    Out(0x33, 0x99);           // no data request: nothing moves
     Bytes image = PatternImage(kRow0Bytes);
     for (int i = 0; i < 512; ++i)
         image[Row0Offset(4, 0, 15) + size_t(i)] = uint8_t(0x40 + i);
@@ -170,6 +188,7 @@ TEST_F(FdcTest, DmaWriteCountingDownAndTheAcknowledgeRegister) {
     EXPECT_EQ(In(0x94), 0x05);
     Out(0x57, 0); // the acknowledge register drops the interrupt, not the done bit
     EXPECT_EQ(m_board->m_io[0xD03] & 0x10, 0);
+    EXPECT_EQ(In(0x55), 0x01);
     EXPECT_EQ(In(0x50), 0x8D);
     ASSERT_EQ(fdd->SeekSector(2, 0, 3), 256);
     Bytes back(256);

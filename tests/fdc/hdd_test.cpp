@@ -26,6 +26,7 @@ TEST_F(Hdd, StatusAndInterruptThroughACommand) {
     Out(0xC2, 0x80); // interrupt enabled, channel 0, unit 0
     SetDma(0, 0x10000, 256, 0x00);
     Out(0xC0, 0x22);
+    EXPECT_EQ(m_board->m_io[0xD2C], 0x04); // raised by the command itself
     EXPECT_EQ(In(0xC0), 0x21);
     EXPECT_EQ(In(0xC3), 0x35);
     EXPECT_EQ(Run(-1, {0, 0, 0, 1, 0, 1, 1}), Bytes(8, 0x00)) << "no results while waiting";
@@ -35,6 +36,7 @@ TEST_F(Hdd, StatusAndInterruptThroughACommand) {
     EXPECT_EQ(m_board->m_io[0xD2C], 0x04);
     EXPECT_EQ(Run(-1, {}), (Bytes{0x10, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(In(0xC0), 0x80);
+    Out(0xC3, 0xFF); // read only
     EXPECT_EQ(In(0xC3), 0x10);
     EXPECT_EQ(m_board->m_io[0xD2C], 0x00);
     EXPECT_EQ(Run(0x14, {}), (Bytes{0x10, 0, 0, 0, 0x0C, 0, 0, 0}));

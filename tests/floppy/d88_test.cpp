@@ -77,8 +77,9 @@ TEST(D88Save, PhysicalOrderSlotCountsAndEmptyTracks) {
     ASSERT_TRUE(fdd.Open(path, CFile::modeCreateReadWrite));
     FormatTrack(fdd, 0, 0, {{1, 0}});                       // slots, no data
     FormatTrack(fdd, 2, 1, {{5, 128}, {1, 256}, {2, 512}}); // written 5, 1, 2
-    FormatTrack(fdd, 3, 0, {{1, 128}, {1, 256}});           // the later R 1 survives
+    FormatTrack(fdd, 3, 0, {{1, 1024}, {1, 256}});          // the later R 1 survives
     fdd.Close();
+    EXPECT_EQ(fdd.m_nSize, 512); // the largest sector written, not the largest seen
 
     Bytes expect = D88Header({688, 688, 688 + 48 + 896}, 688 + 64 + 896 + 256);
     for (auto [r, size] : {std::array{5, 128}, {1, 256}, {2, 512}}) {
@@ -110,12 +111,12 @@ TEST(D88Save, FormattedRawImageBecomesD88AndKeepsItsData) {
 }
 
 // Several tracks in one run: their physical positions pass each track's slot count, and
-// the sectors must still be written back.
-TEST(D88Save, SectorsOfASharedRunSurviveARewrite) {
+// the sectors must still be written back, in the order the file had them.
+TEST(D88Save, SectorsOfASharedRunSurviveARewriteInTheirOrder) {
     ScratchDir dir;
     Bytes img = D88Header({688});
     for (uint8_t h : {0, 1})
-        for (uint8_t r : {1, 2})
+        for (uint8_t r : {2, 1})
             D88Record(img, 0, h, r, 128);
     PutLe32(img, 28, img.size());
     WriteFile(dir / "s.d88", img);
@@ -123,6 +124,11 @@ TEST(D88Save, SectorsOfASharedRunSurviveARewrite) {
     ASSERT_TRUE(fdd.Open(dir / "s.d88", CFile::modeReadWrite));
     FormatTrack(fdd, 1, 0, {{1, 128}});
     fdd.Close();
+    const Bytes file = ReadFile(dir / "s.d88");
+    std::vector<int> order; // R of each record as the file holds them
+    for (size_t at = 688; at + 16 <= file.size(); at += 16 + (file[at + 14] | file[at + 15] << 8))
+        order.push_back(file[at + 2]);
+    EXPECT_EQ(order, (std::vector<int>{2, 1, 2, 1, 1}));
     CFileFdd back;
     ASSERT_TRUE(back.Open(dir / "s.d88", CFile::modeReadWrite));
     EXPECT_EQ(ReadSector(back, 0, 1, 2), Pattern(128, 2));

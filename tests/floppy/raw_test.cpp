@@ -1,48 +1,75 @@
 // Raw images: recognition, the offsets of every geometry, sector selection and moves.
+#include <bit>
+
 #include "fdd_test_util.h"
-#include "floppy/raw_geometry.h"
 
 namespace {
 
 struct OpenRaw {
     ScratchDir dir;
     CFileFdd fdd;
-    explicit OpenRaw(int row) {
-        WriteFile(dir / "disk.img", AddressedImage(g_fddGeometry[row].m_nImageBytes));
+    explicit OpenRaw(uint32_t bytes) {
+        WriteFile(dir / "disk.img", AddressedImage(bytes));
         EXPECT_TRUE(fdd.Open(dir / "disk.img", CFile::modeReadWrite));
     }
 };
 
-TEST(RawImage, KnownOffsets) {
+// Every geometry: recognised by its size; where cylinder 0's two heads and cylinder 1
+// begin and what their sectors hold; the last sector ends the image, and one sector or
+// cylinder more is not there.
+TEST(RawImage, EveryRowsLayout) {
     const struct {
-        int row, c, h, r;
-        uint32_t offset;
-        int size;
-    } cases[] = {
-        {0, 0, 1, 17, 4096, 256}, // the same as R 1
-        {0, 0, 1, 1, 4096, 256},
-        {1, 3, 1, 5, ((3 * 2 + 1) * 26 + 4) * 128, 128},
-        {12, 79, 1, 18, 1474560 - 512, 512},
-        {4, 0, 0, 26, 3200, 128}, // track 0 side 0 single density
-        {4, 0, 1, 1, 3328, 256},
-        {4, 1, 0, 1, 9984, 256},
-        {2, 1, 0, 1, 6656, 256},
-        {11, 76, 1, 8, 1261568 - 1024, 1024},
+        int row;
+        uint32_t bytes;
+        int size0, size1;     // sector sizes on cylinder 0, heads 0 and 1
+        uint32_t head1, cyl1; // offsets of C0 H1 R1 and C1 H0 R1
+        int size, lastC, lastR;
+    } rows[] = {
+        {0, 327680, 256, 256, 4096, 8192, 256, 39, 16},
+        {1, 512512, 128, 128, 3328, 6656, 128, 76, 26},
+        {2, 590336, 128, 128, 3328, 6656, 256, 76, 15},
+        {3, 629248, 128, 128, 3328, 6656, 512, 76, 8},
+        {4, 1021696, 128, 256, 3328, 9984, 256, 76, 26},
+        {5, 1177344, 128, 256, 3328, 9984, 512, 76, 15},
+        {6, 1255168, 128, 256, 3328, 9984, 1024, 76, 8},
+        {7, 655360, 512, 512, 4096, 8192, 512, 79, 8},
+        {8, 737280, 512, 512, 4608, 9216, 512, 79, 9},
+        {9, 1025024, 256, 256, 6656, 13312, 256, 76, 26},
+        {10, 1228800, 512, 512, 7680, 15360, 512, 79, 15},
+        {11, 1261568, 1024, 1024, 8192, 16384, 1024, 76, 8},
+        {12, 1474560, 512, 512, 9216, 18432, 512, 79, 18},
     };
-    for (const auto& k : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << "row " << k.row << " C" << k.c << " H" << k.h << " R" << k.r);
-        OpenRaw raw(k.row);
+    for (const auto& k : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << k.row);
+        OpenRaw raw(k.bytes);
         EXPECT_EQ(raw.fdd.m_nFormat, k.row);
-        const Bytes data = ReadSector(raw.fdd, k.c, k.h, k.r);
-        ASSERT_EQ(data.size(), static_cast<size_t>(k.size));
-        EXPECT_EQ(Le32(data, 0), k.offset / 4);
-        EXPECT_EQ(Le32(data, data.size() - 4), (k.offset + k.size - 4) / 4);
+        const struct {
+            int c, h, r, size;
+            uint32_t offset;
+        } sectors[] = {{0, 0, 1, k.size0, 0},
+                       {0, 1, 1, k.size1, k.head1},
+                       {1, 0, 1, k.size, k.cyl1},
+                       {k.lastC, 1, k.lastR, k.size, k.bytes - k.size}};
+        for (const auto& s : sectors) {
+            SCOPED_TRACE(testing::Message() << "C" << s.c << " H" << s.h << " R" << s.r);
+            const Bytes data = ReadSector(raw.fdd, s.c, s.h, s.r);
+            ASSERT_EQ(data.size(), static_cast<size_t>(s.size));
+            const CFddSect& id = raw.fdd.m_tracks[s.c * 2 + s.h].m_sects[s.r - 1];
+            EXPECT_EQ(id.m_N, std::bit_width(unsigned(s.size)) - 8); // 128 bytes: N 0
+            EXPECT_EQ(Le32(data, 0), s.offset / 4);
+            EXPECT_EQ(Le32(data, data.size() - 4), (s.offset + s.size - 4) / 4);
+        }
+        EXPECT_EQ(raw.fdd.SeekSector(k.lastC, 0, k.lastR), -1);
+        EXPECT_EQ(raw.fdd.SeekSector(k.lastC + 1, 0, 0), -1);
     }
+    // Head 1 of row 0 numbers its sectors 17-32 as well.
+    OpenRaw raw(327680);
+    EXPECT_EQ(ReadSector(raw.fdd, 3, 1, 21), ReadSector(raw.fdd, 3, 1, 5));
+    EXPECT_EQ(Le32(ReadSector(raw.fdd, 3, 1, 21), 0), ((3 * 2 + 1) * 16 + 4) * 64u);
 }
 
 TEST(RawImage, SelectionAndByteMoves) {
-    OpenRaw raw(7);
+    OpenRaw raw(655360);
     CFileFdd& fdd = raw.fdd;
     for (auto [c, h, i] : {std::array{0, 0, 8}, {0, 0, -1}, {80, 0, 0}, {-1, 0, 0}, {0, 2, 0}})
         EXPECT_EQ(fdd.SeekSector(c, h, i), -1);
@@ -120,7 +147,7 @@ TEST(FormattedSector, FillAddLimitsAndForeignIds) {
 
 // The controllers reshape a track while one of its sectors may be selected.
 TEST(FormattedSector, ReshapingATrackDropsTheSelection) {
-    OpenRaw raw(0);
+    OpenRaw raw(327680);
     uint8_t b;
     ASSERT_EQ(raw.fdd.SeekSector(3, 0, 4), 256);
     raw.fdd.m_tracks[6].m_sects.clear();

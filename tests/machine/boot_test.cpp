@@ -1,6 +1,7 @@
 // Booting from images holding the two-block record of tests/guest/bootrec.asm (its message
 // is in the second block): mini floppy (raw and D88), 8-inch and hard disk; the DIP
 // switches choose the devices and the drive; damaged records are refused.
+#include <cstdio>
 #include <vector>
 
 #include "floppy/file_fdd.h"
@@ -21,6 +22,22 @@ struct BootCase {
     int patchAt = 0; // a change to the record
     uint8_t patch = 'O';
 };
+
+// A short name from the fields, such as Dip9F_MiniD88In0_Byte4Is65.
+std::string CaseName(const BootCase& c) {
+    static const char* const kKind[] = {"MiniRaw", "MiniD88", "EightRaw", "HardDisk"};
+    char dip[8];
+    std::snprintf(dip, sizeof dip, "%02X", c.dip);
+    std::string name = std::string("Dip") + dip;
+    for (auto [kind, drive] : c.disks)
+        name += std::string("_") + kKind[kind] + "In" + std::to_string(drive);
+    if (c.patchAt != 0 || c.patch != 'O')
+        name += "_Byte" + std::to_string(c.patchAt) + "Is" + std::to_string(c.patch);
+    return name;
+}
+void PrintTo(const BootCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
 
 class BootTest : public MachineTest, public ::testing::WithParamInterface<BootCase> {
 protected:
@@ -92,7 +109,8 @@ INSTANTIATE_TEST_SUITE_P(Machine, BootTest, ::testing::Values(
     // Records refused: no signature, too long, longer than track 0.
     BootCase{0x9F, {{kMiniD88, 0}}, "\nMini floppy 0: not bootable\nNothing to boot.\n", 0, 'X'},
     BootCase{0x9F, {{kMiniD88, 0}}, "\nMini floppy 0: boot record too long\n", 4, 65},
-    BootCase{0x9F, {{kMiniD88, 0}}, "\nMini floppy 0: read error\n", 4, 17}));
+    BootCase{0x9F, {{kMiniD88, 0}}, "\nMini floppy 0: read error\n", 4, 17}),
+    [](const auto& info) { return CaseName(info.param); });
 // clang-format on
 
 // A second boot from the monitor, after a disk has been put in.

@@ -17,6 +17,7 @@ TEST_F(MemoryMap, MmuMapsEachPageOfTheSelectedSegment) {
     Write(0xFD93, 0x80);
     EXPECT_EQ(Read(0x1234), 0x22);
     Write(0xFD90, 0xF3); // only the low 4 bits are kept
+    EXPECT_EQ(Read(0xFD90), 0x03);
     EXPECT_EQ(Read(0xFD81), 0x25);
     EXPECT_EQ(Read(0x1234), 0x11);
     Write(0x1FFF, 0x44);

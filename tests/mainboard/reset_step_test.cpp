@@ -17,6 +17,7 @@ TEST_F(ResetStep, ResetClearsIoAndRegistersButKeepsMemoryPaletteAndTimerLatches)
     m_board->m_z80.m_reg.PC = 0x1234;
     m_board->m_nDipSw = 0x1A5;
     m_board->m_nSpeed = 7;
+    Write(0xFDC0, 0x10); // the hard disk has results waiting
     m_now = 90000;
 
     m_board->Reset();
@@ -29,6 +30,9 @@ TEST_F(ResetStep, ResetClearsIoAndRegistersButKeepsMemoryPaletteAndTimerLatches)
     EXPECT_EQ(Read(0x5100), m_rom[0x100]); // the ROM is in, the MMU off
     EXPECT_EQ(Read(0xFFF0), m_rom[0xFF0]); // the vectors are copied in
     EXPECT_EQ(Read(0xFD23), 0xA5);
+    EXPECT_EQ(Read(0xFDC0), 0x80); // the hard disk is idle
+    EXPECT_EQ(Read(0xFDC3), 0x10);
+    EXPECT_EQ(Read(0xFDC1), 0x00);
     EXPECT_EQ(m_board->m_reg.PC, kResetVector);
     EXPECT_EQ(m_board->m_reg.D, 0);
     EXPECT_EQ(m_board->m_z80.m_reg.PC, 0);

@@ -102,13 +102,13 @@ TEST_F(Timer, LatchesBecomeAccesses) {
 }
 
 TEST_F(Timer, CountersReadBackInTimerTicks) {
-    Cr1(0x00); // external clock at m_nSpeed 2000: 192 ticks are 2000 accesses
+    Cr3(kInternal | 0x01); // counter 2 divided by 8, the others not
+    Cr1(0x00);             // external clock at m_nSpeed 2000: 192 ticks are 2000 accesses
     Latch16(0, 192);
     EXPECT_EQ(m_board->ReadIo(0xFD3A), 0x00); // ReadIo is not an access
     EXPECT_EQ(m_board->ReadIo(0xFD3B), 0xC0);
     Accesses(1000); // and the high-byte read is one more
     EXPECT_EQ(Counter16(0), (2000 - 1001) * 192 / 2000);
-    Cr3(kInternal | 0x01); // counter 2 divided by 8
     Latch16(2, 100);
     Accesses(400 - 1);
     EXPECT_EQ(Counter16(2), 50);

@@ -136,9 +136,9 @@ TEST(Window, CaretCommandPostedOncePerMove) {
     t.m_nCaretState = CARET_SHOWN;
     Feed(t, "\x0d");
     w.Clear();
-    Feed(t, "\x1b[1v\x1b[v");
-    EXPECT_EQ(t.m_nCaretState, CARET_CREATE);
-    EXPECT_EQ(w.posted.size(), 2u);
+    Feed(t, "\x1b[1v\x1b[v\x1b[1v");
+    EXPECT_EQ(t.m_nCaretState, CARET_DESTROY);
+    EXPECT_EQ(w.posted.size(), 3u);
 }
 
 TEST(Window, NothingReachesAClosedWindow) {
@@ -154,6 +154,17 @@ TEST(Window, NothingReachesAClosedWindow) {
     t.AttachWindow(&w);
     Feed(t, "\x1b");
     EXPECT_EQ(w.posted, std::vector<unsigned>{ID_TERM_CARET});
+}
+
+// Bit 0 of a colour index is red, bit 1 green, bit 2 blue, bit 3 bright; 8 is grey.
+TEST(Window, PaletteFollowsTheIndexBits) {
+    for (int i = 0; i < 16; ++i) {
+        const int bits = i == 8 ? 7 : i & 7;
+        const uint32_t level = i == 8 ? 0x80 : i & 8 ? 0xFF : 0xC4;
+        EXPECT_EQ(g_termPalette[i], (bits & 1 ? level << 16 : 0) | (bits & 2 ? level << 8 : 0) |
+                                        (bits & 4 ? level : 0))
+            << i;
+    }
 }
 
 TEST(InputQueue, DropsBytesWhenFullAndWraps) {
