@@ -76,7 +76,6 @@ void CMainCpu::RegisterCoreIo() {
     SetIoRead(0x00, 0xFF, &CMainCpu::ReadPlain);
     SetIoWrite(0x00, 0xFF, &CMainCpu::WritePlain);
 
-    SetIoWrite(0x00, 0x00, &CMainCpu::WriteLatch); // printer 0 control
     SetIoRead(0x01, 0x01, &CMainCpu::ReadKeyLow);
     SetIoWrite(0x02, 0x02, &CMainCpu::WriteMask1);
     SetIoRead(0x03, 0x03, &CMainCpu::ReadStatus1);
