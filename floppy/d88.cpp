@@ -7,11 +7,12 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
-#include <chrono>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <unistd.h>
 
 #include "floppy/file_fdd.h"
 
@@ -44,17 +45,15 @@ bool HasD88Name(const std::string& path) {
     return true;
 }
 
-// A fresh name beside the target for the image being written.
+// A new, empty file of a name no other file has, beside `target`: the rewrite goes there
+// and never into a file that already exists.
 fs::path TempNameBeside(const fs::path& target) {
-    const auto seed = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    for (unsigned n = 0;; ++n) {
-        fs::path p = target;
-        p.replace_filename("." + target.filename().string() + ".save" +
-                           std::to_string((seed + n) % 1000000007ULL));
-        std::error_code ec;
-        if (!fs::exists(p, ec) || n > 100) return p;
-    }
+    std::string name =
+        (target.parent_path() / ("." + target.filename().string() + ".saveXXXXXX")).string();
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) throw CFileException(target.string(), errno);
+    ::close(fd);
+    return name;
 }
 
 } // namespace
