@@ -361,9 +361,13 @@ void CChildView::RunStepPairs(int n) {
     m_bStepping = false;
 }
 
+// The request was posted when the machine raised DTR; a port that has dropped it again
+// before the request arrived (a short pulse, a reset) gets no window, since no close
+// request would ever follow for it.
 void CChildView::OnUsartOpen(unsigned id) {
+    constexpr uint8_t kDtr = 0x02;
     const int n = int(id - ID_USART_OPEN);
-    if (m_main.m_pTerm[n]) return;
+    if (m_main.m_pTerm[n] || !(m_main.m_usartCmd[n] & kDtr)) return;
     m_main.m_pTerm[n] = OpenTermWindow(n);
 }
 

@@ -121,7 +121,7 @@ private Q_SLOTS:
         QVERIFY(!icon.isNull());
         const auto same = [&](const QIcon& i) { return i.pixmap(64, 64).toImage() == icon; };
         QVERIFY(same(app.m_pMainWnd->windowIcon()));
-        view.PostCommand(ID_USART_OPEN + 1);
+        view.m_main.UsartAccess(1, CMainCpu::USART_COMMAND, 0x02); // DTR
         QCoreApplication::sendPostedEvents();
         QVERIFY(view.m_main.m_pTerm[1]);
         auto* term = dynamic_cast<QWidget*>(view.m_main.m_pTerm[1]->m_pWnd);

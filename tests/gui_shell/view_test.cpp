@@ -303,11 +303,19 @@ private Q_SLOTS:
         QVERIFY(edit->actions()[0]->isEnabled());
 
         // Posted commands arrive through the event queue; ids nobody handles are ignored.
-        view.PostCommand(ID_USART_OPEN + 2);
-        view.PostCommand(ID_USART_OPEN + 4);
+        // Raising DTR asks for a window; a port whose DTR fell again before the request
+        // arrived gets none, and its close request finds nothing to close.
+        const auto command = [&](int port, uint8_t value) {
+            view.m_main.UsartAccess(port, CMainCpu::USART_COMMAND, value);
+        };
+        command(2, 0x27);
+        command(4, 0x02);
+        command(1, 0x27);
+        command(1, 0x00);
         QCoreApplication::postEvent(frame.get(), new CCommandEvent(12345));
         QCoreApplication::sendPostedEvents();
         QVERIFY(view.m_main.m_pTerm[2] && TermWindow("USART 2"));
+        QVERIFY(!view.m_main.m_pTerm[1] && !TermWindow("USART 1"));
         view.PostCommand(ID_USART_CLOSE + 2); // the machine drops DTR
         view.PostCommand(ID_USART_CLOSE + 3); // never opened
         QCoreApplication::sendPostedEvents();
