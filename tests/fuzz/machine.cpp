@@ -91,6 +91,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         main->m_ram[0x1000 + i] = data[i];
     for (size_t i = 0; i < size && i < 0xF80; ++i)
         sub->m_mem[0x1000 + i] = data[size - 1 - i];
+    // Byte 0 bit 1: devices half prepared, so that single commands find something to
+    // do: sector 1 on both floppy units, every DMA channel pointed into its own bank
+    // with a count and the floppy units set to DMA, serial ports 1 and 3 enabled.
+    if (data[0] & 2) {
+        main->Cell(0x1A) = main->Cell(0x32) = 1;
+        for (int c = 0; c < 4; ++c) {
+            main->Cell(0x40 + 4 * c) = uint8_t(0x20 + c * 0x40);
+            main->Cell(0x42 + 4 * c) = uint8_t(1 + c);
+            main->Cell(0x50 + c) = uint8_t(0x04 | (data[0] >> (4 + c) & 1));
+            main->Cell(0x94 + c) = uint8_t(c * 5);
+        }
+        main->m_usartCmd[1] = main->m_usartCmd[3] = 0x07;
+    }
     main->m_reg.PC = 0x1000;
     main->m_reg.DP = 0xFD;
     sub->m_reg.PC = 0x9000;
