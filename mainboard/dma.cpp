@@ -8,7 +8,7 @@
 // WRITE TRACK, hard disk): no time passes. It leaves the final address and count in the
 // channel's registers, sets the done bit and, when enabled, the DMA interrupt; the
 // caller's frame recomputes the interrupt status. Addresses are 20 bits and wrap within
-// them.
+// them. A transfer that ends outside its 64 KB bank is reported once per Reset.
 #include <exception>
 
 #include "mainboard/dma_channel.h"
@@ -85,8 +85,10 @@ int CMainCpu::DmaTransfer(int c, CFile* device, int limit, bool* fault) {
         failed = true; // the byte that failed is not counted
     }
     const uint32_t bank = Cell(kDmaBank + c) & 15u;
-    if ((d.m_nAddress >> 16) != bank && (d.m_nAddress & 0xFFFF) != 0)
+    if ((d.m_nAddress >> 16) != bank && (d.m_nAddress & 0xFFFF) != 0 && !m_bBankOverShown) {
+        m_bBankOverShown = true;
         MessageToView("DMA Bank Over");
+    }
     d.Store(*this);
     if (fault) *fault = failed;
     return d.m_nCount;

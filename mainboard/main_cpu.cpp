@@ -56,6 +56,7 @@ void CMainCpu::Reset() {
     Cell(0xC0) = 0x80;                             // hard disk idle
     Cell(0xC3) = 0x10;
     m_nHddPhase = 0;
+    m_bBankOverShown = false;
     Cell(0x23) = uint8_t(m_nDipSw);
     m_nPtmNext = 0;
     m_nPtmCount = 0;

@@ -149,6 +149,9 @@ public:
     int m_nFdcPos[2] = {};  // programmed I/O: next byte of the sector, unit A / B
     int m_nFdcSize[2] = {}; // size of the sector being moved
     int m_nFdcCmd[2] = {};  // the type II command that started the transfer
+    // "DMA Bank Over" was shown since the last Reset: a guest that keeps crossing banks
+    // would otherwise hold the user in one modal box after another.
+    bool m_bBankOverShown = false;
     void FdcCommand(int unit, uint8_t cmd);
     uint8_t FdcData(int unit, int write, uint8_t value);
     // Moves at most limit bytes between RAM and the device on channel c's settings and

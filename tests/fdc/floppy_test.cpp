@@ -216,6 +216,7 @@ TEST_F(FdcTest, DmaBankOverIsReportedAndTheTransferCompletes) {
     for (const BankCase& c : kBankCases) {
         SCOPED_TRACE(c.address);
         m_view.m_messages.clear();
+        m_board->m_bBankOverShown = false; // each case as after a Reset
         SetDma(2, c.address, c.count, c.ctrl);
         ASSERT_EQ(fdd->SeekSector(0, 0, 0), 256);
         EXPECT_EQ(m_board->DmaTransfer(2, fdd, 256), 0);
@@ -231,6 +232,24 @@ TEST_F(FdcTest, DmaBankOverIsReportedAndTheTransferCompletes) {
                       ImageByte(uint32_t(i)))
                 << i;
     }
+}
+
+// A guest that keeps crossing a bank gets one modal box, not one per transfer, until
+// the next Reset.
+TEST_F(FdcTest, DmaBankOverIsShownOncePerReset) {
+    CFileFdd* fdd = AttachFloppy(4, "row0", PatternImage(kRow0Bytes));
+    auto crossTwice = [&] {
+        for (int i = 0; i < 2; ++i) {
+            SetDma(2, 0x1FFF0, 32, 0x00);
+            ASSERT_EQ(fdd->SeekSector(0, 0, 0), 256);
+            EXPECT_EQ(m_board->DmaTransfer(2, fdd, 256), 0);
+        }
+    };
+    crossTwice();
+    EXPECT_EQ(m_view.m_messages.size(), 1u);
+    m_board->Reset();
+    crossTwice();
+    EXPECT_EQ(m_view.m_messages.size(), 2u);
 }
 
 TEST_F(FdcTest, HostErrorsEndTransfersWithAnErrorStatus) {
