@@ -361,27 +361,36 @@ void CChildView::RunStepPairs(int n) {
     m_bStepping = false;
 }
 
+constexpr uint8_t kDtr = 0x02; // serial command register: data terminal ready
+
 // The request was posted when the machine raised DTR; a port that has dropped it again
 // before the request arrived (a short pulse, a reset) gets no window, since no close
 // request would ever follow for it.
 void CChildView::OnUsartOpen(unsigned id) {
-    constexpr uint8_t kDtr = 0x02;
     const int n = int(id - ID_USART_OPEN);
     if (m_main.m_pTerm[n] || !(m_main.m_usartCmd[n] & kDtr)) return;
     m_main.m_pTerm[n] = OpenTermWindow(n);
 }
 
+// A window whose port has raised DTR again since the request was posted stays: a guest
+// that pulses DTR keeps its terminal instead of having it torn down and made anew. One
+// the user closed is released whatever DTR says.
 void CChildView::OnUsartClose(unsigned id) {
     const int n = int(id - ID_USART_CLOSE);
-    CTerm* term = m_main.m_pTerm[n];
-    if (!term) return;
-    m_main.m_pTerm[n] = nullptr;
-    CloseTermWindow(term);
+    const CTerm* term = m_main.m_pTerm[n];
+    if (term && !(term->HasWindow() && (m_main.m_usartCmd[n] & kDtr))) ReleaseTerm(n);
+}
+
+void CChildView::ReleaseTerm(int n) {
+    if (CTerm* term = m_main.m_pTerm[n]) {
+        m_main.m_pTerm[n] = nullptr;
+        CloseTermWindow(term);
+    }
 }
 
 void CChildView::CloseTerminals() {
-    for (unsigned n = 0; n < 5; ++n)
-        OnUsartClose(ID_USART_CLOSE + n);
+    for (int n = 0; n < 5; ++n)
+        ReleaseTerm(n);
 }
 
 void CChildView::InvalidateRect(const CRect* rc, bool erase) {

@@ -80,6 +80,8 @@ public:
     bool OnUpdateEditPaste() const;
     // Destroys every terminal window with its model (the program's end).
     void CloseTerminals();
+    // Destroys terminal n's window and model, if it has one.
+    void ReleaseTerm(int n);
     // Runs n step pairs inside the caller (the debugger's STEP).
     void RunStepPairs(int n);
 

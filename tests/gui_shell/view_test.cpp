@@ -21,6 +21,7 @@
 #include "shell/command_ids.h"
 #include "shell/orlo_prop.h"
 #include "shell_test_env.h"
+#include "terminal/term.h"
 
 namespace {
 
@@ -316,7 +317,15 @@ private Q_SLOTS:
         QCoreApplication::sendPostedEvents();
         QVERIFY(view.m_main.m_pTerm[2] && TermWindow("USART 2"));
         QVERIFY(!view.m_main.m_pTerm[1] && !TermWindow("USART 1"));
-        view.PostCommand(ID_USART_CLOSE + 2); // the machine drops DTR
+        // DTR dropped and raised again before the close request arrives: the same window,
+        // with what it shows.
+        view.m_main.m_pTerm[2]->Write('Z');
+        command(2, 0x00);
+        command(2, 0x27);
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(view.m_main.m_pTerm[2]);
+        QCOMPARE(view.m_main.m_pTerm[2]->ScreenRow(0)[0].ch, 'Z');
+        command(2, 0x00);                     // the machine drops DTR
         view.PostCommand(ID_USART_CLOSE + 3); // never opened
         QCoreApplication::sendPostedEvents();
         QVERIFY(!view.m_main.m_pTerm[2]);
