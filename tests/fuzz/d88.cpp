@@ -2,31 +2,15 @@
 // extension and opened as a disk; every sector is read, one is written partly, and a
 // small disk is formatted on one track and rewritten at Close.
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "floppy/file_fdd.h"
-
-namespace {
-
-// A scratch folder of this process, removed at exit.
-struct Scratch {
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("orlo-fuzz-d88-" + std::to_string(getpid()));
-    Scratch() { std::filesystem::create_directories(dir); }
-    ~Scratch() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
-    }
-};
-
-} // namespace
+#include "tests/fuzz/scratch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const Scratch scratch;
+    static const ScratchDir scratch("d88");
     static const std::string path = (scratch.dir / "img").string();
     static std::vector<uint8_t> buf(65536);
     std::ofstream(path, std::ios::binary | std::ios::trunc)

@@ -21,6 +21,7 @@
 #include "platform/file.h"
 #include "platform/wnd.h"
 #include "terminal/term.h"
+#include "tests/fuzz/scratch.h"
 
 namespace {
 
@@ -35,14 +36,8 @@ public:
     long posted = 0;
 };
 
-struct Scratch {
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("orlo-fuzz-machine-" + std::to_string(getpid()));
-    Scratch() { std::filesystem::create_directories(dir); }
-    ~Scratch() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
-    }
+struct Scratch : ScratchDir {
+    Scratch() : ScratchDir("machine") {}
     std::string Fresh(const std::string& name, size_t size) const {
         const std::string path = (dir / name).string();
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
