@@ -8,11 +8,8 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <new>
-#include <unistd.h>
 
 #include "floppy/file_fdd.h"
 
@@ -43,17 +40,6 @@ bool HasD88Name(const std::string& path) {
     for (size_t i = 0; i < sizeof kExt - 1; ++i)
         if (std::tolower(static_cast<unsigned char>(name[dot + i])) != kExt[i]) return false;
     return true;
-}
-
-// A new, empty file of a name no other file has, beside `target`: the rewrite goes there
-// and never into a file that already exists.
-fs::path TempNameBeside(const fs::path& target) {
-    std::string name =
-        (target.parent_path() / ("." + target.filename().string() + ".saveXXXXXX")).string();
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) throw CFileException(target.string(), errno);
-    ::close(fd);
-    return name;
 }
 
 } // namespace
@@ -107,25 +93,16 @@ bool CFileFdd::LoadD88(bool bTestExtension) {
     }
 }
 
-void CFileFdd::SaveD88() {
-    if (!m_bModified) return;
-
-    // Lay the image out first: each track that holds slots gets the next table entry,
-    // its sectors follow in physical order (ties by slot, unknown positions last).
-    struct Place {
-        CFddSect* s;
-        uint64_t offset; // of the data
-        uint16_t trackSectors;
-    };
-    std::vector<Place> places;
-    std::array<uint8_t, kD88HeaderSize> header{};
-    std::memcpy(header.data(), "ORLO FDD", 8);
+CFileFdd::D88Layout CFileFdd::LayoutD88() {
+    // Each track that holds slots gets the next table entry, its sectors follow in
+    // physical order (ties by slot, unknown positions last).
+    D88Layout l;
+    std::memcpy(l.header.data(), "ORLO FDD", 8);
     uint64_t pos = kD88HeaderSize;
     int entry = 0;
-    int maxSectors = 0, maxSize = 0;
     for (CFddTrack& track : m_tracks) {
         if (track.m_sects.empty() || entry >= kMaxTracks) continue;
-        PutLe32(&header[kTrackTableAt + 4 * entry++], static_cast<uint32_t>(pos));
+        PutLe32(&l.header[kTrackTableAt + 4 * entry++], static_cast<uint32_t>(pos));
         std::vector<CFddSect*> order;
         for (CFddSect& s : track.m_sects)
             if (s.m_nSize != 0) order.push_back(&s);
@@ -135,84 +112,65 @@ void CFileFdd::SaveD88() {
         });
         const auto count = static_cast<uint16_t>(track.m_sects.size());
         for (CFddSect* s : order) {
-            places.push_back({s, pos + kD88RecordHeader, count});
+            l.places.push_back({s, pos + kD88RecordHeader, count});
             pos += kD88RecordHeader + s->m_nSize;
-            maxSize = std::max<int>(maxSize, s->m_nSize);
+            l.maxSize = std::max<int>(l.maxSize, s->m_nSize);
         }
-        maxSectors = std::max<int>(maxSectors, count);
+        l.maxSectors = std::max<int>(l.maxSectors, count);
         // The table's offsets are 32 bits: an image that cannot be described is refused.
         if (pos > UINT32_MAX) throw CFileException(GetFilePath(), EFBIG);
     }
-    PutLe32(&header[kDiskSizeAt], static_cast<uint32_t>(pos));
+    PutLe32(&l.header[kDiskSizeAt], static_cast<uint32_t>(pos));
+    l.length = pos;
+    return l;
+}
 
-    // Write it beside the original and put it in place only when it is complete.
-    std::error_code ec;
-    fs::path target = fs::canonical(GetFilePath(), ec);
-    if (ec) target = GetFilePath();
-    const fs::path temp = TempNameBeside(target);
-    try {
-        CFile out(temp.string(), CFile::modeCreateReadWrite);
-        std::vector<uint8_t> buf(header.begin(), header.end());
-        auto flush = [&] {
-            out.Write(buf.data(), static_cast<uint32_t>(buf.size()));
-            buf.clear();
-        };
-        for (const Place& p : places) {
-            const CFddSect& s = *p.s;
-            const uint8_t rec[kD88RecordHeader] = {s.m_C,
-                                                   s.m_H,
-                                                   s.m_R,
-                                                   s.m_N,
-                                                   static_cast<uint8_t>(p.trackSectors),
-                                                   static_cast<uint8_t>(p.trackSectors >> 8),
-                                                   0,
-                                                   0,
-                                                   0,
-                                                   0,
-                                                   0,
-                                                   0,
-                                                   0,
-                                                   0,
-                                                   static_cast<uint8_t>(s.m_nSize),
-                                                   static_cast<uint8_t>(s.m_nSize >> 8)};
-            buf.insert(buf.end(), rec, rec + sizeof rec);
-            const size_t at = buf.size();
-            buf.resize(at + s.m_nSize, kFill);
-            if (s.m_nState == CFddSect::stateFile)
-                ReadFileData(s.m_nOffset, buf.data() + at, s.m_nSize);
-            else if (s.m_nState == CFddSect::stateMemory)
-                std::copy_n(s.m_data.begin(), std::min<size_t>(s.m_data.size(), s.m_nSize),
-                            buf.begin() + static_cast<std::ptrdiff_t>(at));
-            if (buf.size() >= (1u << 18)) flush();
-        }
-        flush();
-        out.Flush(); // write errors show here; the file stays open as the new image
-        const fs::file_status st = fs::status(target, ec);
-        if (!ec) fs::permissions(temp, st.permissions(), ec); // best effort
-        fs::rename(temp, target);
-        TakeOver(out); // the new file, already locked, is the image from now on
-    } catch (const fs::filesystem_error& e) {
-        fs::remove(temp, ec);
-        throw CFileException(target.string(), e.code().value());
-    } catch (const std::bad_alloc&) {
-        fs::remove(temp, ec);
-        throw CFileException(target.string(), ENOMEM);
-    } catch (...) {
-        fs::remove(temp, ec);
-        throw;
+void CFileFdd::WriteD88(CFile& out, const D88Layout& l) {
+    std::vector<uint8_t> buf(l.header.begin(), l.header.end());
+    auto flush = [&] {
+        out.Write(buf.data(), static_cast<uint32_t>(buf.size()));
+        buf.clear();
+    };
+    for (const D88Place& p : l.places) {
+        const CFddSect& s = *p.s;
+        const uint8_t rec[kD88RecordHeader] = {s.m_C,
+                                               s.m_H,
+                                               s.m_R,
+                                               s.m_N,
+                                               static_cast<uint8_t>(p.trackSectors),
+                                               static_cast<uint8_t>(p.trackSectors >> 8),
+                                               0,
+                                               0,
+                                               0,
+                                               0,
+                                               0,
+                                               0,
+                                               0,
+                                               0,
+                                               static_cast<uint8_t>(s.m_nSize),
+                                               static_cast<uint8_t>(s.m_nSize >> 8)};
+        buf.insert(buf.end(), rec, rec + sizeof rec);
+        const size_t at = buf.size();
+        buf.resize(at + s.m_nSize, kFill);
+        if (s.m_nState == CFddSect::stateFile)
+            ReadFileData(s.m_nOffset, buf.data() + at, s.m_nSize);
+        else if (s.m_nState == CFddSect::stateMemory)
+            std::copy_n(s.m_data.begin(), std::min<size_t>(s.m_data.size(), s.m_nSize),
+                        buf.begin() + static_cast<std::ptrdiff_t>(at));
+        if (buf.size() >= (1u << 18)) flush();
     }
+    flush();
+}
 
-    for (const Place& p : places) {
+void CFileFdd::AdoptD88(const D88Layout& l) {
+    for (const D88Place& p : l.places) {
         p.s->m_nState = CFddSect::stateFile;
         p.s->m_nOffset = p.offset;
         p.s->m_data = {};
     }
-    m_nSectors = maxSectors;
-    m_nSize = maxSize;
+    m_nSectors = l.maxSectors;
+    m_nSize = l.maxSize;
     m_nFormat = kFormatD88;
     m_bModified = false;
-    // A sector selected for a transfer in progress goes on in the new file.
-    m_nFilePos = kUnknownPos;
-    m_nFileLength = pos;
-    SyncFolder(target.parent_path().string());
+    m_nFileLength = l.length;
 }

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <new>
 
 #include "floppy/raw_geometry.h"
+#include "platform/file_save.h"
 
 namespace {
 constexpr uint8_t kFill = 0xE4;           // what a formatted sector holds before it is written
@@ -29,34 +31,16 @@ bool CFileFdd::Open(const std::string& path, CFile::OpenMode mode) {
     if (IsOpen()) return false;
     Reset();
     if (!CFile::Open(path, mode)) return false;
+    m_strOpenedPath = GetFilePath();
+    if (mode != modeRead) {
+        // The lock is ours: what saves of this image cut short left is nobody's.
+        std::error_code ec;
+        const std::filesystem::path real = std::filesystem::canonical(GetFilePath(), ec);
+        RemoveSaveLeftovers(ec ? GetFilePath() : real.string());
+    }
     if (!SetupFormat(DetectFormat())) LoadD88(true);
     m_nChanges = m_nSavedChanges = 0; // the sectors found are no change
     return true;
-}
-
-void CFileFdd::Close() {
-    m_nCurTrack = m_nCurSlot = -1;
-    if (!IsOpen()) return;
-    try {
-        SaveD88();
-    } catch (...) {
-        try {
-            CFile::Close();
-        } catch (const CFileException&) {
-        }
-        throw;
-    }
-    CFile::Close();
-}
-
-void CFileFdd::Save() {
-    if (!IsOpen()) return;
-    const uint32_t changes = m_nChanges;
-    if (m_bModified)
-        SaveD88();
-    else if (changes != m_nSavedChanges)
-        Flush();
-    m_nSavedChanges = changes;
 }
 
 int CFileFdd::DetectFormat() {

@@ -18,18 +18,27 @@
 // - Read and Write of a sector whose data lies in the file throw CFileException on a
 //   host I/O error. Bytes that a damaged D88 file promises beyond its end read as 0xE4;
 //   writing them extends the file.
-// - Close and Save throw CFileException when the rewrite of a formatted disk failed. The
-//   file on disk is then exactly as it was: the new image goes to a temporary file in the
-//   same folder (removed again on failure) and replaces the original by rename only once
-//   it is complete and flushed; the folder is flushed after the rename. Close closes the
-//   file either way; after a failed Save the disk stays open and modified. Destroying an
-//   open object closes it without rewriting.
+// - Close and Save throw CFileException when a rewrite failed. The file on disk is then
+//   exactly as it was: the new image goes to a temporary file in the same folder
+//   (CFileSave; removed again on failure) and replaces the original by rename only once
+//   it is complete and flushed. Close closes the file either way; after a failed Save the
+//   disk stays open and modified. Destroying an open object closes it without rewriting.
 //
 // Save puts the changes on disk while the image stays open (the view does so once the
 // guest has left the disk alone for a while); Changes() counts every change the guest
-// made, so that the caller can tell when it has stopped.
+// made, so that the caller can tell when it has stopped. A save (Close's too) never
+// replaces a file this object did not open, and loses nothing the guest wrote:
+// - the name still names the open file: a formatted disk is rewritten as D88 in its
+//   place, sectors written in place are flushed;
+// - the name names nothing (the file was deleted or moved away): the whole image is
+//   written back under it;
+// - the name names another file (a backup put in its place, say): that file stays as it
+//   is; the whole image goes beside it under a free name (NameBeside), and GetFilePath()
+//   names that file from then on. OpenedPath() still names the image as opened.
+// Opening for writing removes what saves cut short left beside the image.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -62,7 +71,7 @@ struct CFddTrack {
 };
 
 class CFileFdd : public CFile {
-  public:
+public:
     static constexpr int kFormatD88 = 13;
     static constexpr int kMaxTracks = 164;
     static constexpr uint32_t kD88HeaderSize = 688;
@@ -77,9 +86,12 @@ class CFileFdd : public CFile {
 
     bool Open(const std::string& path, OpenMode mode) override;
     void Close() override;
-    // A formatted disk is rewritten as at Close, written sectors are flushed; the
-    // selected sector stays selected. Throws CFileException (see Errors).
+    // Puts every unsaved change on disk (see above); the selected sector stays
+    // selected. Throws CFileException (see Errors).
     void Save();
+    // The full path the image was opened under; GetFilePath() differs from it once a
+    // save had to put the image under another name.
+    const std::string& OpenedPath() const { return m_strOpenedPath; }
     // Whether anything changed since the image was opened or last saved.
     bool HasUnsavedChanges() const { return m_bModified || m_nChanges != m_nSavedChanges; }
     uint32_t Changes() const { return m_nChanges; }
@@ -112,10 +124,28 @@ class CFileFdd : public CFile {
     std::vector<CFddTrack> m_tracks;
     bool m_bModified = false;
 
-  private:
-    // Close's rewrite: does nothing unless m_bModified; throws on failure, leaving the
-    // file and the model as they were.
-    void SaveD88();
+private:
+    // The whole image as D88: where every sector's data goes, and the header.
+    struct D88Place {
+        CFddSect* s;
+        uint64_t offset; // of the data
+        uint16_t trackSectors;
+    };
+    struct D88Layout {
+        std::array<uint8_t, kD88HeaderSize> header{};
+        std::vector<D88Place> places;
+        uint64_t length = 0;
+        int maxSectors = 0, maxSize = 0;
+    };
+    // Throws CFileException (EFBIG) for a model too large for the format's offsets.
+    D88Layout LayoutD88();
+    void WriteD88(CFile& out, const D88Layout& layout);
+    // The sectors now lie in the file where `layout` put them.
+    void AdoptD88(const D88Layout& layout);
+    // Writes the whole image anew (D88 after a format, else a copy of the file) and puts
+    // it in place as `where` allows (see above).
+    void Rewrite(PathState where);
+    void CopyFileTo(CFile& out);
     void Reset();
     CFddSect* CurSect();
     void ReadFileData(uint64_t offset, uint8_t* buf, uint32_t count);
@@ -131,4 +161,5 @@ class CFileFdd : public CFile {
     uint64_t m_nFileLength = 0;
     uint32_t m_nChanges = 0;      // sector writes and added sectors, wrapping
     uint32_t m_nSavedChanges = 0; // m_nChanges when the file last held every change
+    std::string m_strOpenedPath;
 };

@@ -21,6 +21,18 @@ std::string ErrorText(const std::string& path, int err) {
     return path + ": " + std::generic_category().message(err);
 }
 
+// How often Open looks again when the name was given to another file meanwhile.
+constexpr int kOpenAttempts = 16;
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+int CloseWith(int fd, int err) {
+    ::close(fd);
+    return err;
+}
+
 int OpenFlags(CFile::OpenMode mode) {
     switch (mode) {
     case CFile::modeRead: return O_RDONLY;
@@ -67,35 +79,50 @@ int CFile::OpenFile(const std::string& path, OpenMode mode, bool regularOnly) {
     // Look first, so that a device is not even opened; what was opened is checked below.
     if (regularOnly && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
         return notRegular(st);
-    // Non-blocking so that opening a FIFO cannot hang. A regular file goes on blocking;
-    // anything else stays non-blocking, so that a FIFO or device with nothing to read or
-    // no room to write fails at once (EAGAIN) instead of freezing the caller.
-    int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
-    if (fd < 0) return errno;
-    auto fail = [fd](int err) {
+    int fd = -1;
+    // A name that keeps naming another file by the time the lock is held gives up.
+    for (int attempt = 0;; ++attempt) {
+        if (attempt == kOpenAttempts) return EAGAIN;
+        // Non-blocking so that opening a FIFO cannot hang. A regular file goes on blocking;
+        // anything else stays non-blocking, so that a FIFO or device with nothing to read or
+        // no room to write fails at once (EAGAIN) instead of freezing the caller.
+        fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+        if (fd < 0) return errno;
+        if (::fstat(fd, &st) != 0) return CloseWith(fd, errno);
+        if (S_ISDIR(st.st_mode) || (regularOnly && !S_ISREG(st.st_mode)))
+            return CloseWith(fd, notRegular(st));
+        int lock = mode == modeRead ? LOCK_SH : LOCK_EX;
+        while (::flock(fd, lock | LOCK_NB) != 0) {
+            if (errno == EINTR) continue;
+            if (errno == EWOULDBLOCK) return CloseWith(fd, EWOULDBLOCK);
+            break; // the file system has no locks: go on unlocked rather than refuse every file
+        }
+        // The file may have been moved or replaced before the lock was taken: the lock
+        // must hold the file the name stands for, or two holders could use one image.
+        struct stat now;
+        if (::stat(path.c_str(), &now) == 0 && SameFile(now, st)) break;
         ::close(fd);
-        return err;
-    };
-    if (::fstat(fd, &st) != 0) return fail(errno);
-    if (S_ISDIR(st.st_mode) || (regularOnly && !S_ISREG(st.st_mode))) return fail(notRegular(st));
-    int lock = mode == modeRead ? LOCK_SH : LOCK_EX;
-    while (::flock(fd, lock | LOCK_NB) != 0) {
-        if (errno == EINTR) continue;
-        if (errno == EWOULDBLOCK) return fail(EWOULDBLOCK);
-        break; // the file system has no locks: go on unlocked rather than refuse every file
     }
     if ((mode == modeCreateReadWrite || mode == modeCreateWrite) && S_ISREG(st.st_mode) &&
         ::ftruncate(fd, 0) != 0)
-        return fail(errno);
+        return CloseWith(fd, errno);
     if (S_ISREG(st.st_mode)) {
         int fl = ::fcntl(fd, F_GETFL);
-        if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0) return fail(errno);
+        if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0) return CloseWith(fd, errno);
     }
     std::error_code ec;
     std::filesystem::path abs = std::filesystem::absolute(path, ec);
     m_strPath = ec ? path : abs.string();
     m_fd = fd;
     return 0;
+}
+
+CFile::PathState CFile::CheckPath() const {
+    struct stat open, named;
+    if (m_fd < 0 || ::fstat(m_fd, &open) != 0) return PathState::same;
+    if (::stat(m_strPath.c_str(), &named) != 0)
+        return errno == ENOENT ? PathState::gone : PathState::same;
+    return SameFile(open, named) ? PathState::same : PathState::other;
 }
 
 void CFile::Fail(int err) const {
@@ -162,9 +189,10 @@ void CFile::Flush() {
         Fail(errno); // EINVAL/EROFS: a device or pipe that has nothing to sync
 }
 
-void CFile::TakeOver(CFile& other) {
+void CFile::TakeOver(CFile& other, const std::string& path) {
     if (m_fd >= 0) ::close(m_fd); // its contents live on in `other`'s file
     m_fd = other.m_fd;
+    m_strPath = path;
     other.m_fd = -1;
     other.m_strPath.clear();
 }

@@ -2,8 +2,10 @@
 // host-file code expects one. Failures throw CFileException carrying the system's
 // error text. An open file is held exclusively (non-blocking advisory lock), so a
 // second open of the same image fails instead of two writers corrupting it; only
-// opens with modeRead may share a file with each other. Open, Read, Write and Close
-// are virtual so that a derived image can serve its bytes through a CFile pointer.
+// opens with modeRead may share a file with each other. The lock is always on the file
+// the name names: a file moved or replaced between the open and the lock is let go and
+// the name opened again. Open, Read, Write and Close are virtual so that a derived image
+// can serve its bytes through a CFile pointer.
 // OpenRegular refuses whatever is not a plain file (FIFO, device, socket, folder), so
 // a name chosen by a guest program can never block the caller in a read or write. A
 // FIFO or device that Open accepts (a user's printer output, say) is not waited on
@@ -53,16 +55,22 @@ public:
     uint64_t GetPosition() const;
     void Flush();
     const std::string& GetFilePath() const { return m_strPath; } // absolute, as opened
+    // What the file's name stands for now: still this open file, nothing (deleted or
+    // moved away), or another file (replaced). A name that cannot be looked at (a folder
+    // without search permission) counts as still this file.
+    enum class PathState { same, gone, other };
+    PathState CheckPath() const;
     // Throws if the system reports an error while closing; the file is closed regardless.
     virtual void Close();
 
 protected:
-    // Goes on with `other`'s open file (with its lock) under this object's name; the
-    // file this object had open is closed. `other` is left closed. For a file that
-    // replaced this one by rename.
-    void TakeOver(CFile& other);
+    // Goes on with `other`'s open file (with its lock) under the name `path`; the file
+    // this object had open is closed. `other` is left closed. For a file that replaced
+    // this one by rename.
+    void TakeOver(CFile& other, const std::string& path);
 
 private:
+    friend class CFileSave; // makes and places the new version of a file
     int OpenFile(const std::string& path, OpenMode mode, bool regularOnly); // 0 or an errno
     [[noreturn]] void Fail(int err) const;
     int m_fd = -1;

@@ -62,6 +62,9 @@ const char* const kPrnOpenFailed = "プリンタ出力ファイルを開けま�
 const char* const kFddSaveFailed =
     "フロッピーディスクイメージを保存できませんでした。ファイルは以前の内容のまま残っています。";
 const char* const kCloseFailed = "ファイルを正しく閉じることができませんでした。";
+const char* const kFddMoved =
+    "フロッピーディスクイメージのファイルが別のファイルに置き換えられていました。"
+    "そのファイルはそのままにして、ディスクの内容を次のファイルに保存しました。";
 
 using Handler = void (*)(CChildView&, unsigned);
 
@@ -166,8 +169,9 @@ void CChildView::OpenPrn(int i, const std::string& path) {
     m_main.m_pPrn[i] = prn;
 }
 
+// The path as opened, also when a save had to put the image under another name.
 std::string CChildView::FddPath(int i) const {
-    return m_main.m_pFdd[i] ? m_main.m_pFdd[i]->GetFilePath() : m_strFddPath[i];
+    return m_main.m_pFdd[i] ? m_main.m_pFdd[i]->OpenedPath() : m_strFddPath[i];
 }
 
 std::string CChildView::HddPath(int i) const {
@@ -182,11 +186,13 @@ void CChildView::CloseFdd(int i) {
     CFileFdd* fdd = m_main.m_pFdd[i];
     if (!fdd) return;
     m_main.m_pFdd[i] = nullptr;
+    const std::string before = fdd->GetFilePath();
     try {
         fdd->Close();
     } catch (const CFileException& e) {
         ReportFileFailure(kFddSaveFailed, fdd->GetFilePath(), e.m_nErrno);
     }
+    ReportMove(before, fdd->GetFilePath());
     delete fdd;
 }
 
@@ -221,6 +227,12 @@ void CChildView::ReportFileFailure(const char* what, const std::string& path, in
     MessageBox(text.toStdString(), "ORLO");
 }
 
+// A save that found the image's name given to another file put the image beside it.
+void CChildView::ReportMove(const std::string& from, const std::string& to) {
+    if (from == to) return;
+    MessageBox(std::string(kFddMoved) + "\n\n" + from + "\n→ " + to, "ORLO");
+}
+
 void CChildView::SaveQuietImages() {
     COrloApp* app = TheApp();
     if (m_bSaving || m_bStepping || (app && app->InIdleBatch())) return;
@@ -237,8 +249,10 @@ void CChildView::SaveQuietImages() {
             continue;
         }
         if (w.failed || !fdd->HasUnsavedChanges() || now - w.since < kQuietMs) continue;
+        const std::string before = fdd->GetFilePath();
         try {
             fdd->Save();
+            ReportMove(before, fdd->GetFilePath());
             w.reported = false;
         } catch (const CFileException& e) {
             w.failed = true;

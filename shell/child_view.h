@@ -5,7 +5,9 @@
 // a message box and leaves its slot empty, but its path stays configured: it is shown in
 // the settings sheet and written back, so the next start tries it again. A floppy image
 // the guest changed is saved once the guest has left it alone for kQuietMs of host time
-// (looked at by the 100 ms timer, never from inside a step). The view is the boards'
+// (looked at by the 100 ms timer, never from inside a step). A save that finds the
+// image's name given to another file puts the image beside it and says so once; the
+// configured path stays. The view is the boards'
 // window (platform CWnd): they invalidate it, post commands to it and show message
 // boxes through it.
 // A 100 ms timer sets both boards' tick flags and every 5 s shows the measured speed in
@@ -121,6 +123,7 @@ protected:
 private:
     void PushText(const std::string& cp932);
     void ReportFileFailure(const char* what, const std::string& path, int err);
+    void ReportMove(const std::string& from, const std::string& to);
     int CellAt(const QPoint& pt) const;
     void DrawSelection();
     void FinishSelection(const QPoint& pt);

@@ -1,8 +1,10 @@
-* A one-block boot record for a mini floppy that changes the disk it was booted from:
+* A two-block boot record for a mini floppy that changes the disk it was booted from:
 * it formats track 1, side 0 with sixteen 256-byte sectors (write track through DMA
 * channel 0), writes the bytes 0, 1, ... 255 into sector 3 of that track, and then
 * creates the host file "done" (relative to the emulator's working folder) to tell
-* whoever watches that the disk has been changed. Then it returns to the monitor.
+* whoever watches that the disk has been changed. Then it waits until an empty host file
+* "go" appears, writes the bytes 255, 254, ... 0 into sector 4 of that track, creates the
+* host file "done2" and returns to the monitor.
         INCLUDE "orlo.inc"
 
 TRACK   EQU $3000           ; the raw track is built here
@@ -10,7 +12,7 @@ DATA    EQU $2800           ; the sector written
 
         ORG $1000
         FCC "ORLO"
-        FCB 1,0,0,0
+        FCB 2,0,0,0
 START   STB FDA_DRV         ; the drive booted from
         CLRA
         STA FDA_SID
@@ -64,16 +66,44 @@ START   STB FDA_DRV         ; the drive booted from
         STA FDA_SEC
         LDA #$A0            ; write sector
         LBSR DMACMD
-        LDA #1              ; create the host file "done"
-        STA FP_CMD
         LDX #DONE
-.name   LDA ,X+
-        STA FP_DAT
-        BNE .name
+        BSR CREATE
+.wait   CLR FP_CMD          ; open "go" to read
+        LDX #GO
+        BSR NAME
+        LDA FP_DAT          ; an empty file answers 0, a missing one 1
+        BNE .wait
+        LDX #DATA
+        LDA #$FF
+        CLRB
+.data2  STA ,X+
+        DECA
+        DECB
+        BNE .data2
+        LDX #DATA
+        LDY #256
+        LDA #4
+        STA FDA_SEC
+        LDA #$A0            ; write sector
+        LBSR DMACMD
+        LDX #DONE2
+        BSR CREATE
+        RTS
+
+* Creates the host file named at X, holding one byte.
+CREATE  LDA #1
+        STA FP_CMD
+        BSR NAME
         LDA #'!'
         STA FP_DAT
         LDA #2
         STA FP_CMD
+        RTS
+
+* Hands the name at X, its 0 included, to the host-file port.
+NAME    LDA ,X+
+        STA FP_DAT
+        BNE NAME
         RTS
 
 * Eight gap bytes at X.
@@ -98,5 +128,9 @@ DMACMD  CLR DMA_BNK
         RTS
 
 DONE    FCC "done"
+        FCB 0
+DONE2   FCC "done2"
+        FCB 0
+GO      FCC "go"
         FCB 0
 RNUM    FCB 0

@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QtTest>
 
+#include <cstdio>
 #include <system_error>
 
 #include "floppy/file_fdd.h"
@@ -475,6 +476,40 @@ private Q_SLOTS:
         QVERIFY(!view.m_main.m_pFdd[4] && !view.m_main.m_pPrn[2]);
         QCOMPARE(ProfileString("2D0"), image);
         QCOMPARE(ProfileString("PRN2"), prn);
+    }
+
+    // A backup put in the image's place while the guest writes: the image goes beside it,
+    // the user is told once, naming both files, and the settings keep the configured path.
+    void imageReplacedGoesBesideAndIsToldOnce() {
+        const QString image = m_files.filePath("swap.d88"), beside = m_files.filePath("swap-1.d88");
+        Profile().setValue("ORLO/2D1", image);
+        uint32_t now = 1000;
+        SetHostTickSource([&] { return now; });
+        auto frame = MakeFrame();
+        CChildView& view = frame->m_wndView;
+        CFileFdd* fdd = view.m_main.m_pFdd[5];
+        QVERIFY(fdd);
+        MessageBoxes boxes;
+        for (int round = 0; round < 3; ++round) {
+            CFddSect s;
+            s.m_R = uint8_t(1 + round), s.m_nSize = 128;
+            fdd->m_bModified = fdd->AddSector(s);
+            if (round == 1) // moved over the image, as `mv` does
+                QVERIFY(WriteFile(image + "~", "backup") &&
+                        std::rename(qPrintable(image + "~"), qPrintable(image)) == 0);
+            for (uint32_t t : {0, 2000})
+                now += t, view.OnTimer();
+            QVERIFY(!fdd->HasUnsavedChanges());
+        }
+        QCOMPARE(ReadAll(image), QByteArray("backup"));
+        QVERIFY(ReadAll(beside).startsWith("ORLO FDD"));
+        QCOMPARE(boxes.texts.size(), 1);
+        QVERIFY2(boxes.texts[0].contains(image + "\n") && boxes.texts[0].contains(beside),
+                 qPrintable(boxes.texts[0]));
+        frame->close();
+        SetHostTickSource(nullptr);
+        QCOMPARE(boxes.texts.size(), 1);
+        QCOMPARE(ProfileString("2D1"), image);
     }
 
 private:

@@ -1,10 +1,14 @@
 // The real program on the offscreen platform, with HOME and the settings folder in a
 // scratch folder. It boots tests/guest/format.asm from a D88 image in mini drive 0; the
-// guest formats track 1 of that image, writes sector 3 and creates the host file "done".
-// Ended by SIGTERM or SIGHUP, the program exits with status 0 and leaves the image holding
-// the format and the sector and the settings written; left running, the image holds them
-// a few seconds later all the same. Under a file-size limit too small for the new image
-// the save fails cleanly: status 0, the image as it was, nothing left beside it.
+// guest formats track 1 of that image, writes sector 3 and creates the host file "done";
+// once an empty host file "go" appears it writes sector 4 and creates "done2".
+// - Ended by SIGTERM or SIGHUP, or by a stream of them, the program exits with status 0
+//   and leaves the image holding the change and the settings written; left running, the
+//   image holds the change a few seconds later all the same. Under a file-size limit too
+//   small for the new image the save fails cleanly: the image as it was, nothing beside.
+// - An image deleted, or replaced by a backup, while the guest goes on writing loses
+//   nothing: it is written back, or put beside the backup, which stays as it was.
+// - Names as long as the file system allows save; what a killed save left is removed.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -16,22 +20,24 @@
 #include <iterator>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
 #include "floppy/file_fdd.h"
+#include "platform/file_save.h"
 #include "tests/platform/temp_dir.h"
 
-extern const uint8_t g_guest_format[256];
+extern const uint8_t g_guest_format[512];
 
 namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-// Track 0, side 0 of a D88 image: 16 sectors of 256 bytes, the boot record first.
+// Track 0, side 0 of a D88 image: 16 sectors of 256 bytes, the two-block boot record first.
 Bytes BootImage() {
     Bytes b(688, 0);
     std::copy_n("ORLO FDD", 9, b.begin());
@@ -40,7 +46,8 @@ Bytes BootImage() {
     for (int r = 1; r <= 16; ++r) {
         const uint8_t head[16] = {0, 0, uint8_t(r), 1, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
         b.insert(b.end(), head, head + 16);
-        b.insert(b.end(), g_guest_format, g_guest_format + 256); // only sector 1 counts
+        const uint8_t* data = g_guest_format + (r == 2 ? 256 : 0);
+        b.insert(b.end(), data, data + 256);
     }
     for (int i = 0; i < 4; ++i)
         b[28 + i] = uint8_t(b.size() >> 8 * i);
@@ -52,22 +59,28 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Whether the image holds what the guest did: track 1 formatted, sector 3 written. A
-// copy is read, since the program keeps the image itself locked.
-bool HoldsTheChange(const std::string& path) {
+void WriteFile(const std::string& path, const Bytes& b) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+}
+
+// Whether the image holds what the guest did: track 1 formatted, sector 3 written, and
+// with `second` sector 4 too. A copy is read, since the program keeps the image locked.
+bool HoldsTheChange(const std::string& path, bool second = false) {
+    const std::string copy = fs::path(path).parent_path().parent_path() / "copy.d88";
     std::error_code ec;
-    fs::copy_file(path, path + ".copy", fs::copy_options::overwrite_existing, ec);
+    fs::copy_file(path, copy, fs::copy_options::overwrite_existing, ec);
     CFileFdd fdd;
-    if (ec || !fdd.Open(path + ".copy", CFile::modeRead)) return false;
-    fs::remove(path + ".copy", ec);
-    Bytes counting(256), sector(256), e4(256, 0xE4);
+    if (ec || !fdd.Open(copy, CFile::modeRead)) return false;
+    fs::remove(copy, ec);
+    Bytes counting(256), down(256), sector(256), e4(256, 0xE4);
     for (int i = 0; i < 256; ++i)
-        counting[i] = uint8_t(i);
+        counting[i] = uint8_t(i), down[i] = uint8_t(255 - i);
     auto holds = [&](int c, int r, const Bytes& data) {
         return fdd.SeekSector(c, 0, r - 1) == 256 && fdd.Read(sector.data(), 256) == 256 &&
                sector == data;
     };
-    return holds(1, 3, counting) && holds(1, 16, e4) &&
+    return holds(1, 3, counting) && holds(1, 4, second ? down : e4) && holds(1, 16, e4) &&
            holds(0, 1, Bytes(g_guest_format, g_guest_format + 256));
 }
 
@@ -80,20 +93,23 @@ bool WaitFor(const std::function<bool()>& done, int seconds) {
     return true;
 }
 
-struct Case {
-    const char* name;
-    int signal;           // 0: none; the program is killed after the check
-    rlim_t fileSizeLimit; // 0: none
-};
-
-class Program : public ::testing::TestWithParam<Case> {
+class Program : public ::testing::Test {
 protected:
     ~Program() override {
         if (m_pid > 0) ::kill(m_pid, SIGKILL), ::waitpid(m_pid, &m_status, 0);
     }
 
+    // The boot image `name` in the folder "disks", configured as mini drive 0.
+    void MakeImage(const std::string& name = "boot.d88") {
+        fs::create_directories(m_dir / "config/Helka");
+        fs::create_directories(m_dir / "disks");
+        m_image = m_dir / ("disks/" + name);
+        WriteFile(m_image, BootImage());
+        std::ofstream(m_settings) << "[ORLO]\n2D0=" << m_image << "\n";
+    }
+
     // Starts orlo in the scratch folder; its output goes to the file "log".
-    void Start(rlim_t fileSizeLimit) {
+    void Start(rlim_t fileSizeLimit = 0) {
         std::string home = "HOME=" + m_dir.Path().string(),
                     config = "XDG_CONFIG_HOME=" + m_dir / "config",
                     runtime = "XDG_RUNTIME_DIR=" + m_dir.Path().string();
@@ -117,52 +133,143 @@ protected:
         ::close(log);
     }
 
+    // Waits until the guest has created the host file `name` while the program runs.
+    void WaitForGuest(const char* name) {
+        ASSERT_TRUE(WaitFor([&] { return fs::exists(m_dir / name) || !Running(); }, 60));
+        ASSERT_TRUE(Running()) << ReadFile(m_dir / "log");
+    }
+
     bool Running() {
         if (m_pid > 0 && ::waitpid(m_pid, &m_status, WNOHANG) == m_pid) m_pid = 0;
         return m_pid > 0;
     }
 
+    // Sends `sig` once, or every 200 us while `stream`, until the program is gone; it
+    // must have ended with status 0.
+    void Quit(int sig, bool stream = false) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        ::kill(m_pid, sig);
+        while (Running() && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::microseconds(stream ? 200 : 20000));
+            if (stream && m_pid > 0) ::kill(m_pid, sig);
+        }
+        ASSERT_FALSE(Running()) << "still running after the signal";
+        EXPECT_TRUE(WIFEXITED(m_status) && WEXITSTATUS(m_status) == 0)
+            << "status " << m_status << "\n"
+            << ReadFile(m_dir / "log");
+    }
+
+    size_t FilesIn(const std::string& folder) {
+        return size_t(std::distance(fs::directory_iterator(m_dir / folder), {}));
+    }
+
     TempDir m_dir;
+    std::string m_image, m_settings = m_dir / "config/Helka/Orlo.conf";
     pid_t m_pid = 0;
     int m_status = 0;
 };
 
-TEST_P(Program, NothingIsLost) {
-    const Case& c = GetParam();
-    fs::create_directories(m_dir / "config/Helka");
-    fs::create_directories(m_dir / "disks");
-    const std::string image = m_dir / "disks/boot.d88", settings = m_dir / "config/Helka/Orlo.conf";
-    const Bytes original = BootImage();
-    std::ofstream(image, std::ios::binary)
-        .write(reinterpret_cast<const char*>(original.data()), std::streamsize(original.size()));
-    std::ofstream(settings) << "[ORLO]\n2D0=" << image << "\n";
+struct Case {
+    const char* name;
+    int signal;           // 0: none; the program is killed after the check
+    rlim_t fileSizeLimit; // 0: none
+    bool stream;          // the signal again and again until the program is gone
+};
 
+class Ending : public Program, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(Ending, NothingIsLost) {
+    const Case& c = GetParam();
+    MakeImage();
+    const Bytes original = BootImage();
     Start(c.fileSizeLimit);
-    ASSERT_TRUE(WaitFor([&] { return fs::exists(m_dir / "done") || !Running(); }, 60));
-    ASSERT_TRUE(Running()) << ReadFile(m_dir / "log");
+    WaitForGuest("done");
     if (c.signal == 0) {
-        EXPECT_TRUE(WaitFor([&] { return HoldsTheChange(image); }, 8)) << "not saved";
+        EXPECT_TRUE(WaitFor([&] { return HoldsTheChange(m_image); }, 8)) << "not saved";
         return; // then killed: what was saved is on disk
     }
-    ::kill(m_pid, c.signal);
-    ASSERT_TRUE(WaitFor([&] { return !Running(); }, 20)) << "still running after the signal";
-    EXPECT_TRUE(WIFEXITED(m_status) && WEXITSTATUS(m_status) == 0) << "status " << m_status << "\n"
-                                                                   << ReadFile(m_dir / "log");
+    Quit(c.signal, c.stream);
     if (c.fileSizeLimit == 0) {
-        EXPECT_TRUE(HoldsTheChange(image));
+        EXPECT_TRUE(HoldsTheChange(m_image));
     } else {
-        EXPECT_EQ(ReadFile(image), std::string(original.begin(), original.end()));
-        EXPECT_EQ(std::distance(fs::directory_iterator(m_dir / "disks"), {}), 1);
+        EXPECT_EQ(ReadFile(m_image), std::string(original.begin(), original.end()));
+        EXPECT_EQ(FilesIn("disks"), 1u);
     }
-    const std::string written = ReadFile(settings);
-    EXPECT_NE(written.find("2D0=" + image + "\n"), std::string::npos) << written;
+    const std::string written = ReadFile(m_settings);
+    EXPECT_NE(written.find("2D0=" + m_image + "\n"), std::string::npos) << written;
     EXPECT_NE(written.find("DipSW=159\n"), std::string::npos) << written; // only at exit
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, Program,
-                         ::testing::Values(Case{"Terminated", SIGTERM, 0},
-                                           Case{"HungUp", SIGHUP, 0}, Case{"LeftRunning", 0, 0},
-                                           Case{"TerminatedAtTheFileSizeLimit", SIGTERM, 8192}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Signals, Ending,
+    ::testing::Values(Case{"Terminated", SIGTERM, 0, false}, Case{"HungUp", SIGHUP, 0, false},
+                      Case{"LeftRunning", 0, 0, false},
+                      Case{"TerminatedAtTheFileSizeLimit", SIGTERM, 8192, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// After the guest's first change has been saved, the user deletes the image or puts a
+// backup in its place; the guest then writes again. A deleted image comes back whole with
+// its permission bits; a backup stays as it is and the image goes beside it, while the
+// settings keep naming the backup.
+TEST_F(Program, ImageDeletedOrReplacedWhileInUse) {
+    for (const bool replace : {false, true}) {
+        SCOPED_TRACE(replace ? "replaced" : "deleted");
+        for (const char* f : {"done", "done2", "go"})
+            fs::remove(m_dir / f);
+        MakeImage();
+        ::chmod(m_image.c_str(), 0640);
+        Start();
+        WaitForGuest("done");
+        ASSERT_TRUE(WaitFor([&] { return HoldsTheChange(m_image); }, 8)) << "not saved";
+        const Bytes backup = BootImage();
+        if (replace) {
+            WriteFile(m_dir / "backup.d88", backup);
+            fs::rename(m_dir / "backup.d88", m_image);
+        } else {
+            fs::remove(m_image);
+        }
+        WriteFile(m_dir / "go", {});
+        WaitForGuest("done2");
+        const std::string saved = replace ? m_dir / "disks/boot-1.d88" : m_image;
+        EXPECT_TRUE(WaitFor([&] { return HoldsTheChange(saved, true); }, 8)) << "not saved";
+        Quit(SIGTERM);
+        EXPECT_TRUE(HoldsTheChange(saved, true));
+        struct stat st {};
+        EXPECT_EQ(::stat(saved.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0640u);
+        if (replace) {
+            EXPECT_EQ(ReadFile(m_image), std::string(backup.begin(), backup.end()));
+            EXPECT_EQ(FilesIn("disks"), 2u);
+        }
+        EXPECT_NE(ReadFile(m_settings).find("2D0=" + m_image + "\n"), std::string::npos);
+    }
+}
+
+// A name of 255 bytes, the most a folder entry may hold, beside what a save killed halfway
+// left for it and for the image of the usual name: the next run removes those leftovers,
+// keeps everything else, and saves the long-named image.
+TEST_F(Program, LongNamesSaveAndLeftoversGo) {
+    MakeImage(std::string(251, 'n') + ".d88");
+    const std::string image = m_image;
+    MakeImage();
+    const std::string leftovers[] = {".boot.d88.saveAb3xYz",
+                                     SaveTempPrefix(fs::path(image).filename()) + "Q1w2E3"};
+    const std::string kept[] = {".boot.d88.saveAb3xY", ".boot.d88.saveAb3xYz1",
+                                ".boo.d88.saveAb3xYz", "notes.txt"};
+    for (const std::string& f : leftovers)
+        WriteFile(m_dir / ("disks/" + f), BootImage());
+    for (const std::string& f : kept)
+        WriteFile(m_dir / ("disks/" + f), {1, 2, 3});
+    std::ofstream(m_settings) << "[ORLO]\n2D0=" << image << "\n2D1=" << m_image << "\n";
+    Start();
+    WaitForGuest("done");
+    EXPECT_TRUE(WaitFor([&] { return HoldsTheChange(image); }, 8)) << ReadFile(m_dir / "log");
+    for (const std::string& f : leftovers)
+        EXPECT_FALSE(fs::exists(m_dir / ("disks/" + f))) << f;
+    for (const std::string& f : kept)
+        EXPECT_TRUE(fs::exists(m_dir / ("disks/" + f))) << f;
+    Quit(SIGTERM);
+    EXPECT_TRUE(HoldsTheChange(image));
+}
 
 } // namespace

@@ -1,0 +1,159 @@
+// Where a save puts a floppy image when its file was deleted or replaced under it, what it
+// keeps of the file (mode, owner), names as long as a folder allows, and the leftovers of
+// saves that were cut short.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "fdd_test_util.h"
+#include "platform/file_save.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void FormatTrack1(CFileFdd& fdd) {
+    if (fdd.m_tracks.size() > 2) fdd.m_tracks[2].m_sects.clear();
+    CFddSect s;
+    s.m_C = 1, s.m_R = 1, s.m_N = 1, s.m_nSize = 256, s.m_nIndex = 0;
+    fdd.m_bModified |= fdd.AddSector(s);
+}
+
+void WriteSector(CFileFdd& fdd, int c, int r, uint8_t first) {
+    const Bytes data = Pattern(256, first);
+    ASSERT_EQ(fdd.SeekSector(c, 0, r - 1), 256);
+    fdd.Write(data.data(), 256);
+}
+
+struct Case {
+    const char* name;
+    bool format;  // a format makes the save a D88 rewrite; else sectors written in place
+    bool replace; // a backup put in the image's place; else the image deleted
+};
+
+// The guest writes, the user deletes the image or moves a backup over it, the guest
+// writes again. Deleted: the whole image is back under its name. Replaced: the backup is
+// untouched, "disk-1.img" being taken the image goes to "disk-2.img", and the drive goes
+// on with that file (in place, locked). Either way with the image's mode and, where the
+// test may give files away, its owner; and no temporary file is left.
+TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
+    for (const Case c :
+         {Case{"written, deleted", false, false}, Case{"formatted, deleted", true, false},
+          Case{"written, replaced", false, true}, Case{"formatted, replaced", true, true}}) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        const std::string path = dir / "disk.img", backup = dir / "backup";
+        const Bytes raw = AddressedImage(327680);
+        WriteFile(path, raw);
+        WriteFile(dir / "disk-1.img", {7});
+        ::chmod(path.c_str(), 0640);
+        const bool root = ::geteuid() == 0; // only root may give a file away
+        if (root) ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
+        CFileFdd fdd;
+        ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
+        if (c.format) FormatTrack1(fdd);
+        WriteSector(fdd, 5, 1, 0x10);
+        fdd.Save();
+        if (c.replace) {
+            WriteFile(backup, raw);
+            fs::rename(backup, path);
+        } else {
+            fs::remove(path);
+        }
+        WriteSector(fdd, 6, 2, 0x20);
+        fdd.Save();
+
+        const std::string saved = c.replace ? dir / "disk-2.img" : path;
+        EXPECT_EQ(fdd.GetFilePath(), saved);
+        EXPECT_EQ(fdd.OpenedPath(), path);
+        if (c.replace) EXPECT_EQ(ReadFile(path), raw);
+        EXPECT_EQ(ReadFile(dir / "disk-1.img"), Bytes{7});
+        WriteSector(fdd, 7, 3, 0x30); // goes on in the saved file
+        fdd.Save();
+        CFile other;
+        EXPECT_FALSE(other.Open(saved, CFile::modeReadWrite)) << "not held";
+        fdd.Close();
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), c.replace ? 3 : 2);
+        struct stat st {};
+        ASSERT_EQ(::stat(saved.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+        if (root) EXPECT_EQ(st.st_uid * 10000 + st.st_gid, 4321u * 10000 + 4322);
+        CFileFdd back;
+        ASSERT_TRUE(back.Open(saved, CFile::modeRead));
+        EXPECT_EQ(back.m_nFormat, c.format ? CFileFdd::kFormatD88 : 0);
+        EXPECT_EQ(ReadSector(back, 5, 0, 1), Pattern(256, 0x10));
+        EXPECT_EQ(ReadSector(back, 6, 0, 2), Pattern(256, 0x20));
+        EXPECT_EQ(ReadSector(back, 7, 0, 3), Pattern(256, 0x30));
+        EXPECT_EQ(ReadSector(back, 1, 0, 1).size(), 256u);
+    }
+}
+
+// Names up to the 255 bytes a folder entry may hold, multi-byte characters included: the
+// image saves, and the names a save makes beside it fit and stay whole UTF-8.
+TEST(SavePlace, LongNamesFit) {
+    std::string kana;
+    for (int i = 0; i < 83; ++i)
+        kana += "\xe3\x81\x82"; // U+3042, three bytes
+    for (const std::string& name :
+         {std::string(251, 'n') + ".d88", kana + ".img", std::string(255, 'x')}) {
+        SCOPED_TRACE(name.size());
+        const std::string prefix = SaveTempPrefix(name);
+        EXPECT_LE(prefix.size() + 6, 255u);
+        const std::string beside = fs::path(NameBeside("/d/" + name, 12)).filename();
+        EXPECT_LE(beside.size(), 255u);
+        EXPECT_EQ(fs::path(beside).extension(), fs::path(name).extension());
+        for (const std::string& made : {prefix, beside}) // no character cut in two
+            for (size_t i = 0; i < made.size(); ++i)
+                if (made[i] & 0x80) {
+                    ASSERT_EQ(made.compare(i, 3, "\xe3\x81\x82"), 0) << made;
+                    i += 2;
+                }
+        ScratchDir dir;
+        WriteFile(dir / name, AddressedImage(327680));
+        CFileFdd fdd;
+        ASSERT_TRUE(fdd.Open(dir / name, CFile::modeReadWrite));
+        FormatTrack1(fdd);
+        EXPECT_NO_THROW(fdd.Close());
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1);
+    }
+}
+
+// Opening an image to write removes what cut-short saves of that image left: plain files
+// of its own temporary naming that nobody holds. Everything else stays: other images'
+// leftovers, names one letter off, a folder or a link of that naming, a file in use, and
+// all of it when the image is only opened to read.
+TEST(SavePlace, LeftoversOfCutSavesGoOnOpen) {
+    ScratchDir dir;
+    WriteFile(dir / "disk.d88", {});
+    const std::string prefix = SaveTempPrefix("disk.d88");
+    const std::string gone[] = {prefix + "a1B2c3", prefix + "ZZZZZZ"};
+    const std::string kept[] = {prefix + "a1B2c", prefix + "a1B2c3d", prefix + "a1B2c.",
+                                SaveTempPrefix("disk.d8") + "a1B2c3", "disk.d88.bak"};
+    for (const auto& f : gone)
+        WriteFile(dir / f, {1});
+    for (const auto& f : kept)
+        WriteFile(dir / f, {2});
+    fs::create_directory(dir / (prefix + "dir000"));
+    fs::create_symlink(dir / "disk.d88.bak", dir / (prefix + "link00"));
+    WriteFile(dir / (prefix + "inUse0"), {3});
+    CFile inUse;
+    ASSERT_TRUE(inUse.Open(dir / (prefix + "inUse0"), CFile::modeReadWrite));
+
+    const auto count = [&] { return std::distance(fs::directory_iterator(dir.path), {}); };
+    const auto all = count();
+    {
+        CFileFdd reader;
+        ASSERT_TRUE(reader.Open(dir / "disk.d88", CFile::modeRead));
+        EXPECT_EQ(count(), all);
+    }
+    CFileFdd fdd;
+    ASSERT_TRUE(fdd.Open(dir / "disk.d88", CFile::modeReadWrite));
+    EXPECT_EQ(count(), all - 2);
+    for (const auto& f : gone)
+        EXPECT_FALSE(fs::exists(dir / f)) << f;
+    EXPECT_TRUE(fs::exists(dir / (prefix + "inUse0")));
+    EXPECT_TRUE(fs::is_symlink(dir / (prefix + "link00")));
+}
+
+} // namespace
