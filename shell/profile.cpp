@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QSettings>
+#include <QStringList>
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
@@ -23,6 +24,38 @@ const char* const kSaveFailed =
     "設定を保存できませんでした。設定ファイルは以前の内容のまま残っています。";
 const char* const kFirstSaveFailed = "設定を保存できませんでした。";
 const char* const kReadBackDiffers = "書き込んだ内容を読み返すと一致しませんでした。";
+
+// The text after '=' of the last line "name=..." of the group's sections in `file`, less
+// the blanks at either end; empty when there is none.
+QString LineText(const QString& file, const QString& name) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QByteArray text = f.readAll();
+    if (text.startsWith("\xEF\xBB\xBF")) text.remove(0, 3); // a byte order mark
+    const QByteArray section = QByteArray("[") + kGroup + "]", key = name.toUtf8();
+    QByteArray found;
+    bool inGroup = false;
+    for (const QByteArray& raw : text.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        const int eq = line.indexOf('=');
+        if (line.startsWith('['))
+            inGroup = line == section;
+        else if (inGroup && eq > 0 && line.left(eq).trimmed() == key)
+            found = line.mid(eq + 1).trimmed();
+    }
+    return QString::fromUtf8(found);
+}
+
+// A value the INI reader split at its commas, as the one string it was written as. The
+// line's own text is taken only when splitting it gives the reader's items: a line with
+// quotes or escapes, or one the reader saw differently, gives the items joined.
+QString Unsplit(const QString& file, const QString& name, const QStringList& items) {
+    const QString text = LineText(file, name);
+    QStringList split = text.split(',');
+    for (QString& s : split)
+        s = s.trimmed();
+    return split == items ? text : items.join(", ");
+}
 
 constexpr int kDiffers = -1; // read back otherwise than written, the system saying nothing
 
@@ -175,7 +208,10 @@ CProfile::CProfile() : m_settings(std::make_unique<QSettings>("Helka", "Orlo")) 
 CProfile::~CProfile() = default;
 
 std::string CProfile::GetString(const char* name) const {
-    return m_settings->value(name).toString().toStdString();
+    const QVariant v = m_settings->value(name);
+    if (v.typeId() == QMetaType::QStringList)
+        return Unsplit(m_settings->fileName(), name, v.toStringList()).toStdString();
+    return v.toString().toStdString();
 }
 
 int CProfile::GetInt(const char* name, int def) const {

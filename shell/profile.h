@@ -2,7 +2,11 @@
 // "Orlo") as INI text in the group "ORLO" of ~/.config/Helka/Orlo.conf.
 //
 // Reading: the constructor takes the file as it is on disk now (values another QSettings
-// object of this program still holds are written out first).
+// object of this program still holds are written out first). QSettings's INI reader takes
+// a value with a comma in it for a list (`2D0=/disks/a, b.d88`, written by hand); such a
+// value reads as the one string it is: the text after '=' on its line, less the blanks at
+// either end, when that line is plain text; else the list's items joined with ", ". A
+// path with a comma is written in quotes, which reads back as the path.
 //
 // Writing: Write* only note values; Save puts them all into the file at once and never
 // leaves a file that lacks any of them. The values go into a new file in the same folder
