@@ -194,10 +194,12 @@ private Q_SLOTS:
     // Settings that cannot be written in full (here: the file-size limit) leave the old file
     // as it was and are reported; the write that works keeps every key the file had.
     void settingsThatCannotBeWrittenKeepTheOldFile() {
+        // A read-only folder does not stop root; a lowered file-size limit stops anyone.
         IgnoreWriteSignals();
         rlimit old{};
         if (getrlimit(RLIMIT_FSIZE, &old) != 0 || old.rlim_cur < 4096)
-            QSKIP("no file-size limit to lower: no write can be made to fail here");
+            QSKIP("the file-size limit cannot be read, or is already too low for the test's "
+                  "own files: no write can be made to fail on purpose here");
         const QString path = Profile().fileName();
         const QString folder = QFileInfo(path).path();
         QVERIFY(QDir().mkpath(folder));
