@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPainter>
-#include <QSettings>
 #include <QTimerEvent>
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +15,7 @@
 #include "platform/file.h"
 #include "shell/command_ids.h"
 #include "shell/orlo_app.h"
+#include "shell/profile.h"
 #include "shell/selection.h"
 #include "terminal/qt/term_wnd.h"
 
@@ -25,24 +25,6 @@ const char* const kFddNames[8] = {"2HD0", "2HD1", "2HD2", "2HD3", "2D0", "2D1", 
 const char* const kHddNames[4] = {"HDD0", "HDD1", "HDD2", "HDD3"};
 const char* const kPrnNames[3] = {"PRN0", "PRN1", "PRN2"};
 constexpr int kDefaultDipSw = 159;
-
-// The settings group every value lives in.
-struct Profile {
-    QSettings settings{"Helka", "Orlo"};
-    Profile() { settings.beginGroup("ORLO"); }
-    std::string GetString(const char* name) {
-        return settings.value(name, QString()).toString().toStdString();
-    }
-    int GetInt(const char* name, int def) {
-        bool ok = false;
-        const int v = settings.value(name, def).toInt(&ok);
-        return ok ? v : def;
-    }
-    void WriteString(const char* name, const std::string& v) {
-        settings.setValue(name, QString::fromStdString(v));
-    }
-    void WriteInt(const char* name, int v) { settings.setValue(name, v); }
-};
 
 // Opens `file` read-write, or creates it when no file of that name exists; answers 0 or
 // the errno. An existing file that cannot be opened for writing is never replaced by an
@@ -116,7 +98,7 @@ bool CChildView::Create(QWidget* parent) {
     resize(640, 400);
     m_bCreated = true;
 
-    Profile profile;
+    const CProfile profile;
     for (int i = 0; i < 8; ++i)
         OpenFdd(i, profile.GetString(kFddNames[i]));
     m_main.m_nDipSw = profile.GetInt("DipSW", kDefaultDipSw);
@@ -295,7 +277,7 @@ void CChildView::OnDestroy() {
         killTimer(m_nTimer);
         m_nTimer = 0;
     }
-    Profile profile;
+    CProfile profile;
     for (int i = 0; i < 8; ++i) {
         profile.WriteString(kFddNames[i], FddPath(i));
         CloseFdd(i);
@@ -309,7 +291,7 @@ void CChildView::OnDestroy() {
         profile.WriteString(kPrnNames[i], PrnPath(i));
         ClosePrn(i);
     }
-    profile.settings.sync();
+    if (std::string failure; !profile.Save(failure)) MessageBox(failure, "ORLO");
 }
 
 bool CChildView::OnCmdMsg(unsigned id) {
