@@ -49,7 +49,9 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
         WriteFile(dir / "disk-1.img", {7});
         ::chmod(path.c_str(), 0640);
         const bool root = ::geteuid() == 0; // only root may give a file away
-        if (root) ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
+        if (root) {
+            ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
+        }
         CFileFdd fdd;
         ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
         if (c.format) FormatTrack1(fdd);
@@ -67,7 +69,9 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
         const std::string saved = c.replace ? dir / "disk-2.img" : path;
         EXPECT_EQ(fdd.GetFilePath(), saved);
         EXPECT_EQ(fdd.OpenedPath(), path);
-        if (c.replace) EXPECT_EQ(ReadFile(path), raw);
+        if (c.replace) {
+            EXPECT_EQ(ReadFile(path), raw);
+        }
         EXPECT_EQ(ReadFile(dir / "disk-1.img"), Bytes{7});
         WriteSector(fdd, 7, 3, 0x30); // goes on in the saved file
         fdd.Save();
@@ -78,7 +82,9 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
         struct stat st {};
         ASSERT_EQ(::stat(saved.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, 0640u);
-        if (root) EXPECT_EQ(st.st_uid * 10000 + st.st_gid, 4321u * 10000 + 4322);
+        if (root) {
+            EXPECT_EQ(st.st_uid * 10000 + st.st_gid, 4321u * 10000 + 4322);
+        }
         CFileFdd back;
         ASSERT_TRUE(back.Open(saved, CFile::modeRead));
         EXPECT_EQ(back.m_nFormat, c.format ? CFileFdd::kFormatD88 : 0);
