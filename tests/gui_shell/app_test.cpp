@@ -2,7 +2,8 @@
 // attached, stands still while a modal dialog or message box is open (the 100 ms timer
 // still ticks) and resumes afterwards. With the firmware built in, the window shows the
 // banner exactly as the display board drew it, and typed keys reach the monitor. A quit
-// signal cancels the dialogs still open, then closes the main window as the user would.
+// signal cancels the dialogs still open, then closes the main window as the user would. No
+// quit signal ever ends the process itself.
 // The frame, the About box and the terminal windows show the program's icon.
 // (The `orlo` program itself is started by tests/program.)
 #define QT_NO_KEYWORDS // the boards' register records have a member `signals`
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QtTest>
 #include <algorithm>
+#include <csignal>
 #include <string>
 
 #include "rom/roms.h"
@@ -18,6 +20,7 @@
 #include "shell/command_ids.h"
 #include "shell/orlo_app.h"
 #include "shell/orlo_prop.h"
+#include "shell/quit_signals.h"
 #include "shell_test_env.h"
 #include "terminal/term.h"
 
@@ -157,6 +160,35 @@ private Q_SLOTS:
         QTRY_VERIFY(!app.m_pMainWnd->isVisible());
         QVERIFY(!view.IsWindow() && !app.View());
         QVERIFY(Profile().contains("ORLO/DipSW"));
+    }
+
+    // From the moment the handlers are installed, no quit signal ends the process: not one
+    // that arrives before the application can act on it (it closes the window once start-up
+    // is done), nor one after the close, nor one after the notifier has gone. A fault here
+    // ends the test program itself.
+    void quitSignalsNeverEndTheProcess() {
+        QVERIFY(InstallQuitSignals());
+        ::raise(SIGTERM); // while the program is still starting
+        {
+            COrloApp app;
+            int calls = 0;
+            CQuitSignals quit([&] {
+                ++calls;
+                app.OnQuitSignal();
+            });
+            QVERIFY(app.InitInstance());
+            QTRY_VERIFY(!app.m_pMainWnd->isVisible());
+            QCOMPARE(calls, 1);
+            for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGTERM}) // after the close
+                ::raise(sig);
+            QTRY_COMPARE(calls, 2);
+        }
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) // while the program ends
+            ::raise(sig);
+        // Those stay unread; a later watcher (only a test makes one) takes them all at once.
+        int late = 0;
+        CQuitSignals next([&] { ++late; });
+        QTRY_COMPARE(late, 1);
     }
 
     void bannerShownAndKeysReachTheMonitor() {
