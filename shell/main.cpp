@@ -6,10 +6,11 @@
 #include "shell/quit_signals.h"
 
 int main(int argc, char** argv) {
+    InstallQuitSignals(); // first: from here on a quit signal never ends the process itself
     IgnoreWriteSignals(); // before anything writes a file
     QApplication app(argc, argv);
     COrloApp theApp;
-    CQuitSignals quit([&theApp] { theApp.OnQuitSignal(); });
+    CQuitSignals quit([&theApp] { theApp.OnQuitSignal(); }); // also one that came meanwhile
     if (!theApp.InitInstance()) return 1;
     return theApp.ExitInstance(app.exec());
 }

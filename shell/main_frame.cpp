@@ -118,7 +118,8 @@ bool CMainFrame::event(QEvent* e) {
 
 void CMainFrame::closeEvent(QCloseEvent* e) {
     COrloApp* app = TheApp();
-    if (app && app->m_pMainWnd == this) app->m_bClosing = true; // quit signals are ignored now
+    // From now on a quit signal only cancels a message box this close may wait on.
+    if (app && app->m_pMainWnd == this) app->m_bClosing = true;
     m_wndView.OnDestroy();
     e->accept();
     // The program ends with its main window, whatever terminal windows are still open.

@@ -88,14 +88,21 @@ bool COrloApp::OnIdle() {
 }
 
 void COrloApp::OnQuitSignal() {
-    if (m_bClosing) return;
-    m_bClosing = m_bQuitBySignal = true;
+    if (m_bQuitBySignal) return; // already on the way out
+    m_bQuitBySignal = true;      // from here on messages go to stderr
+    if (m_bClosing) {
+        // The window is closing already (the user chose Exit) and may be waiting on a
+        // message box about a failed save: nobody may be there to answer it.
+        CancelModal();
+        return;
+    }
+    m_bClosing = true;
     CloseWhenIdle();
 }
 
-// Cancels the innermost modal run (as its Cancel would), lets it return to its caller
-// and a running step finish, and looks again until the main window can close.
-void COrloApp::CloseWhenIdle() {
+// Cancels the open menu and the innermost modal run (as its Cancel would); the run
+// returns to its caller in due course.
+void COrloApp::CancelModal() {
     if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
     if (QWidget* modal = QApplication::activeModalWidget()) {
         if (auto* dlg = qobject_cast<QDialog*>(modal))
@@ -103,6 +110,12 @@ void COrloApp::CloseWhenIdle() {
         else
             modal->close();
     }
+}
+
+// Cancels the modal runs one by one, lets a running step finish, and looks again until
+// the main window can close.
+void COrloApp::CloseWhenIdle() {
+    CancelModal();
     const bool stepping = m_pMainWnd && m_pMainWnd->m_wndView.m_bStepping;
     if (!m_bStarted || Blocked() || stepping) {
         QTimer::singleShot(kBlockedPollMs, this, [this] { CloseWhenIdle(); });

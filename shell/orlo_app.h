@@ -6,9 +6,10 @@
 // keeps ticking. One instance at a time; TheApp() finds it.
 //
 // A quit signal (main.cpp) ends the program the way closing the main window does, once
-// the modal runs still open have been cancelled and no step is running; a second one
-// while the window closes changes nothing. Messages of that close go to stderr, since
-// nobody may be there to answer a message box.
+// the modal runs still open have been cancelled and no step is running. One that arrives
+// while the window is closing already cancels the message box the close may be waiting
+// on; any further one changes nothing. Messages from then on go to stderr, since nobody
+// may be there to answer a message box.
 #pragma once
 
 #include <QObject>
@@ -50,6 +51,7 @@ public:
 private:
     void OnIdleTimer();
     bool Blocked() const;
+    void CancelModal();
     void CloseWhenIdle();
 
     CChildView* m_pView = nullptr;

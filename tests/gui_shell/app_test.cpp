@@ -2,7 +2,9 @@
 // attached, stands still while a modal dialog or message box is open (the 100 ms timer
 // still ticks) and resumes afterwards. With the firmware built in, the window shows the
 // banner exactly as the display board drew it, and typed keys reach the monitor. A quit
-// signal cancels the dialogs still open, then closes the main window as the user would.
+// signal cancels the dialogs still open, then closes the main window as the user would; one
+// while a close the user started waits on a message box cancels that box. No quit signal
+// ever ends the process itself.
 // The frame, the About box and the terminal windows show the program's icon.
 // (The `orlo` program itself is started by tests/program.)
 #define QT_NO_KEYWORDS // the boards' register records have a member `signals`
@@ -10,14 +12,21 @@
 #include <QLabel>
 #include <QtTest>
 #include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
 
+#include "floppy/file_fdd.h"
+#include "platform/clock.h"
 #include "rom/roms.h"
 #include "shell/about_dlg.h"
 #include "shell/app_icon.h"
 #include "shell/command_ids.h"
 #include "shell/orlo_app.h"
 #include "shell/orlo_prop.h"
+#include "shell/quit_signals.h"
 #include "shell_test_env.h"
 #include "terminal/term.h"
 
@@ -39,13 +48,28 @@ std::string ScreenText(const CSubCpu& sub) {
     return text;
 }
 
+// Sends what the program writes to stderr into a file while it lives.
+struct StderrToFile {
+    const int saved = ::dup(2);
+    explicit StderrToFile(const QString& path) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT, 0600);
+        ::dup2(fd, 2);
+        ::close(fd);
+    }
+    ~StderrToFile() {
+        std::fflush(stderr);
+        ::dup2(saved, 2);
+        ::close(saved);
+    }
+};
+
 } // namespace
 
 class AppTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() {
-        QVERIFY(m_settingsDir.isValid());
+        QVERIFY(m_settingsDir.isValid() && m_files.isValid());
         RedirectSettings(m_settingsDir);
         ClearProfile();
     }
@@ -159,6 +183,91 @@ private Q_SLOTS:
         QVERIFY(Profile().contains("ORLO/DipSW"));
     }
 
+    // The user chose Exit and the close waits on the box about a failed save: a quit
+    // signal closes that box, the close finishes, and the next failure goes to stderr.
+    void quitSignalCancelsTheBoxTheCloseWaitsOn() {
+        ClearProfile();
+        const QString dir = m_files.filePath("disks"), gone = m_files.filePath("disks-gone");
+        const QString first = dir + "/first.d88", second = dir + "/second.d88";
+        QVERIFY(QDir().mkpath(dir));
+        Profile().setValue("ORLO/2D0", first);
+        Profile().setValue("ORLO/2D1", second);
+        SetHostTickSource([] { return 1000u; }); // no save before the close
+        const auto restore = qScopeGuard([] {
+            SetHostTickSource(nullptr);
+            ClearProfile(); // the images are gone
+        });
+        COrloApp app;
+        CQuitSignals quit([&app] { app.OnQuitSignal(); });
+        QVERIFY(app.InitInstance());
+        CChildView& view = app.m_pMainWnd->m_wndView;
+        for (int drive : {4, 5}) { // formatted by the guest, then their folder goes away
+            CFileFdd* fdd = view.m_main.m_pFdd[drive];
+            QVERIFY(fdd);
+            CFddSect s;
+            s.m_R = 1, s.m_nSize = 128;
+            fdd->m_bModified = fdd->AddSector(s);
+        }
+        QVERIFY(QDir().rename(dir, gone));
+
+        QStringList boxes;
+        bool answeredByHand = false;
+        OnNextModal<QMessageBox>([&](QMessageBox* box) {
+            boxes << box->text();
+            ::raise(SIGTERM);
+        });
+        QTimer stuck; // the close waits behind a box all the same
+        QObject::connect(&stuck, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                answeredByHand = true;
+                box->accept();
+            }
+        });
+        stuck.start(3000);
+        const QString err = m_files.filePath("stderr.txt");
+        {
+            StderrToFile redirect(err);
+            QVERIFY(app.m_pMainWnd->OnCmdMsg(ID_APP_EXIT)); // returns once the close is done
+        }
+        QVERIFY(!answeredByHand);
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].contains(first), qPrintable(boxes[0]));
+        QVERIFY(!app.m_pMainWnd->isVisible() && !app.View());
+        QVERIFY(!view.m_main.m_pFdd[4] && !view.m_main.m_pFdd[5]);
+        const QString printed = QString::fromUtf8(ReadAll(err));
+        QVERIFY2(printed.contains("orlo: ") && printed.contains(second), qPrintable(printed));
+        QCOMPARE(ProfileString("2D1"), second);
+    }
+
+    // From the moment the handlers are installed, no quit signal ends the process: not one
+    // that arrives before the application can act on it (it closes the window once start-up
+    // is done), nor one after the close, nor one after the notifier has gone. A fault here
+    // ends the test program itself.
+    void quitSignalsNeverEndTheProcess() {
+        QVERIFY(InstallQuitSignals());
+        ::raise(SIGTERM); // while the program is still starting
+        {
+            COrloApp app;
+            int calls = 0;
+            CQuitSignals quit([&] {
+                ++calls;
+                app.OnQuitSignal();
+            });
+            QVERIFY(app.InitInstance());
+            QTRY_VERIFY(!app.m_pMainWnd->isVisible());
+            QCOMPARE(calls, 1);
+            for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGTERM}) // after the close
+                ::raise(sig);
+            QTRY_COMPARE(calls, 2);
+        }
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) // while the program ends
+            ::raise(sig);
+        // Those stay unread; a later watcher (only a test makes one) takes them all at once.
+        int late = 0;
+        CQuitSignals next([&] { ++late; });
+        QTRY_COMPARE(late, 1);
+    }
+
     void bannerShownAndKeysReachTheMonitor() {
         if (!FirmwareBuiltIn())
             QSKIP("the built-in boot and display ROMs are blank until the firmware is assembled");
@@ -196,6 +305,7 @@ private Q_SLOTS:
 
 private:
     QTemporaryDir m_settingsDir;
+    QTemporaryDir m_files;
 };
 
 QTEST_MAIN(AppTest)
