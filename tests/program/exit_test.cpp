@@ -204,7 +204,9 @@ INSTANTIATE_TEST_SUITE_P(
     Signals, Ending,
     ::testing::Values(Case{"Terminated", SIGTERM, 0, false}, Case{"HungUp", SIGHUP, 0, false},
                       Case{"LeftRunning", 0, 0, false},
-                      Case{"TerminatedAtTheFileSizeLimit", SIGTERM, 8192, false}),
+                      Case{"TerminatedAtTheFileSizeLimit", SIGTERM, 8192, false},
+                      Case{"StreamOfTerminations", SIGTERM, 0, true},
+                      Case{"StreamOfInterrupts", SIGINT, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // After the guest's first change has been saved, the user deletes the image or puts a
