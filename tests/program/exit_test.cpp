@@ -176,6 +176,10 @@ struct Case {
     bool stream;          // the signal again and again until the program is gone
 };
 
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Ending : public Program, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(Ending, NothingIsLost) {
