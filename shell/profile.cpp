@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -131,6 +133,24 @@ std::string FreshName(const std::string& path) {
     return path + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(s_count++);
 }
 
+// Removes what saves of a process that no longer runs left beside `path` (it was killed
+// halfway): files named "<name>.new-<its pid>-..." (QSettings's own temporary files of
+// such a save included). Saves of a program still running are left alone.
+void RemoveStaleNewFiles(const std::string& path) {
+    namespace fs = std::filesystem;
+    const std::string lead = fs::path(path).filename().string() + ".new-";
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(fs::path(path).parent_path(), ec);
+         !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.compare(0, lead.size(), lead) != 0) continue;
+        char* end = nullptr;
+        const long pid = std::strtol(name.c_str() + lead.size(), &end, 10);
+        if (pid <= 0 || *end != '-' || !fs::is_regular_file(it->symlink_status())) continue;
+        if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH) ::unlink(it->path().c_str());
+    }
+}
+
 // The new file of one save: removed unless it took the old one's place.
 struct NewFile {
     std::string writing, checking;
@@ -153,6 +173,7 @@ int Replace(const std::string& path, const Writes& writes) {
     mode_t mode = 0;
     const int readErr = ReadWhole(path, old, mode);
     if (readErr && readErr != ENOENT) return readErr; // what cannot be read cannot be kept
+    RemoveStaleNewFiles(path);
 
     // A copy of the old file, with its permissions (a first one's: as umask says).
     NewFile file;

@@ -15,7 +15,8 @@
 // renamed over the old file (over the file a symbolic link points to), and the folder is
 // synced. When anything short of that fails (a full disk, the file-size limit, a
 // read-only folder), the old file stays as it was, the new one is removed, and Save
-// answers the message for the user, naming the file and the system's reason.
+// answers the message for the user, naming the file and the system's reason. A save also
+// removes what saves of a process that no longer runs left beside the file.
 #pragma once
 
 #include <memory>

@@ -16,7 +16,9 @@
 
 #include <cstdio>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <system_error>
+#include <unistd.h>
 
 #include "floppy/file_fdd.h"
 #include "platform/clock.h"
@@ -226,7 +228,17 @@ private Q_SLOTS:
                          boxes.texts[0].endsWith("\n\n" + path + "\n" + tooLarge),
                      qPrintable(boxes.texts[0]));
         }
+        // What saves killed halfway left goes with the next save; what a program still
+        // running (this one) is writing stays.
+        const pid_t gone = fork();
+        if (gone == 0) _exit(0);
+        QVERIFY(gone > 0 && waitpid(gone, nullptr, 0) == gone);
+        const QString stale = path + ".new-" + QString::number(gone) + "-0",
+                      running = path + ".new-" + QString::number(getpid()) + "-99";
+        for (const QString& f : {stale, stale + ".check", stale + ".Ab12Cd", running})
+            QVERIFY(WriteFile(f, "x"));
         MakeFrame()->close();
+        QVERIFY(QFile::remove(running));
         QCOMPARE(ProfileString("DipSW"), QString("93"));
         QCOMPARE(ProfileString("Extra"), QString("kept"));
         QCOMPARE(Profile().value("Other/k").toString(), QString("v"));
