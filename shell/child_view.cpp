@@ -228,16 +228,23 @@ void CChildView::SaveQuietImages() {
             w.seen = fdd->Changes();
             w.since = now;
             w.failed = false;
+        }
+        if (!fdd->HasUnsavedChanges()) {
+            w.waiting = false;
             continue;
         }
-        if (w.failed || !fdd->HasUnsavedChanges() || now - w.since < kQuietMs) continue;
+        if (!w.waiting) w.waiting = true, w.dirtySince = now;
+        // Quiet for a while, or changing all the time but with changes waiting too long.
+        if (w.failed || (now - w.since < kQuietMs && now - w.dirtySince < kMaxUnsavedMs)) continue;
         const std::string before = fdd->GetFilePath();
         try {
             fdd->Save();
             ReportMove(before, fdd->GetFilePath());
             w.reported = false;
+            w.waiting = false;
         } catch (const CFileException& e) {
             w.failed = true;
+            w.dirtySince = now; // a busy guest retries no sooner than kMaxUnsavedMs
             if (!w.reported) {
                 w.reported = true;
                 ReportFileFailure(kFddSaveFailed, fdd->GetFilePath(), e.m_nErrno);

@@ -5,8 +5,9 @@
 // file. A file that cannot be opened is reported in
 // a message box and leaves its slot empty, but its path stays configured: it is shown in
 // the settings sheet and written back, so the next start tries it again. A floppy image
-// the guest changed is saved once the guest has left it alone for kQuietMs of host time
-// (looked at by the 100 ms timer, never from inside a step). A save that finds the
+// the guest changed is saved once the guest has left it alone for kQuietMs of host time,
+// and by kMaxUnsavedMs after its first unsaved change however busy the guest is (looked
+// at by the 100 ms timer, never from inside a step). A save that finds the
 // image's name given to another file puts the image beside it and says so once; the
 // configured path stays. The view is the boards'
 // window (platform CWnd): they invalidate it, post commands to it and show message
@@ -38,6 +39,7 @@ class CChildView : public QWidget, public CWnd {
 public:
     static constexpr int kTitleTicks = 50;
     static constexpr uint32_t kQuietMs = 2000;
+    static constexpr uint32_t kMaxUnsavedMs = 10000;
 
     CChildView();
     ~CChildView() override;
@@ -60,7 +62,8 @@ public:
     std::string FddPath(int i) const;
     std::string HddPath(int i) const;
     std::string PrnPath(int i) const;
-    // Saves each floppy image the guest has left unchanged for kQuietMs (OnTimer).
+    // Saves each floppy image the guest has left unchanged for kQuietMs, or whose first
+    // unsaved change is kMaxUnsavedMs old (OnTimer).
     void SaveQuietImages();
     // The window is going away: detach, write the settings, close every file. Runs once.
     void OnDestroy();
@@ -131,10 +134,12 @@ private:
 
     // The quiet time of the image in each floppy slot.
     struct QuietWatch {
-        uint32_t seen = 0;     // its change count when last looked at
-        uint32_t since = 0;    // host ms when that count was first seen
-        bool failed = false;   // the last save failed: wait for the next change
-        bool reported = false; // a failure was shown: no more until a save succeeds
+        uint32_t seen = 0;       // its change count when last looked at
+        uint32_t since = 0;      // host ms when that count was first seen
+        bool waiting = false;    // changes wait for a save
+        uint32_t dirtySince = 0; // host ms when the first of them was seen
+        bool failed = false;     // the last save failed: wait for the next change
+        bool reported = false;   // a failure was shown: no more until a save succeeds
     };
     QuietWatch m_quiet[8];
     bool m_bSaving = false;

@@ -599,6 +599,42 @@ private Q_SLOTS:
         QCOMPARE(ProfileString("2D1"), image);
     }
 
+    // A guest that changes its disk every second is never quiet: its changes are saved all
+    // the same, none waiting more than ten seconds.
+    void busyGuestsChangesSavedWithinTenSeconds() {
+        const QString image = m_files.filePath("busy.d88");
+        QFile::remove(image);
+        Profile().setValue("ORLO/2D2", image);
+        uint32_t now = 1000;
+        SetHostTickSource([&] { return now; });
+        auto frame = MakeFrame();
+        CChildView& view = frame->m_wndView;
+        CFileFdd* fdd = view.m_main.m_pFdd[6];
+        QVERIFY(fdd);
+        uint32_t unsavedSince = 0, saves = 0;
+        for (; now <= 40000; now += 500) {
+            if (now % 1000 == 0) {
+                CFddSect s;
+                s.m_R = uint8_t(now / 1000), s.m_nSize = 128;
+                fdd->m_bModified |= fdd->AddSector(s);
+                if (!unsavedSince) unsavedSince = now;
+            }
+            view.OnTimer();
+            if (unsavedSince && !fdd->HasUnsavedChanges()) {
+                QVERIFY2(now - unsavedSince <= CChildView::kMaxUnsavedMs,
+                         qPrintable(
+                             QString("saved at %1, changed since %2").arg(now).arg(unsavedSince)));
+                unsavedSince = 0, ++saves;
+            }
+            QVERIFY2(now - unsavedSince <= CChildView::kMaxUnsavedMs || !unsavedSince,
+                     qPrintable(QString("unsaved since %1 at %2").arg(unsavedSince).arg(now)));
+        }
+        QVERIFY(saves >= 3);
+        QVERIFY(ReadAll(image).startsWith("ORLO FDD"));
+        frame->close();
+        SetHostTickSource(nullptr);
+    }
+
 private:
     QTemporaryDir m_settingsDir;
     QTemporaryDir m_files;
