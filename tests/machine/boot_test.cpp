@@ -1,7 +1,11 @@
 // Booting from images holding the two-block record of tests/guest/bootrec.asm (its message
 // is in the second block): mini floppy (raw and D88), 8-inch and hard disk; the DIP
-// switches choose the devices and the drive; damaged records are refused.
+// switches choose the devices and the drive; damaged records are refused. The boot record
+// that rom/README.md prints, made and written with the commands printed under it, boots.
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
 #include <vector>
 
 #include "floppy/file_fdd.h"
@@ -121,6 +125,44 @@ TEST_F(BootTest, BootCommand) {
     EXPECT_TRUE(ScreenHas("Nothing to boot.\nMonitor: D M F G R B L S\n> B\n8-inch floppy 0: no "
                           "disk\nMini floppy 0: booting\nBooted from device 2, drive 0\n"))
         << Screen();
+}
+
+// The example is taken from the README as it stands: the code block after "A complete boot
+// record", saved as hello.asm; the assembler command quoted after it and the shell lines
+// indented under that, run as printed in a folder where "build/tools/asm6309/asm6309" and
+// "rom" lead to this build's assembler and the firmware's include files.
+TEST_F(BootTest, ReadmeExampleBoots) {
+    std::ifstream in(ORLO_SOURCE_DIR "/rom/README.md");
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string readme = text.str();
+    const size_t intro = readme.find("A complete boot record");
+    ASSERT_NE(intro, std::string::npos);
+    const size_t code = readme.find("```\n", intro) + 4, codeEnd = readme.find("```\n", code);
+    const size_t cmd = readme.find("Assemble it with `", codeEnd) + 18;
+    const size_t cmdEnd = readme.find('`', cmd);
+    ASSERT_TRUE(code > 4 && codeEnd != std::string::npos && cmd > 18 &&
+                cmdEnd != std::string::npos);
+    std::string script = readme.substr(cmd, cmdEnd - cmd);
+    std::replace(script.begin(), script.end(), '\n', ' ');
+    std::istringstream after(readme.substr(readme.find("\n\n", cmdEnd) + 2));
+    for (std::string line; std::getline(after, line) && line.rfind("    ", 0) == 0;)
+        script += " && " + line.substr(4);
+
+    namespace fs = std::filesystem;
+    fs::create_directories(m_dir.Path() / "build/tools/asm6309");
+    fs::create_symlink(ASM6309_TOOL, m_dir.Path() / "build/tools/asm6309/asm6309");
+    fs::create_symlink(ORLO_SOURCE_DIR "/rom", m_dir.Path() / "rom");
+    std::ofstream(m_dir / "hello.asm") << readme.substr(code, codeEnd - code);
+    const std::string run = "cd '" + m_dir.Path().string() + "' && " + script + " >log 2>&1";
+    ASSERT_EQ(std::system(run.c_str()), 0) << script << "\n"
+                                           << std::ifstream(m_dir / "log").rdbuf();
+
+    auto* fdd = new CFileFdd;
+    main.m_pFdd[4] = fdd;
+    ASSERT_TRUE(fdd->Open(m_dir / "boot.img", CFile::modeReadWrite));
+    StartMonitor();
+    EXPECT_TRUE(ScreenHas("Mini floppy 0: booting\nHello from the boot record\n")) << Screen();
 }
 
 } // namespace
