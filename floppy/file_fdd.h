@@ -14,7 +14,9 @@
 //
 // Errors:
 // - Open answers false only when the file cannot be opened (or this object is already
-//   open). Unreadable or damaged content gives a disk with fewer or no sectors.
+//   open). An image is a regular file (or a link to one): anything else (FIFO, device,
+//   socket) is refused with EINVAL, without being opened. Unreadable or damaged content
+//   gives a disk with fewer or no sectors.
 // - Read and Write of a sector whose data lies in the file throw CFileException on a
 //   host I/O error. Bytes that a damaged D88 file promises beyond its end read as 0xE4;
 //   writing them extends the file.

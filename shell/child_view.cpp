@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QTimerEvent>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -39,6 +40,7 @@ int OpenOrCreate(CFile& file, const std::string& path) {
 }
 
 const char* const kFddOpenFailed = "フロッピーディスクイメージを開けませんでした。";
+const char* const kNotRegular = "通常のファイルではありません。";
 const char* const kHddOpenFailed = "ハードディスクイメージを開けませんでした。";
 const char* const kPrnOpenFailed = "プリンタ出力ファイルを開けませんでした。";
 const char* const kFddSaveFailed =
@@ -118,7 +120,11 @@ void CChildView::OpenFdd(int i, const std::string& path) {
     auto* fdd = new CFileFdd;
     if (const int err = OpenOrCreate(*fdd, path)) {
         delete fdd;
-        ReportFileFailure(kFddOpenFailed, path, err);
+        // An image is a regular file: a FIFO, device or socket is refused with EINVAL.
+        if (err == EINVAL)
+            ReportFileFailure(kFddOpenFailed, path, QString::fromUtf8(kNotRegular));
+        else
+            ReportFileFailure(kFddOpenFailed, path, err);
         return;
     }
     m_main.m_pFdd[i] = fdd;
@@ -204,8 +210,13 @@ void CChildView::ClosePrn(int i) {
 
 // "<what>\n\n<path>\n<the system's reason>"
 void CChildView::ReportFileFailure(const char* what, const std::string& path, int err) {
-    const QString text = QString::fromUtf8(what) + "\n\n" + QString::fromStdString(path) + "\n" +
-                         QString::fromLocal8Bit(std::generic_category().message(err));
+    ReportFileFailure(what, path, QString::fromLocal8Bit(std::generic_category().message(err)));
+}
+
+void CChildView::ReportFileFailure(const char* what, const std::string& path,
+                                   const QString& reason) {
+    const QString text =
+        QString::fromUtf8(what) + "\n\n" + QString::fromStdString(path) + "\n" + reason;
     MessageBox(text.toStdString(), "ORLO");
 }
 

@@ -124,6 +124,7 @@ protected:
 private:
     void PushText(const std::string& cp932);
     void ReportFileFailure(const char* what, const std::string& path, int err);
+    void ReportFileFailure(const char* what, const std::string& path, const QString& reason);
     void ReportMove(const std::string& from, const std::string& to);
     int CellAt(const QPoint& pt) const;
     void DrawSelection();

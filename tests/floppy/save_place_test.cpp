@@ -3,7 +3,9 @@
 // saves that were cut short.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include "fdd_test_util.h"
@@ -160,6 +162,44 @@ TEST(SavePlace, LeftoversOfCutSavesGoOnOpen) {
         EXPECT_FALSE(fs::exists(dir / f)) << f;
     EXPECT_TRUE(fs::exists(dir / (prefix + "inUse0")));
     EXPECT_TRUE(fs::is_symlink(dir / (prefix + "link00")));
+}
+
+// An image is a regular file. A FIFO (here with bytes waiting for its reader), a socket, a
+// device, or a link to one is refused in either mode, without blocking and without taking
+// anything from the FIFO; the folder stays as it was.
+TEST(SavePlace, OnlyRegularFilesAreImages) {
+    ScratchDir dir;
+    const std::string fifo = dir / "fifo.d88", socket = dir / "socket.d88";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, "waiting", 7), 7);
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    ASSERT_LT(socket.size(), sizeof addr.sun_path);
+    socket.copy(addr.sun_path, socket.size());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    fs::create_symlink(fifo, dir / "to-fifo");
+    fs::create_symlink("/dev/null", dir / "to-null.d88");
+    const auto count = std::distance(fs::directory_iterator(dir.path), {});
+    for (const std::string& path :
+         {fifo, socket, dir / "to-fifo", dir / "to-null.d88", std::string("/dev/null")}) {
+        for (const auto mode : {CFile::modeReadWrite, CFile::modeRead}) {
+            SCOPED_TRACE(path + (mode == CFile::modeRead ? " to read" : " to write"));
+            CFileFdd fdd;
+            ASSERT_FALSE(fdd.Open(path, mode)); // never formatted and saved over the device
+            EXPECT_EQ(fdd.OpenError(), EINVAL);
+        }
+    }
+    char got[8] = {};
+    EXPECT_EQ(::read(writer, got, sizeof got), 7);
+    EXPECT_STREQ(got, "waiting");
+    ::close(writer);
+    ::close(listener);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), count);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
 } // namespace

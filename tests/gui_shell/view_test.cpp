@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
@@ -116,6 +117,9 @@ private Q_SLOTS:
         const QString prn = m_files.filePath("printer.txt"), oldHdd = m_files.filePath("old.img");
         const QString held = m_files.filePath("held.img");
         const QString noFolder = m_files.filePath("no/such/folder/a.img");
+        const QString fifo = m_files.filePath("fifo.d88"), hddFifo = m_files.filePath("hdd.fifo");
+        for (const QString& f : {fifo, hddFifo})
+            QVERIFY(QFile::exists(f) || ::mkfifo(qPrintable(f), 0600) == 0);
         QFile::remove(fdd);
         QFile::remove(hdd);
         QVERIFY(WriteFile(prn, "printed before") && WriteFile(oldHdd, QByteArray(512, 'h')));
@@ -134,6 +138,8 @@ private Q_SLOTS:
             {"2HD1", noFolder, noFolder, false},
             {"HDD2", m_files.path(), m_files.path(), false}, // a folder
             {"2D3", held, held, false},
+            {"2HD3", fifo, fifo, false}, // a floppy image is a regular file
+            {"HDD1", hddFifo, hddFifo, true},
             {"PRN0", m_files.filePath("no/such/folder/p.txt"),
              m_files.filePath("no/such/folder/p.txt"), false},
         };
@@ -148,11 +154,14 @@ private Q_SLOTS:
         CChildView& view = frame->m_wndView;
         for (const auto& c : cases)
             QVERIFY2(IsOpen(view, c.name) == c.open, qPrintable(c.name));
-        QCOMPARE(boxes.texts.size(), 4); // one for each, naming the path and the reason
+        QCOMPARE(boxes.texts.size(), 5); // one for each, naming the path and the reason
         for (const auto& c : cases)
             QCOMPARE(boxes.texts.filter("\n" + c.path + "\n").size(), c.open ? 0 : 1);
         const QString noEntry = QString::fromLocal8Bit(std::generic_category().message(ENOENT));
         QVERIFY2(boxes.texts[0].endsWith(noFolder + "\n" + noEntry), qPrintable(boxes.texts[0]));
+        const QString notRegular = "フロッピーディスクイメージを開けませんでした。\n\n" + fifo +
+                                   "\n通常のファイルではありません。";
+        QCOMPARE(boxes.texts.filter(notRegular).size(), 1);
         QVERIFY(QFile::exists(fdd) && QFile::exists(hdd));
         QCOMPARE(ReadAll(prn), QByteArray()); // every start empties the printer file
         QCOMPARE(ReadAll(oldHdd), QByteArray(512, 'h'));

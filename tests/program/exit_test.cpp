@@ -1,7 +1,8 @@
 // The real program on the offscreen platform, with HOME and the settings folder in a
 // scratch folder. It boots tests/guest/format.asm from a D88 image in mini drive 0; the
 // guest formats track 1 of that image, writes sector 3 and creates the host file "done";
-// once an empty host file "go" appears it writes sector 4 and creates "done2".
+// once an empty host file "go" appears it writes sector 4 and creates "done2", then formats
+// track 1 of mini drive 1 and creates "done3".
 // - Ended by SIGTERM or SIGHUP, or by a stream of them, the program exits with status 0
 //   and leaves the image holding the change and the settings written; left running, the
 //   image holds the change a few seconds later all the same. Under a file-size limit too
@@ -276,6 +277,33 @@ TEST_F(Program, LongNamesSaveAndLeftoversGo) {
         EXPECT_TRUE(fs::exists(m_dir / ("disks/" + f))) << f;
     Quit(SIGTERM);
     EXPECT_TRUE(HoldsTheChange(image));
+}
+
+// A FIFO configured as a floppy drive, with bytes waiting for its reader, is no image: the
+// program reports it (the box holds the machine until answered: the guest's format of that
+// drive, were the FIFO taken for a disk, would run at once) and quits as usual. The FIFO
+// stays a FIFO with its bytes, and the settings keep naming it.
+TEST_F(Program, FifoAsFloppyIsLeftAlone) {
+    MakeImage();
+    const std::string fifo = m_dir / "disks/fifo.d88";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, "waiting", 7), 7);
+    std::ofstream(m_settings) << "[ORLO]\n2D0=" << m_image << "\n2D1=" << fifo << "\n";
+    Start();
+    if (WaitFor([&] { return fs::exists(m_dir / "done"); }, 5)) {
+        WriteFile(m_dir / "go", {});
+        WaitForGuest("done3");
+    }
+    ASSERT_TRUE(Running()) << ReadFile(m_dir / "log");
+    Quit(SIGTERM);
+    char got[8] = {};
+    EXPECT_EQ(::read(writer, got, sizeof got), 7);
+    EXPECT_STREQ(got, "waiting");
+    ::close(writer);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_NE(ReadFile(m_settings).find("2D1=" + fifo + "\n"), std::string::npos);
 }
 
 } // namespace
