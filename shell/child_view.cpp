@@ -45,10 +45,13 @@ const char* const kHddOpenFailed = "ハードディスクイメージを開け�
 const char* const kPrnOpenFailed = "プリンタ出力ファイルを開けませんでした。";
 const char* const kFddSaveFailed =
     "フロッピーディスクイメージを保存できませんでした。ファイルは以前の内容のまま残っています。";
+const char* const kFddNotSaved = "フロッピーディスクイメージを保存できませんでした。";
 const char* const kCloseFailed = "ファイルを正しく閉じることができませんでした。";
 const char* const kFddMoved =
     "フロッピーディスクイメージのファイルが別のファイルに置き換えられていました。"
     "そのファイルはそのままにして、ディスクの内容を次のファイルに保存しました。";
+const char* const kFddFollowed = "フロッピーディスクイメージのファイルが移動されていました。"
+                                 "ディスクの内容は移動先のファイルに保存しました。";
 
 using Handler = void (*)(CChildView&, unsigned);
 
@@ -178,9 +181,9 @@ void CChildView::CloseFdd(int i) {
     try {
         fdd->Close();
     } catch (const CFileException& e) {
-        ReportFileFailure(kFddSaveFailed, fdd->GetFilePath(), e.m_nErrno);
+        ReportSaveFailure(*fdd, e.m_nErrno);
     }
-    ReportMove(before, fdd->GetFilePath());
+    ReportMove(before, *fdd);
     delete fdd;
 }
 
@@ -220,10 +223,19 @@ void CChildView::ReportFileFailure(const char* what, const std::string& path,
     MessageBox(text.toStdString(), "ORLO");
 }
 
-// A save that found the image's name given to another file put the image beside it.
-void CChildView::ReportMove(const std::string& from, const std::string& to) {
+// Only a file whose name still names it is said to be as it was.
+void CChildView::ReportSaveFailure(const CFileFdd& fdd, int err) {
+    ReportFileFailure(fdd.FileAsBefore() ? kFddSaveFailed : kFddNotSaved, fdd.GetFilePath(), err);
+}
+
+// A save found the image's name given to another file and put the image beside it, or
+// followed the image's file to where it had been moved.
+void CChildView::ReportMove(const std::string& from, const CFileFdd& fdd) {
+    const std::string& to = fdd.GetFilePath();
     if (from == to) return;
-    MessageBox(std::string(kFddMoved) + "\n\n" + from + "\n→ " + to, "ORLO");
+    MessageBox(std::string(fdd.FollowedMove() ? kFddFollowed : kFddMoved) + "\n\n" + from + "\n→ " +
+                   to,
+               "ORLO");
 }
 
 void CChildView::SaveQuietImages() {
@@ -245,13 +257,13 @@ void CChildView::SaveQuietImages() {
         const std::string before = fdd->GetFilePath();
         try {
             fdd->Save();
-            ReportMove(before, fdd->GetFilePath());
+            ReportMove(before, *fdd);
             w.reported = false;
         } catch (const CFileException& e) {
             w.failed = true;
             if (!w.reported) {
                 w.reported = true;
-                ReportFileFailure(kFddSaveFailed, fdd->GetFilePath(), e.m_nErrno);
+                ReportSaveFailure(*fdd, e.m_nErrno);
             }
         }
     }

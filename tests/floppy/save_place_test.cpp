@@ -3,6 +3,7 @@
 // saves that were cut short.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -94,6 +95,87 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
         EXPECT_EQ(ReadSector(back, 6, 0, 2), Pattern(256, 0x20));
         EXPECT_EQ(ReadSector(back, 7, 0, 3), Pattern(256, 0x30));
         EXPECT_EQ(ReadSector(back, 1, 0, 1).size(), 256u);
+    }
+}
+
+// Folders that take no new file while the image can be written: one the user may not
+// write to, and (where the test can play two users) a sticky one holding another user's
+// image, where the temporary file is made but cannot replace the image. A formatted image
+// goes into its own file, sectors written in place are flushed, the name stays; a longer
+// image that the file-size limit does not allow fails before the file changes; nothing is
+// left beside the image.
+TEST(SavePlace, FolderThatTakesNoNewFileSavesIntoTheFile) {
+    if (OrdinaryUser() == 0) GTEST_SKIP() << "root, without a user `nobody` to become";
+    const bool root = ::geteuid() == 0;
+    for (const bool sticky : {false, true}) {
+        SCOPED_TRACE(sticky ? "sticky folder" : "read-only folder");
+        if (sticky && !root) {
+            std::printf("skipped the sticky folder: another user's image needs root\n");
+            continue;
+        }
+        ScratchDir dir;
+        const std::string folder = dir / "f", path = folder + "/disk.img";
+        fs::create_directory(folder);
+        WriteFile(path, AddressedImage(327680));
+        if (sticky) { // folder and image the test's, the image writable by all
+            ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+            ASSERT_EQ(::chmod(folder.c_str(), 01777), 0);
+        } else {
+            ASSERT_EQ(::chown(path.c_str(), OrdinaryUser(), gid_t(-1)), 0);
+            ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+        }
+        struct stat before {};
+        ASSERT_EQ(::stat(path.c_str(), &before), 0);
+        const int answer = AsOrdinaryUser([&] {
+            IgnoreWriteSignals();
+            auto fail = [](const char* what) {
+                std::printf("%s\n", what);
+                return 1;
+            };
+            auto write = [](CFileFdd& fdd, int c, int r, uint8_t first) {
+                const Bytes data = Pattern(256, first);
+                if (fdd.SeekSector(c, 0, r - 1) == 256) fdd.Write(data.data(), 256);
+            };
+            CFileFdd fdd;
+            if (!fdd.Open(path, CFile::modeReadWrite)) return fail("not opened");
+            FormatTrack1(fdd);
+            write(fdd, 5, 1, 0x10);
+            fdd.Save();
+            write(fdd, 6, 2, 0x20); // into the file the image now is
+            fdd.Save();
+            if (fdd.GetFilePath() != path || fdd.FollowedMove()) return fail("moved");
+            CFddSect big;
+            big.m_C = 3, big.m_R = 17, big.m_N = 3, big.m_nSize = 1024;
+            fdd.m_bModified = fdd.AddSector(big);
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = fdd.GetLength() + 512;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            try {
+                fdd.Save();
+                return fail("saved beyond the file-size limit");
+            } catch (const CFileException& e) {
+                if (e.m_nErrno != EFBIG || !fdd.FileAsBefore()) return fail(e.what());
+            }
+            return 0;
+        });
+        ::chmod(folder.c_str(), 0755);
+        ASSERT_NE(answer, -1) << "could not become an ordinary user";
+        EXPECT_EQ(answer, 0);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
+        struct stat after {};
+        ASSERT_EQ(::stat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        CFileFdd back;
+        ASSERT_TRUE(back.Open(path, CFile::modeRead));
+        EXPECT_EQ(back.m_nFormat, CFileFdd::kFormatD88);
+        EXPECT_EQ(ReadSector(back, 5, 0, 1), Pattern(256, 0x10));
+        EXPECT_EQ(ReadSector(back, 6, 0, 2), Pattern(256, 0x20));
+        EXPECT_EQ(ReadSector(back, 1, 0, 1).size(), 256u);
+        EXPECT_EQ(ReadSector(back, 1, 0, 2), Bytes{});
+        EXPECT_EQ(ReadSector(back, 3, 0, 17), Bytes{});
+        EXPECT_EQ(back.GetLength(), 688u + 79 * 16 * 272 + 272);
     }
 }
 
