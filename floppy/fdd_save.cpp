@@ -126,6 +126,7 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
         Reserve(image.size()); // a full disk or the file-size limit stops here
         m_bFileAsBefore = false;
         try {
+            if (g_pFileTestSeam) g_pFileTestSeam("in place");
             Seek(0);
             CFile::Write(image.data(), static_cast<uint32_t>(image.size()));
             SetLength(image.size());

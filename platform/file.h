@@ -88,8 +88,9 @@ private:
 };
 
 // For tests only: when set, called with "open" between the open and the lock of CFile's
-// open, and with "save" where a floppy save has written the new image and is about to put
-// it in place: the points where another process changing the file system must not harm.
+// open, with "save" where a floppy save has written the new image and is about to put it
+// in place, and with "in place" where one is about to overwrite the open file: the points
+// where another process changing the file system, or a failing write, must not harm.
 extern void (*g_pFileTestSeam)(const char* where);
 
 // Call once at start: a write beyond the process's file-size limit (EFBIG) or into a

@@ -179,6 +179,77 @@ TEST(SavePlace, FolderThatTakesNoNewFileSavesIntoTheFile) {
     }
 }
 
+// The image's folder is moved while the guest writes (formatted, or sectors written in
+// place): the image goes into its file where that now is, which the drive goes on with, and
+// later saves are ordinary ones there. A write into the file that stops halfway loses
+// nothing: the image is kept in memory and a later save writes it whole. With the folder
+// removed, the file has no name left: the save fails, saying the file is not as it was,
+// and the disk stays modified.
+TEST(SavePlace, FolderMovedOrRemovedUnderTheImage) {
+    IgnoreWriteSignals();
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    for (const bool format : {true, false}) {
+        SCOPED_TRACE(format ? "formatted" : "written");
+        ScratchDir dir;
+        const std::string folder = dir / "f", path = folder + "/disk.img";
+        const std::string moved = dir / "g/disk.img";
+        fs::create_directory(folder);
+        WriteFile(path, AddressedImage(327680));
+        CFileFdd fdd;
+        ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
+        if (format) FormatTrack1(fdd);
+        WriteSector(fdd, 5, 1, 0x10);
+        fs::rename(folder, dir / "g");
+        if (format) { // the write stops at half the file
+            g_pFileTestSeam = [](const char* where) {
+                rlimit half{};
+                ::getrlimit(RLIMIT_FSIZE, &half);
+                half.rlim_cur = 327680 / 2;
+                if (std::string(where) == "in place") ::setrlimit(RLIMIT_FSIZE, &half);
+            };
+            EXPECT_THROW(fdd.Save(), CFileException);
+            g_pFileTestSeam = nullptr;
+            ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
+            EXPECT_FALSE(fdd.FileAsBefore());
+            EXPECT_TRUE(fdd.HasUnsavedChanges());
+        }
+        fdd.Save();
+        EXPECT_EQ(fdd.GetFilePath(), moved);
+        EXPECT_EQ(fdd.OpenedPath(), path);
+        EXPECT_TRUE(fdd.FollowedMove());
+        EXPECT_FALSE(fs::exists(folder));
+        WriteSector(fdd, 6, 2, 0x20);
+        if (format) FormatTrack1(fdd); // rewritten beside it as usual
+        fdd.Save();
+        EXPECT_EQ(fdd.GetFilePath(), moved);
+        {
+            fs::copy_file(moved, dir / "copy.img"); // the image is held
+            CFileFdd back;
+            ASSERT_TRUE(back.Open(dir / "copy.img", CFile::modeRead));
+            EXPECT_EQ(back.m_nFormat, format ? CFileFdd::kFormatD88 : 0);
+            EXPECT_EQ(ReadSector(back, 5, 0, 1), Pattern(256, 0x10));
+            EXPECT_EQ(ReadSector(back, 6, 0, 2), Pattern(256, 0x20));
+            for (const int c : {0, 20, 39}) // as the raw image had them
+                EXPECT_EQ(Le32(ReadSector(back, c, 1, 16), 0), (c * 8192u + 8192 - 256) / 4);
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir / "g"), {}), 1);
+
+        WriteSector(fdd, 7, 3, 0x30);
+        fs::remove_all(dir / "g");
+        int err = 0;
+        try {
+            fdd.Save();
+        } catch (const CFileException& e) {
+            err = e.m_nErrno;
+        }
+        EXPECT_EQ(err, ENOENT);
+        EXPECT_FALSE(fdd.FileAsBefore());
+        EXPECT_TRUE(fdd.HasUnsavedChanges());
+        EXPECT_EQ(ReadSector(fdd, 7, 0, 3), Pattern(256, 0x30));
+    }
+}
+
 // Names up to the 255 bytes a folder entry may hold, multi-byte characters included: the
 // image saves, and the names a save makes beside it fit and stay whole UTF-8.
 TEST(SavePlace, LongNamesFit) {
