@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include "fdd_test_util.h"
+#include "platform/file_save.h"
 
 namespace fs = std::filesystem;
 
@@ -91,17 +92,24 @@ TEST(D88Save, PhysicalOrderSlotCountsAndEmptyTracks) {
     EXPECT_EQ(ReadFile(path), expect);
 }
 
+// Opened through a symbolic link: what a cut-short save of the file it names left goes,
+// and the save replaces that file; the link stays a link and keeps naming the image.
 TEST(D88Save, FormattedRawImageBecomesD88AndKeepsItsData) {
     ScratchDir dir;
     WriteFile(dir / "disk.img", AddressedImage(327680));
+    WriteFile(dir / (SaveTempPrefix("disk.img") + "Xy12Z3"), {1});
     fs::create_symlink(dir / "disk.img", dir / "link.img");
     CFileFdd fdd;
     ASSERT_TRUE(fdd.Open(dir / "link.img", CFile::modeReadWrite));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 2);
     WriteSector(fdd, 5, 0, 2, Pattern(256, 0x99));
     FormatTrack(fdd, 1, 1, {{1, 1024}, {2, 1024}, {3, 1024}, {4, 1024}, {5, 1024}});
+    fdd.Save();
+    EXPECT_EQ(fdd.GetFilePath(), dir / "link.img"); // nothing to tell the user
     fdd.Close();
 
     EXPECT_TRUE(fs::is_symlink(dir / "link.img"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 2);
     EXPECT_EQ(fs::file_size(dir / "disk.img"), 688u + 79 * 16 * 272 + 5 * 1040);
     CFileFdd back;
     ASSERT_TRUE(back.Open(dir / "disk.img", CFile::modeReadWrite));

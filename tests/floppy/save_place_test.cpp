@@ -50,11 +50,11 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
         const Bytes raw = AddressedImage(327680);
         WriteFile(path, raw);
         WriteFile(dir / "disk-1.img", {7});
-        ::chmod(path.c_str(), 0640);
         const bool root = ::geteuid() == 0; // only root may give a file away
         if (root) {
             ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
         }
+        ::chmod(path.c_str(), 02750); // a new owner clears set-id bits that must come back
         CFileFdd fdd;
         ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
         if (c.format) FormatTrack1(fdd);
@@ -84,7 +84,7 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), c.replace ? 3 : 2);
         struct stat st {};
         ASSERT_EQ(::stat(saved.c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, 0640u);
+        EXPECT_EQ(st.st_mode & 07777, 02750u);
         if (root) {
             EXPECT_EQ(st.st_uid * 10000 + st.st_gid, 4321u * 10000 + 4322);
         }
@@ -96,6 +96,52 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
         EXPECT_EQ(ReadSector(back, 7, 0, 3), Pattern(256, 0x30));
         EXPECT_EQ(ReadSector(back, 1, 0, 1).size(), 256u);
     }
+}
+
+// An image the guest did not change, deleted or replaced before it is closed: nothing is
+// written back, nothing goes beside the backup.
+TEST(SavePlace, UnchangedImageDeletedOrReplacedStaysSo) {
+    for (const bool replace : {false, true}) {
+        SCOPED_TRACE(replace ? "replaced" : "deleted");
+        ScratchDir dir;
+        const std::string path = dir / "disk.img";
+        WriteFile(path, AddressedImage(327680));
+        CFileFdd fdd;
+        ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
+        EXPECT_EQ(ReadSector(fdd, 5, 0, 1).size(), 256u);
+        fs::remove(path);
+        if (replace) WriteFile(path, {7});
+        fdd.Save();
+        fdd.Close();
+        EXPECT_EQ(fdd.GetFilePath(), path);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), replace ? 1 : 0);
+        if (replace) {
+            EXPECT_EQ(ReadFile(path), Bytes{7});
+        }
+    }
+}
+
+// A backup moved over the image's name while a save writes the new image: the backup stays,
+// the image goes beside it.
+TEST(SavePlace, NameTakenWhileSaving) {
+    ScratchDir dir;
+    static std::string path, backup;
+    path = dir / "disk.img", backup = dir / "backup";
+    WriteFile(path, AddressedImage(327680));
+    WriteFile(backup, {7});
+    CFileFdd fdd;
+    ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
+    FormatTrack1(fdd);
+    g_pFileTestSeam = [](const char* where) {
+        if (std::string(where) == "save") fs::rename(backup, path);
+    };
+    fdd.Save();
+    g_pFileTestSeam = nullptr;
+    EXPECT_EQ(ReadFile(path), Bytes{7});
+    EXPECT_EQ(fdd.GetFilePath(), dir / "disk-1.img");
+    EXPECT_FALSE(fdd.FollowedMove());
+    fdd.Close();
+    EXPECT_EQ(ReadFile(dir / "disk-1.img").size(), 688u + 79 * 16 * 272 + 272);
 }
 
 // Folders that take no new file while the image can be written: one the user may not
@@ -256,8 +302,9 @@ TEST(SavePlace, LongNamesFit) {
     std::string kana;
     for (int i = 0; i < 83; ++i)
         kana += "\xe3\x81\x82"; // U+3042, three bytes
-    for (const std::string& name :
-         {std::string(251, 'n') + ".d88", kana + ".img", std::string(255, 'x')}) {
+    // 244 bytes: the first whose readable temporary name would not fit.
+    for (const std::string& name : {std::string(251, 'n') + ".d88", kana + ".img",
+                                    std::string(255, 'x'), std::string(240, 'y') + ".d88"}) {
         SCOPED_TRACE(name.size());
         const std::string prefix = SaveTempPrefix(name);
         EXPECT_LE(prefix.size() + 6, 255u);
@@ -298,6 +345,11 @@ TEST(SavePlace, LeftoversOfCutSavesGoOnOpen) {
     fs::create_directory(dir / (prefix + "dir000"));
     fs::create_symlink(dir / "disk.d88.bak", dir / (prefix + "link00"));
     WriteFile(dir / (prefix + "inUse0"), {3});
+    // Long names shortened alike: only the hash of the whole name tells them apart.
+    const std::string longName = std::string(250, 'L') + "1.d88";
+    const std::string otherLeftover = SaveTempPrefix(std::string(250, 'L') + "2.d88") + "d4E5f6";
+    WriteFile(dir / otherLeftover, {4});
+    WriteFile(dir / (SaveTempPrefix(longName) + "a1B2c3"), {4});
     CFile inUse;
     ASSERT_TRUE(inUse.Open(dir / (prefix + "inUse0"), CFile::modeReadWrite));
 
@@ -315,6 +367,12 @@ TEST(SavePlace, LeftoversOfCutSavesGoOnOpen) {
         EXPECT_FALSE(fs::exists(dir / f)) << f;
     EXPECT_TRUE(fs::exists(dir / (prefix + "inUse0")));
     EXPECT_TRUE(fs::is_symlink(dir / (prefix + "link00")));
+    WriteFile(dir / longName, {});
+    CFileFdd other;
+    ASSERT_TRUE(other.Open(dir / longName, CFile::modeReadWrite));
+    EXPECT_FALSE(fs::exists(dir / (SaveTempPrefix(longName) + "a1B2c3")));
+    EXPECT_TRUE(fs::exists(dir / otherLeftover));
+    EXPECT_EQ(count(), all - 2); // the long name's image in, its leftover out
 }
 
 // An image is a regular file. A FIFO (here with bytes waiting for its reader), a socket, a
