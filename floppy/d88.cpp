@@ -125,10 +125,11 @@ CFileFdd::D88Layout CFileFdd::LayoutD88() {
     return l;
 }
 
-void CFileFdd::WriteD88(CFile& out, const D88Layout& l) {
+void CFileFdd::WriteD88(const D88Layout& l,
+                        const std::function<void(const uint8_t*, uint32_t)>& out) {
     std::vector<uint8_t> buf(l.header.begin(), l.header.end());
     auto flush = [&] {
-        out.Write(buf.data(), static_cast<uint32_t>(buf.size()));
+        out(buf.data(), static_cast<uint32_t>(buf.size()));
         buf.clear();
     };
     for (const D88Place& p : l.places) {

@@ -1,7 +1,8 @@
 // Where a save of a floppy image puts it: in place while the image's name still names the
 // open file, back under the name when that names nothing, beside it when the name was
-// given to another file. Nothing the guest wrote is lost, and no file this image did not
-// open is replaced.
+// given to another file, and into the open file itself where the folder takes no new
+// file. Nothing the guest wrote is lost, and no file this image did not open is replaced.
+#include <cerrno>
 #include <filesystem>
 #include <new>
 
@@ -12,6 +13,12 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr int kMaxNamesBeside = 1000; // "disk-1.d88" .. "disk-1000.d88"
+
+// The folder refuses a new file, or is not where it was: the open file can still take the
+// image. A full disk or the file-size limit is none of these.
+bool RefusesNewFiles(int err) {
+    return err == EACCES || err == EPERM || err == ENOENT || err == ENOTDIR || err == EROFS;
+}
 } // namespace
 
 void CFileFdd::Close() {
@@ -33,6 +40,7 @@ void CFileFdd::Save() {
     if (!IsOpen() || !HasUnsavedChanges()) return;
     const uint32_t changes = m_nChanges;
     const PathState where = CheckPath();
+    m_bFileAsBefore = where == PathState::same;
     if (where != PathState::same || m_bModified)
         Rewrite(where);
     else
@@ -41,6 +49,15 @@ void CFileFdd::Save() {
 }
 
 void CFileFdd::Rewrite(PathState where) {
+    try {
+        RewriteBeside(where);
+    } catch (const CFileException& e) {
+        if (!RefusesNewFiles(e.m_nErrno)) throw;
+        RewriteInPlace(where, e);
+    }
+}
+
+void CFileFdd::RewriteBeside(PathState where) {
     const std::string path = GetFilePath();
     std::string target = path;
     if (where == PathState::same) { // through a symbolic link: replace the file it names
@@ -53,12 +70,13 @@ void CFileFdd::Rewrite(PathState where) {
     try {
         if (m_bModified) layout = LayoutD88();
         if (m_bModified)
-            WriteD88(save.File(), layout);
+            WriteD88(layout, [&](const uint8_t* p, uint32_t n) { save.File().Write(p, n); });
         else
             CopyFileTo(save.File());
     } catch (const std::bad_alloc&) {
         throw CFileException(target, ENOMEM);
     }
+    if (g_pFileTestSeam) g_pFileTestSeam("save");
     // Looked at again: the name may have been given to another file while writing.
     std::string placed;
     if (CheckPath() == PathState::same) {
@@ -72,10 +90,64 @@ void CFileFdd::Rewrite(PathState where) {
         const std::string other = NameBeside(target, n);
         if (save.Commit(other, *this, false)) placed = other;
     }
+    if (placed != path) m_bFollowedMove = false;
     TakeOver(save.File(), placed); // the new file, already locked, is the image from now on
     if (m_bModified) AdoptD88(layout);
     // A sector selected for a transfer in progress goes on in the new file.
     m_nFilePos = kUnknownPos;
+}
+
+void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
+    std::string now = GetFilePath();
+    if (where != PathState::same) {
+        now = CurrentPath(); // the file moved with its folder, say; nothing when deleted
+        if (now.empty()) throw refused;
+    }
+    m_nFilePos = kUnknownPos;
+    if (m_bModified) {
+        // Built whole first: the old layout's sectors are read from this very file.
+        D88Layout layout;
+        std::vector<uint8_t> image;
+        // The data of the sectors now in the file, kept aside: should the write stop
+        // halfway, the image lives on in memory for a later save.
+        std::vector<std::vector<uint8_t>> kept;
+        try {
+            layout = LayoutD88();
+            image.reserve(layout.length);
+            WriteD88(layout,
+                     [&](const uint8_t* p, uint32_t n) { image.insert(image.end(), p, p + n); });
+            for (const D88Place& p : layout.places) {
+                const auto at = image.begin() + static_cast<std::ptrdiff_t>(p.offset);
+                if (p.s->m_nState == CFddSect::stateFile) kept.emplace_back(at, at + p.s->m_nSize);
+            }
+        } catch (const std::bad_alloc&) {
+            throw CFileException(now, ENOMEM);
+        }
+        Reserve(image.size()); // a full disk or the file-size limit stops here
+        m_bFileAsBefore = false;
+        try {
+            if (g_pFileTestSeam) g_pFileTestSeam("in place");
+            Seek(0);
+            CFile::Write(image.data(), static_cast<uint32_t>(image.size()));
+            SetLength(image.size());
+            Flush();
+        } catch (const CFileException&) {
+            auto k = kept.begin();
+            for (const D88Place& p : layout.places) {
+                if (p.s->m_nState != CFddSect::stateFile) continue;
+                p.s->m_data.swap(*k++);
+                p.s->m_nState = CFddSect::stateMemory;
+            }
+            throw;
+        }
+        AdoptD88(layout);
+    } else {
+        Flush(); // sectors written in place: the file holds every change
+    }
+    if (now != GetFilePath()) {
+        MovedTo(now);
+        m_bFollowedMove = true;
+    }
 }
 
 void CFileFdd::CopyFileTo(CFile& out) {

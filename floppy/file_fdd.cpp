@@ -30,7 +30,7 @@ void CFileFdd::Reset() {
 bool CFileFdd::Open(const std::string& path, CFile::OpenMode mode) {
     if (IsOpen()) return false;
     Reset();
-    if (!CFile::Open(path, mode)) return false;
+    if (!OpenRegular(path, mode)) return false; // a save replaces the file: never a device
     m_strOpenedPath = GetFilePath();
     if (mode != modeRead) {
         // The lock is ours: what saves of this image cut short left is nobody's.

@@ -14,15 +14,18 @@
 //
 // Errors:
 // - Open answers false only when the file cannot be opened (or this object is already
-//   open). Unreadable or damaged content gives a disk with fewer or no sectors.
+//   open). An image is a regular file (or a link to one): anything else (FIFO, device,
+//   socket) is refused with EINVAL, without being opened. Unreadable or damaged content
+//   gives a disk with fewer or no sectors.
 // - Read and Write of a sector whose data lies in the file throw CFileException on a
 //   host I/O error. Bytes that a damaged D88 file promises beyond its end read as 0xE4;
 //   writing them extends the file.
 // - Close and Save throw CFileException when a rewrite failed. The file on disk is then
-//   exactly as it was: the new image goes to a temporary file in the same folder
-//   (CFileSave; removed again on failure) and replaces the original by rename only once
-//   it is complete and flushed. Close closes the file either way; after a failed Save the
-//   disk stays open and modified. Destroying an open object closes it without rewriting.
+//   as it was (FileAsBefore() tells whether its name still names it): the new image goes
+//   to a temporary file in the same folder (CFileSave; removed again on failure) and
+//   replaces the original by rename only once it is complete and flushed. Close closes
+//   the file either way; after a failed Save the disk stays open and modified, nothing
+//   lost. Destroying an open object closes it without rewriting.
 //
 // Save puts the changes on disk while the image stays open (the view does so once the
 // guest has left the disk alone for a while); Changes() counts every change the guest
@@ -35,11 +38,21 @@
 // - the name names another file (a backup put in its place, say): that file stays as it
 //   is; the whole image goes beside it under a free name (NameBeside), and GetFilePath()
 //   names that file from then on. OpenedPath() still names the image as opened.
+// Where no temporary file can be made or put in place for lack of permission or of the
+// folder (one the user may not write to, a sticky folder holding another user's image, a
+// folder moved or removed), the image goes into the open file itself, as long as that
+// still has a name: a formatted disk is built in memory, room for a longer image is
+// reserved (a full disk or the file-size limit fails there, the file as it was), then the
+// file is overwritten and flushed. When the open file is no longer under its name (its
+// folder was moved, say), GetFilePath() names it where it now is from then on and
+// FollowedMove() says so. A full disk or the file-size limit never leads to a write in
+// place: half of one would break the image.
 // Opening for writing removes what saves cut short left beside the image.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -95,6 +108,12 @@ public:
     // Whether anything changed since the image was opened or last saved.
     bool HasUnsavedChanges() const { return m_bModified || m_nChanges != m_nSavedChanges; }
     uint32_t Changes() const { return m_nChanges; }
+    // After a save that threw: whether GetFilePath() still names the image's file with its
+    // contents as before that save.
+    bool FileAsBefore() const { return m_bFileAsBefore; }
+    // Whether GetFilePath() last changed because the save followed the image's file to
+    // where it had been moved, rather than putting the image beside another file.
+    bool FollowedMove() const { return m_bFollowedMove; }
 
     // -1 unknown, 0..12 raw geometry id, 13 D88.
     int DetectFormat();
@@ -139,12 +158,16 @@ private:
     };
     // Throws CFileException (EFBIG) for a model too large for the format's offsets.
     D88Layout LayoutD88();
-    void WriteD88(CFile& out, const D88Layout& layout);
+    // Hands the image's bytes, in order, to `out`.
+    void WriteD88(const D88Layout& layout,
+                  const std::function<void(const uint8_t*, uint32_t)>& out);
     // The sectors now lie in the file where `layout` put them.
     void AdoptD88(const D88Layout& layout);
     // Writes the whole image anew (D88 after a format, else a copy of the file) and puts
-    // it in place as `where` allows (see above).
+    // it in place as `where` allows, or into the open file (see above).
     void Rewrite(PathState where);
+    void RewriteBeside(PathState where);
+    void RewriteInPlace(PathState where, const CFileException& refused);
     void CopyFileTo(CFile& out);
     void Reset();
     CFddSect* CurSect();
@@ -162,4 +185,6 @@ private:
     uint32_t m_nChanges = 0;      // sector writes and added sectors, wrapping
     uint32_t m_nSavedChanges = 0; // m_nChanges when the file last held every change
     std::string m_strOpenedPath;
+    bool m_bFileAsBefore = true;
+    bool m_bFollowedMove = false;
 };

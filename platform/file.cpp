@@ -45,6 +45,8 @@ int OpenFlags(CFile::OpenMode mode) {
 
 } // namespace
 
+void (*g_pFileTestSeam)(const char* where) = nullptr;
+
 CFileException::CFileException(const std::string& path, int err)
     : std::runtime_error(ErrorText(path, err)), m_nErrno(err) {}
 
@@ -91,6 +93,7 @@ int CFile::OpenFile(const std::string& path, OpenMode mode, bool regularOnly) {
         if (::fstat(fd, &st) != 0) return CloseWith(fd, errno);
         if (S_ISDIR(st.st_mode) || (regularOnly && !S_ISREG(st.st_mode)))
             return CloseWith(fd, notRegular(st));
+        if (g_pFileTestSeam) g_pFileTestSeam("open");
         int lock = mode == modeRead ? LOCK_SH : LOCK_EX;
         while (::flock(fd, lock | LOCK_NB) != 0) {
             if (errno == EINTR) continue;
@@ -123,6 +126,31 @@ CFile::PathState CFile::CheckPath() const {
     if (::stat(m_strPath.c_str(), &named) != 0)
         return errno == ENOENT ? PathState::gone : PathState::same;
     return SameFile(open, named) ? PathState::same : PathState::other;
+}
+
+std::string CFile::CurrentPath() const {
+    struct stat open, named;
+    if (m_fd < 0 || ::fstat(m_fd, &open) != 0 || open.st_nlink == 0) return {};
+    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlink(self.c_str(), buf, sizeof buf);
+    if (n <= 0 || static_cast<size_t>(n) >= sizeof buf) return {};
+    // A name that was removed reads "<name> (deleted)": looked at, it is not this file.
+    std::string path(buf, static_cast<size_t>(n));
+    if (::stat(path.c_str(), &named) != 0 || !SameFile(open, named)) return {};
+    return path;
+}
+
+void CFile::Reserve(uint64_t length) {
+    const uint64_t now = GetLength();
+    if (length <= now) return;
+    if (length > static_cast<uint64_t>(LLONG_MAX)) Fail(EFBIG);
+    const int err =
+        ::posix_fallocate(m_fd, static_cast<off_t>(now), static_cast<off_t>(length - now));
+    if (err == 0) return;
+    while (::ftruncate(m_fd, static_cast<off_t>(now)) != 0 && errno == EINTR) {
+    }
+    Fail(err);
 }
 
 void CFile::Fail(int err) const {

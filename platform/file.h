@@ -60,6 +60,13 @@ public:
     // without search permission) counts as still this file.
     enum class PathState { same, gone, other };
     PathState CheckPath() const;
+    // Where the open file is now (an absolute path without links), found through the
+    // system's list of the process's files: also after the file or a folder above it was
+    // moved. Empty when it has no name left (deleted) or its place cannot be told.
+    std::string CurrentPath() const;
+    // Makes room for the file to grow to `length` bytes before anything is written: throws
+    // (ENOSPC, EDQUOT, EFBIG for the file-size limit, ...) with the file as it was.
+    void Reserve(uint64_t length);
     // Throws if the system reports an error while closing; the file is closed regardless.
     virtual void Close();
 
@@ -68,6 +75,8 @@ protected:
     // this object had open is closed. `other` is left closed. For a file that replaced
     // this one by rename.
     void TakeOver(CFile& other, const std::string& path);
+    // The open file is known under `path` from now on (it was moved there).
+    void MovedTo(const std::string& path) { m_strPath = path; }
 
 private:
     friend class CFileSave; // makes and places the new version of a file
@@ -77,6 +86,12 @@ private:
     int m_nOpenError = 0;
     std::string m_strPath;
 };
+
+// For tests only: when set, called with "open" between the open and the lock of CFile's
+// open, with "save" where a floppy save has written the new image and is about to put it
+// in place, and with "in place" where one is about to overwrite the open file: the points
+// where another process changing the file system, or a failing write, must not harm.
+extern void (*g_pFileTestSeam)(const char* where);
 
 // Call once at start: a write beyond the process's file-size limit (EFBIG) or into a
 // FIFO whose reader has gone (EPIPE) then fails as any other write error, instead of

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QTimerEvent>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -39,14 +40,18 @@ int OpenOrCreate(CFile& file, const std::string& path) {
 }
 
 const char* const kFddOpenFailed = "フロッピーディスクイメージを開けませんでした。";
+const char* const kNotRegular = "通常のファイルではありません。";
 const char* const kHddOpenFailed = "ハードディスクイメージを開けませんでした。";
 const char* const kPrnOpenFailed = "プリンタ出力ファイルを開けませんでした。";
 const char* const kFddSaveFailed =
     "フロッピーディスクイメージを保存できませんでした。ファイルは以前の内容のまま残っています。";
+const char* const kFddNotSaved = "フロッピーディスクイメージを保存できませんでした。";
 const char* const kCloseFailed = "ファイルを正しく閉じることができませんでした。";
 const char* const kFddMoved =
     "フロッピーディスクイメージのファイルが別のファイルに置き換えられていました。"
     "そのファイルはそのままにして、ディスクの内容を次のファイルに保存しました。";
+const char* const kFddFollowed = "フロッピーディスクイメージのファイルが移動されていました。"
+                                 "ディスクの内容は移動先のファイルに保存しました。";
 
 using Handler = void (*)(CChildView&, unsigned);
 
@@ -118,7 +123,11 @@ void CChildView::OpenFdd(int i, const std::string& path) {
     auto* fdd = new CFileFdd;
     if (const int err = OpenOrCreate(*fdd, path)) {
         delete fdd;
-        ReportFileFailure(kFddOpenFailed, path, err);
+        // An image is a regular file: a FIFO, device or socket is refused with EINVAL.
+        if (err == EINVAL)
+            ReportFileFailure(kFddOpenFailed, path, QString::fromUtf8(kNotRegular));
+        else
+            ReportFileFailure(kFddOpenFailed, path, err);
         return;
     }
     m_main.m_pFdd[i] = fdd;
@@ -172,9 +181,9 @@ void CChildView::CloseFdd(int i) {
     try {
         fdd->Close();
     } catch (const CFileException& e) {
-        ReportFileFailure(kFddSaveFailed, fdd->GetFilePath(), e.m_nErrno);
+        ReportSaveFailure(*fdd, e.m_nErrno);
     }
-    ReportMove(before, fdd->GetFilePath());
+    ReportMove(before, *fdd);
     delete fdd;
 }
 
@@ -204,15 +213,29 @@ void CChildView::ClosePrn(int i) {
 
 // "<what>\n\n<path>\n<the system's reason>"
 void CChildView::ReportFileFailure(const char* what, const std::string& path, int err) {
-    const QString text = QString::fromUtf8(what) + "\n\n" + QString::fromStdString(path) + "\n" +
-                         QString::fromLocal8Bit(std::generic_category().message(err));
+    ReportFileFailure(what, path, QString::fromLocal8Bit(std::generic_category().message(err)));
+}
+
+void CChildView::ReportFileFailure(const char* what, const std::string& path,
+                                   const QString& reason) {
+    const QString text =
+        QString::fromUtf8(what) + "\n\n" + QString::fromStdString(path) + "\n" + reason;
     MessageBox(text.toStdString(), "ORLO");
 }
 
-// A save that found the image's name given to another file put the image beside it.
-void CChildView::ReportMove(const std::string& from, const std::string& to) {
+// Only a file whose name still names it is said to be as it was.
+void CChildView::ReportSaveFailure(const CFileFdd& fdd, int err) {
+    ReportFileFailure(fdd.FileAsBefore() ? kFddSaveFailed : kFddNotSaved, fdd.GetFilePath(), err);
+}
+
+// A save found the image's name given to another file and put the image beside it, or
+// followed the image's file to where it had been moved.
+void CChildView::ReportMove(const std::string& from, const CFileFdd& fdd) {
+    const std::string& to = fdd.GetFilePath();
     if (from == to) return;
-    MessageBox(std::string(kFddMoved) + "\n\n" + from + "\n→ " + to, "ORLO");
+    MessageBox(std::string(fdd.FollowedMove() ? kFddFollowed : kFddMoved) + "\n\n" + from + "\n→ " +
+                   to,
+               "ORLO");
 }
 
 void CChildView::SaveQuietImages() {
@@ -239,7 +262,7 @@ void CChildView::SaveQuietImages() {
         const std::string before = fdd->GetFilePath();
         try {
             fdd->Save();
-            ReportMove(before, fdd->GetFilePath());
+            ReportMove(before, *fdd);
             w.reported = false;
             w.waiting = false;
         } catch (const CFileException& e) {
@@ -247,7 +270,7 @@ void CChildView::SaveQuietImages() {
             w.dirtySince = now; // a busy guest retries no sooner than kMaxUnsavedMs
             if (!w.reported) {
                 w.reported = true;
-                ReportFileFailure(kFddSaveFailed, fdd->GetFilePath(), e.m_nErrno);
+                ReportSaveFailure(*fdd, e.m_nErrno);
             }
         }
     }

@@ -8,8 +8,10 @@
 // the guest changed is saved once the guest has left it alone for kQuietMs of host time,
 // and by kMaxUnsavedMs after its first unsaved change however busy the guest is (looked
 // at by the 100 ms timer, never from inside a step). A save that finds the
-// image's name given to another file puts the image beside it and says so once; the
-// configured path stays. The view is the boards'
+// image's name given to another file puts the image beside it and says so once, as does
+// one that follows the image's file to where it was moved; the configured path stays. A
+// failed save is reported once (again at the end), saying the file is as it was only
+// where its name still names it. The view is the boards'
 // window (platform CWnd): they invalidate it, post commands to it and show message
 // boxes through it.
 // A 100 ms timer sets both boards' tick flags and every 5 s shows the measured speed in
@@ -31,6 +33,7 @@
 
 class CDebugDlg;
 class CFile;
+class CFileFdd;
 
 // "ORLO (%4.4gMHz)" for a speed in memory accesses per 10 ms.
 QString SpeedTitle(int speed);
@@ -127,7 +130,9 @@ protected:
 private:
     void PushText(const std::string& cp932);
     void ReportFileFailure(const char* what, const std::string& path, int err);
-    void ReportMove(const std::string& from, const std::string& to);
+    void ReportFileFailure(const char* what, const std::string& path, const QString& reason);
+    void ReportSaveFailure(const CFileFdd& fdd, int err);
+    void ReportMove(const std::string& from, const CFileFdd& fdd);
     int CellAt(const QPoint& pt) const;
     void DrawSelection();
     void FinishSelection(const QPoint& pt);

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include "fdd_test_util.h"
+#include "platform/file_save.h"
 
 namespace fs = std::filesystem;
 
@@ -91,17 +92,24 @@ TEST(D88Save, PhysicalOrderSlotCountsAndEmptyTracks) {
     EXPECT_EQ(ReadFile(path), expect);
 }
 
+// Opened through a symbolic link: what a cut-short save of the file it names left goes,
+// and the save replaces that file; the link stays a link and keeps naming the image.
 TEST(D88Save, FormattedRawImageBecomesD88AndKeepsItsData) {
     ScratchDir dir;
     WriteFile(dir / "disk.img", AddressedImage(327680));
+    WriteFile(dir / (SaveTempPrefix("disk.img") + "Xy12Z3"), {1});
     fs::create_symlink(dir / "disk.img", dir / "link.img");
     CFileFdd fdd;
     ASSERT_TRUE(fdd.Open(dir / "link.img", CFile::modeReadWrite));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 2);
     WriteSector(fdd, 5, 0, 2, Pattern(256, 0x99));
     FormatTrack(fdd, 1, 1, {{1, 1024}, {2, 1024}, {3, 1024}, {4, 1024}, {5, 1024}});
+    fdd.Save();
+    EXPECT_EQ(fdd.GetFilePath(), dir / "link.img"); // nothing to tell the user
     fdd.Close();
 
     EXPECT_TRUE(fs::is_symlink(dir / "link.img"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 2);
     EXPECT_EQ(fs::file_size(dir / "disk.img"), 688u + 79 * 16 * 272 + 5 * 1040);
     CFileFdd back;
     ASSERT_TRUE(back.Open(dir / "disk.img", CFile::modeReadWrite));
@@ -211,19 +219,22 @@ TEST(D88Load, DataBeyondTheEndReadsAsE4AndWritesExtendTheFile) {
 // The rewrite fails at several points (the process's file size limit; the signal that
 // would end the program is ignored as the program does at start): each time the original
 // stays as it was, no temporary file is left behind, and the disk stays open and
-// modified, so that a later save, here the close, still writes it.
+// modified, so that a later save, here the close, still writes it. A shorter image too:
+// the limit is never answered by a write into the image itself.
 TEST(D88Save, FailedRewriteLeavesTheOriginal) {
     IgnoreWriteSignals();
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     const Bytes raw = AddressedImage(327680); // rewritten as 345536 bytes
-    for (rlim_t limit : {100, 300000, 345535}) {
+    for (rlim_t limit : {100, 300000, 345535, 99}) {
         SCOPED_TRACE(limit);
+        const bool shorter = limit == 99;
         ScratchDir dir;
         WriteFile(dir / "disk.img", raw);
         CFileFdd fdd;
         ASSERT_TRUE(fdd.Open(dir / "disk.img", CFile::modeReadWrite));
         FormatTrack(fdd, 1, 1, {{1, 1024}});
+        if (shorter) fdd.m_tracks.resize(40); // cylinders 20 and up gone
         rlimit small = old;
         small.rlim_cur = limit;
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
@@ -238,9 +249,9 @@ TEST(D88Save, FailedRewriteLeavesTheOriginal) {
         EXPECT_EQ(ReadFile(dir / "disk.img"), raw);
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1);
         EXPECT_TRUE(fdd.IsOpen() && fdd.HasUnsavedChanges());
-        EXPECT_EQ(Le32(ReadSector(fdd, 39, 1, 16), 0), (327680u - 256) / 4);
+        EXPECT_EQ(Le32(ReadSector(fdd, 19, 1, 16), 0), (163840u - 256) / 4);
         fdd.Close();
-        EXPECT_EQ(fs::file_size(dir / "disk.img"), 345536u);
+        EXPECT_EQ(fs::file_size(dir / "disk.img"), shorter ? 688u + 39 * 4352 + 1040 : 345536u);
     }
 }
 

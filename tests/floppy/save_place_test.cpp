@@ -3,7 +3,10 @@
 // saves that were cut short.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include "fdd_test_util.h"
@@ -47,11 +50,11 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
         const Bytes raw = AddressedImage(327680);
         WriteFile(path, raw);
         WriteFile(dir / "disk-1.img", {7});
-        ::chmod(path.c_str(), 0640);
         const bool root = ::geteuid() == 0; // only root may give a file away
         if (root) {
             ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
         }
+        ::chmod(path.c_str(), 02750); // a new owner clears set-id bits that must come back
         CFileFdd fdd;
         ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
         if (c.format) FormatTrack1(fdd);
@@ -81,7 +84,7 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), c.replace ? 3 : 2);
         struct stat st {};
         ASSERT_EQ(::stat(saved.c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, 0640u);
+        EXPECT_EQ(st.st_mode & 07777, 02750u);
         if (root) {
             EXPECT_EQ(st.st_uid * 10000 + st.st_gid, 4321u * 10000 + 4322);
         }
@@ -95,14 +98,213 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
     }
 }
 
+// An image the guest did not change, deleted or replaced before it is closed: nothing is
+// written back, nothing goes beside the backup.
+TEST(SavePlace, UnchangedImageDeletedOrReplacedStaysSo) {
+    for (const bool replace : {false, true}) {
+        SCOPED_TRACE(replace ? "replaced" : "deleted");
+        ScratchDir dir;
+        const std::string path = dir / "disk.img";
+        WriteFile(path, AddressedImage(327680));
+        CFileFdd fdd;
+        ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
+        EXPECT_EQ(ReadSector(fdd, 5, 0, 1).size(), 256u);
+        fs::remove(path);
+        if (replace) WriteFile(path, {7});
+        fdd.Save();
+        fdd.Close();
+        EXPECT_EQ(fdd.GetFilePath(), path);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), replace ? 1 : 0);
+        if (replace) {
+            EXPECT_EQ(ReadFile(path), Bytes{7});
+        }
+    }
+}
+
+// A backup moved over the image's name while a save writes the new image: the backup stays,
+// the image goes beside it.
+TEST(SavePlace, NameTakenWhileSaving) {
+    ScratchDir dir;
+    static std::string path, backup;
+    path = dir / "disk.img", backup = dir / "backup";
+    WriteFile(path, AddressedImage(327680));
+    WriteFile(backup, {7});
+    CFileFdd fdd;
+    ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
+    FormatTrack1(fdd);
+    g_pFileTestSeam = [](const char* where) {
+        if (std::string(where) == "save") fs::rename(backup, path);
+    };
+    fdd.Save();
+    g_pFileTestSeam = nullptr;
+    EXPECT_EQ(ReadFile(path), Bytes{7});
+    EXPECT_EQ(fdd.GetFilePath(), dir / "disk-1.img");
+    EXPECT_FALSE(fdd.FollowedMove());
+    fdd.Close();
+    EXPECT_EQ(ReadFile(dir / "disk-1.img").size(), 688u + 79 * 16 * 272 + 272);
+}
+
+// Folders that take no new file while the image can be written: one the user may not
+// write to, and (where the test can play two users) a sticky one holding another user's
+// image, where the temporary file is made but cannot replace the image. A formatted image
+// goes into its own file, sectors written in place are flushed, the name stays; a longer
+// image that the file-size limit does not allow fails before the file changes; nothing is
+// left beside the image.
+TEST(SavePlace, FolderThatTakesNoNewFileSavesIntoTheFile) {
+    if (OrdinaryUser() == 0) GTEST_SKIP() << "root, without a user `nobody` to become";
+    const bool root = ::geteuid() == 0;
+    for (const bool sticky : {false, true}) {
+        SCOPED_TRACE(sticky ? "sticky folder" : "read-only folder");
+        if (sticky && !root) {
+            std::printf("skipped the sticky folder: another user's image needs root\n");
+            continue;
+        }
+        ScratchDir dir;
+        const std::string folder = dir / "f", path = folder + "/disk.img";
+        fs::create_directory(folder);
+        WriteFile(path, AddressedImage(327680));
+        if (sticky) { // folder and image the test's, the image writable by all
+            ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+            ASSERT_EQ(::chmod(folder.c_str(), 01777), 0);
+        } else {
+            ASSERT_EQ(::chown(path.c_str(), OrdinaryUser(), gid_t(-1)), 0);
+            ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+        }
+        struct stat before {};
+        ASSERT_EQ(::stat(path.c_str(), &before), 0);
+        const int answer = AsOrdinaryUser([&] {
+            IgnoreWriteSignals();
+            auto fail = [](const char* what) {
+                std::printf("%s\n", what);
+                return 1;
+            };
+            auto write = [](CFileFdd& fdd, int c, int r, uint8_t first) {
+                const Bytes data = Pattern(256, first);
+                if (fdd.SeekSector(c, 0, r - 1) == 256) fdd.Write(data.data(), 256);
+            };
+            CFileFdd fdd;
+            if (!fdd.Open(path, CFile::modeReadWrite)) return fail("not opened");
+            FormatTrack1(fdd);
+            write(fdd, 5, 1, 0x10);
+            fdd.Save();
+            write(fdd, 6, 2, 0x20); // into the file the image now is
+            fdd.Save();
+            if (fdd.GetFilePath() != path || fdd.FollowedMove()) return fail("moved");
+            CFddSect big;
+            big.m_C = 3, big.m_R = 17, big.m_N = 3, big.m_nSize = 1024;
+            fdd.m_bModified = fdd.AddSector(big);
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = fdd.GetLength() + 512;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            try {
+                fdd.Save();
+                return fail("saved beyond the file-size limit");
+            } catch (const CFileException& e) {
+                if (e.m_nErrno != EFBIG || !fdd.FileAsBefore()) return fail(e.what());
+            }
+            return 0;
+        });
+        ::chmod(folder.c_str(), 0755);
+        ASSERT_NE(answer, -1) << "could not become an ordinary user";
+        EXPECT_EQ(answer, 0);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
+        struct stat after {};
+        ASSERT_EQ(::stat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        CFileFdd back;
+        ASSERT_TRUE(back.Open(path, CFile::modeRead));
+        EXPECT_EQ(back.m_nFormat, CFileFdd::kFormatD88);
+        EXPECT_EQ(ReadSector(back, 5, 0, 1), Pattern(256, 0x10));
+        EXPECT_EQ(ReadSector(back, 6, 0, 2), Pattern(256, 0x20));
+        EXPECT_EQ(ReadSector(back, 1, 0, 1).size(), 256u);
+        EXPECT_EQ(ReadSector(back, 1, 0, 2), Bytes{});
+        EXPECT_EQ(ReadSector(back, 3, 0, 17), Bytes{});
+        EXPECT_EQ(back.GetLength(), 688u + 79 * 16 * 272 + 272);
+    }
+}
+
+// The image's folder is moved while the guest writes (formatted, or sectors written in
+// place): the image goes into its file where that now is, which the drive goes on with, and
+// later saves are ordinary ones there. A write into the file that stops halfway loses
+// nothing: the image is kept in memory and a later save writes it whole. With the folder
+// removed, the file has no name left: the save fails, saying the file is not as it was,
+// and the disk stays modified.
+TEST(SavePlace, FolderMovedOrRemovedUnderTheImage) {
+    IgnoreWriteSignals();
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    for (const bool format : {true, false}) {
+        SCOPED_TRACE(format ? "formatted" : "written");
+        ScratchDir dir;
+        const std::string folder = dir / "f", path = folder + "/disk.img";
+        const std::string moved = dir / "g/disk.img";
+        fs::create_directory(folder);
+        WriteFile(path, AddressedImage(327680));
+        CFileFdd fdd;
+        ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
+        if (format) FormatTrack1(fdd);
+        WriteSector(fdd, 5, 1, 0x10);
+        fs::rename(folder, dir / "g");
+        if (format) { // the write stops at half the file
+            g_pFileTestSeam = [](const char* where) {
+                rlimit half{};
+                ::getrlimit(RLIMIT_FSIZE, &half);
+                half.rlim_cur = 327680 / 2;
+                if (std::string(where) == "in place") ::setrlimit(RLIMIT_FSIZE, &half);
+            };
+            EXPECT_THROW(fdd.Save(), CFileException);
+            g_pFileTestSeam = nullptr;
+            ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
+            EXPECT_FALSE(fdd.FileAsBefore());
+            EXPECT_TRUE(fdd.HasUnsavedChanges());
+        }
+        fdd.Save();
+        EXPECT_EQ(fdd.GetFilePath(), moved);
+        EXPECT_EQ(fdd.OpenedPath(), path);
+        EXPECT_TRUE(fdd.FollowedMove());
+        EXPECT_FALSE(fs::exists(folder));
+        WriteSector(fdd, 6, 2, 0x20);
+        if (format) FormatTrack1(fdd); // rewritten beside it as usual
+        fdd.Save();
+        EXPECT_EQ(fdd.GetFilePath(), moved);
+        {
+            fs::copy_file(moved, dir / "copy.img"); // the image is held
+            CFileFdd back;
+            ASSERT_TRUE(back.Open(dir / "copy.img", CFile::modeRead));
+            EXPECT_EQ(back.m_nFormat, format ? CFileFdd::kFormatD88 : 0);
+            EXPECT_EQ(ReadSector(back, 5, 0, 1), Pattern(256, 0x10));
+            EXPECT_EQ(ReadSector(back, 6, 0, 2), Pattern(256, 0x20));
+            for (const int c : {0, 20, 39}) // as the raw image had them
+                EXPECT_EQ(Le32(ReadSector(back, c, 1, 16), 0), (c * 8192u + 8192 - 256) / 4);
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir / "g"), {}), 1);
+
+        WriteSector(fdd, 7, 3, 0x30);
+        fs::remove_all(dir / "g");
+        int err = 0;
+        try {
+            fdd.Save();
+        } catch (const CFileException& e) {
+            err = e.m_nErrno;
+        }
+        EXPECT_EQ(err, ENOENT);
+        EXPECT_FALSE(fdd.FileAsBefore());
+        EXPECT_TRUE(fdd.HasUnsavedChanges());
+        EXPECT_EQ(ReadSector(fdd, 7, 0, 3), Pattern(256, 0x30));
+    }
+}
+
 // Names up to the 255 bytes a folder entry may hold, multi-byte characters included: the
 // image saves, and the names a save makes beside it fit and stay whole UTF-8.
 TEST(SavePlace, LongNamesFit) {
     std::string kana;
     for (int i = 0; i < 83; ++i)
         kana += "\xe3\x81\x82"; // U+3042, three bytes
-    for (const std::string& name :
-         {std::string(251, 'n') + ".d88", kana + ".img", std::string(255, 'x')}) {
+    // 244 bytes: the first whose readable temporary name would not fit.
+    for (const std::string& name : {std::string(251, 'n') + ".d88", kana + ".img",
+                                    std::string(255, 'x'), std::string(240, 'y') + ".d88"}) {
         SCOPED_TRACE(name.size());
         const std::string prefix = SaveTempPrefix(name);
         EXPECT_LE(prefix.size() + 6, 255u);
@@ -143,6 +345,11 @@ TEST(SavePlace, LeftoversOfCutSavesGoOnOpen) {
     fs::create_directory(dir / (prefix + "dir000"));
     fs::create_symlink(dir / "disk.d88.bak", dir / (prefix + "link00"));
     WriteFile(dir / (prefix + "inUse0"), {3});
+    // Long names shortened alike: only the hash of the whole name tells them apart.
+    const std::string longName = std::string(250, 'L') + "1.d88";
+    const std::string otherLeftover = SaveTempPrefix(std::string(250, 'L') + "2.d88") + "d4E5f6";
+    WriteFile(dir / otherLeftover, {4});
+    WriteFile(dir / (SaveTempPrefix(longName) + "a1B2c3"), {4});
     CFile inUse;
     ASSERT_TRUE(inUse.Open(dir / (prefix + "inUse0"), CFile::modeReadWrite));
 
@@ -160,6 +367,50 @@ TEST(SavePlace, LeftoversOfCutSavesGoOnOpen) {
         EXPECT_FALSE(fs::exists(dir / f)) << f;
     EXPECT_TRUE(fs::exists(dir / (prefix + "inUse0")));
     EXPECT_TRUE(fs::is_symlink(dir / (prefix + "link00")));
+    WriteFile(dir / longName, {});
+    CFileFdd other;
+    ASSERT_TRUE(other.Open(dir / longName, CFile::modeReadWrite));
+    EXPECT_FALSE(fs::exists(dir / (SaveTempPrefix(longName) + "a1B2c3")));
+    EXPECT_TRUE(fs::exists(dir / otherLeftover));
+    EXPECT_EQ(count(), all - 2); // the long name's image in, its leftover out
+}
+
+// An image is a regular file. A FIFO (here with bytes waiting for its reader), a socket, a
+// device, or a link to one is refused in either mode, without blocking and without taking
+// anything from the FIFO; the folder stays as it was.
+TEST(SavePlace, OnlyRegularFilesAreImages) {
+    ScratchDir dir;
+    const std::string fifo = dir / "fifo.d88", socket = dir / "socket.d88";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, "waiting", 7), 7);
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    ASSERT_LT(socket.size(), sizeof addr.sun_path);
+    socket.copy(addr.sun_path, socket.size());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    fs::create_symlink(fifo, dir / "to-fifo");
+    fs::create_symlink("/dev/null", dir / "to-null.d88");
+    const auto count = std::distance(fs::directory_iterator(dir.path), {});
+    for (const std::string& path :
+         {fifo, socket, dir / "to-fifo", dir / "to-null.d88", std::string("/dev/null")}) {
+        for (const auto mode : {CFile::modeReadWrite, CFile::modeRead}) {
+            SCOPED_TRACE(path + (mode == CFile::modeRead ? " to read" : " to write"));
+            CFileFdd fdd;
+            ASSERT_FALSE(fdd.Open(path, mode)); // never formatted and saved over the device
+            EXPECT_EQ(fdd.OpenError(), EINVAL);
+        }
+    }
+    char got[8] = {};
+    EXPECT_EQ(::read(writer, got, sizeof got), 7);
+    EXPECT_STREQ(got, "waiting");
+    ::close(writer);
+    ::close(listener);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), count);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
 } // namespace

@@ -4,7 +4,8 @@
 * creates the host file "done" (relative to the emulator's working folder) to tell
 * whoever watches that the disk has been changed. Then it waits until an empty host file
 * "go" appears, writes the bytes 255, 254, ... 0 into sector 4 of that track, creates the
-* host file "done2" and returns to the monitor.
+* host file "done2", formats track 1 of the other drive of the pair (unit 1 when booted
+* from unit 0) the same way, creates the host file "done3" and returns to the monitor.
         INCLUDE "orlo.inc"
 
 TRACK   EQU $3000           ; the raw track is built here
@@ -14,6 +15,7 @@ DATA    EQU $2800           ; the sector written
         FCC "ORLO"
         FCB 2,0,0,0
 START   STB FDA_DRV         ; the drive booted from
+        STB UNIT
         CLRA
         STA FDA_SID
         LDX #TRACK
@@ -47,14 +49,8 @@ START   STB FDA_DRV         ; the drive booted from
         TFR X,D
         SUBD #TRACK
         TFR D,Y
-        LDA #1              ; seek to track 1
-        STA FDA_DAT
-        LDA #$10
-        STA FDA_CMD
-        LDA FDA_END
-        LDX #TRACK
-        LDA #$F0            ; write track
-        LBSR DMACMD
+        STY TLEN
+        LBSR FORMAT
         LDX #DATA
         CLRA
 .data   STA ,X+
@@ -88,7 +84,24 @@ START   STB FDA_DRV         ; the drive booted from
         LBSR DMACMD
         LDX #DONE2
         BSR CREATE
+        LDB UNIT
+        EORB #1
+        STB FDA_DRV
+        LDY TLEN
+        BSR FORMAT
+        LDX #DONE3
+        BSR CREATE
         RTS
+
+* Seeks the selected unit to track 1 and writes the Y bytes of the track built at TRACK.
+FORMAT  LDA #1
+        STA FDA_DAT
+        LDA #$10            ; seek
+        STA FDA_CMD
+        LDA FDA_END
+        LDX #TRACK
+        LDA #$F0            ; write track
+        BRA DMACMD
 
 * Creates the host file named at X, holding one byte.
 CREATE  LDA #1
@@ -131,6 +144,10 @@ DONE    FCC "done"
         FCB 0
 DONE2   FCC "done2"
         FCB 0
+DONE3   FCC "done3"
+        FCB 0
+UNIT    FCB 0
+TLEN    FDB 0
 GO      FCC "go"
         FCB 0
 RNUM    FCB 0

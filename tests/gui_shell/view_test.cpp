@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
@@ -116,6 +117,9 @@ private Q_SLOTS:
         const QString prn = m_files.filePath("printer.txt"), oldHdd = m_files.filePath("old.img");
         const QString held = m_files.filePath("held.img");
         const QString noFolder = m_files.filePath("no/such/folder/a.img");
+        const QString fifo = m_files.filePath("fifo.d88"), hddFifo = m_files.filePath("hdd.fifo");
+        for (const QString& f : {fifo, hddFifo})
+            QVERIFY(QFile::exists(f) || ::mkfifo(qPrintable(f), 0600) == 0);
         QFile::remove(fdd);
         QFile::remove(hdd);
         QVERIFY(WriteFile(prn, "printed before") && WriteFile(oldHdd, QByteArray(512, 'h')));
@@ -134,6 +138,8 @@ private Q_SLOTS:
             {"2HD1", noFolder, noFolder, false},
             {"HDD2", m_files.path(), m_files.path(), false}, // a folder
             {"2D3", held, held, false},
+            {"2HD3", fifo, fifo, false}, // a floppy image is a regular file
+            {"HDD1", hddFifo, hddFifo, true},
             {"PRN0", m_files.filePath("no/such/folder/p.txt"),
              m_files.filePath("no/such/folder/p.txt"), false},
         };
@@ -148,11 +154,14 @@ private Q_SLOTS:
         CChildView& view = frame->m_wndView;
         for (const auto& c : cases)
             QVERIFY2(IsOpen(view, c.name) == c.open, qPrintable(c.name));
-        QCOMPARE(boxes.texts.size(), 4); // one for each, naming the path and the reason
+        QCOMPARE(boxes.texts.size(), 5); // one for each, naming the path and the reason
         for (const auto& c : cases)
             QCOMPARE(boxes.texts.filter("\n" + c.path + "\n").size(), c.open ? 0 : 1);
         const QString noEntry = QString::fromLocal8Bit(std::generic_category().message(ENOENT));
         QVERIFY2(boxes.texts[0].endsWith(noFolder + "\n" + noEntry), qPrintable(boxes.texts[0]));
+        const QString notRegular = "フロッピーディスクイメージを開けませんでした。\n\n" + fifo +
+                                   "\n通常のファイルではありません。";
+        QCOMPARE(boxes.texts.filter(notRegular).size(), 1);
         QVERIFY(QFile::exists(fdd) && QFile::exists(hdd));
         QCOMPARE(ReadAll(prn), QByteArray()); // every start empties the printer file
         QCOMPARE(ReadAll(oldHdd), QByteArray(512, 'h'));
@@ -518,22 +527,27 @@ private Q_SLOTS:
     }
 
     // A changed image is saved once the guest has left it alone for two seconds (here the
-    // rewrite after a format); a save that fails is reported once, at the end again.
+    // rewrite after a format). Its folder moved away: the image goes into the moved file and
+    // the user is told once where it is. A save that fails is reported once, at the end
+    // again; saying the file is as it was only while its name still names it.
     void floppyImagesSavedWhileOpenOrReported() {
         const QString dir = m_files.filePath("disks"), moved = m_files.filePath("disks-moved");
         const QString image = dir + "/formatted.d88", prn = m_files.filePath("p.txt");
+        const QString movedImage = moved + "/formatted.d88";
         QVERIFY(QDir().mkpath(dir));
         Profile().setValue("ORLO/2D0", image);
         Profile().setValue("ORLO/PRN2", prn);
         uint32_t now = 1000;
         SetHostTickSource([&] { return now; });
+        MessageBoxes boxes; // outlives the frame, should a check end the test early
         auto frame = MakeFrame();
         CChildView& view = frame->m_wndView;
         CFileFdd* fdd = view.m_main.m_pFdd[4];
         QVERIFY(fdd);
-        auto format = [fdd] { // as the format command does
+        uint8_t r = 0;
+        auto format = [fdd, &r] { // as the format command does, one more sector each time
             CFddSect s;
-            s.m_R = 1, s.m_nSize = 128;
+            s.m_R = ++r, s.m_nSize = 128;
             fdd->m_bModified = fdd->AddSector(s);
         };
         format();
@@ -544,21 +558,47 @@ private Q_SLOTS:
         QVERIFY(ReadAll(image).startsWith("ORLO FDD"));
         QVERIFY(!fdd->HasUnsavedChanges());
 
-        // Formatted again; meanwhile its folder has gone away.
-        const QByteArray saved = ReadAll(image);
+        // Formatted again; meanwhile its folder has moved.
+        QCOMPARE(boxes.texts.size(), 0);
         format();
         QVERIFY(QDir().rename(dir, moved));
-        MessageBoxes boxes;
         for (uint32_t t : {6000, 9000, 12000})
             now = t, view.OnTimer();
+        QVERIFY(!fdd->HasUnsavedChanges());
+        QCOMPARE(ReadAll(movedImage).size(), 688 + 2 * (16 + 128));
+        QCOMPARE(QDir(moved).entryList(QDir::Files | QDir::Hidden).size(), 1);
         QCOMPARE(boxes.texts.size(), 1);
+        QVERIFY2(boxes.texts[0].contains("移動されていました") &&
+                     boxes.texts[0].endsWith(image + "\n→ " + movedImage),
+                 qPrintable(boxes.texts[0]));
+
+        // The next rewrites fail at the file-size limit: reported once, the file as it was.
+        // At the end the file has been deleted with its folder: nowhere to save, reported
+        // without saying that the file is kept.
+        IgnoreWriteSignals();
+        rlimit old{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+        rlimit small = old;
+        small.rlim_cur = 500;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const QByteArray saved = ReadAll(movedImage);
+        for (int round = 0; round < 2; ++round) {
+            format();
+            for (uint32_t t : {0, 3000})
+                now += t, view.OnTimer();
+        }
+        QCOMPARE(ReadAll(movedImage), saved);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &old), 0);
+        QCOMPARE(boxes.texts.size(), 2);
+        QVERIFY(QDir(moved).removeRecursively());
         frame->close();
         SetHostTickSource(nullptr);
-        QCOMPARE(boxes.texts.size(), 2);
-        for (const QString& text : boxes.texts)
-            QVERIFY2(text.contains(image), qPrintable(text));
-        QCOMPARE(ReadAll(moved + "/formatted.d88"), saved);
-        QCOMPARE(QDir(moved).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(boxes.texts.size(), 3);
+        const QString kept = "ファイルは以前の内容のまま残っています。";
+        QVERIFY2(boxes.texts[1].contains(kept) && boxes.texts[1].contains(movedImage + "\n"),
+                 qPrintable(boxes.texts[1]));
+        QVERIFY2(!boxes.texts[2].contains(kept) && boxes.texts[2].contains(movedImage + "\n"),
+                 qPrintable(boxes.texts[2]));
         // Everything else still went its way.
         QVERIFY(!view.m_main.m_pFdd[4] && !view.m_main.m_pPrn[2]);
         QCOMPARE(ProfileString("2D0"), image);

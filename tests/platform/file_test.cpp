@@ -127,6 +127,36 @@ TEST(File, SecondOpenFailsWhileHeld) {
     }
 }
 
+// A file renamed over the name between the open and the lock: the lock ends on the file
+// the name names, so that a second open of the name finds it held. A name that keeps being
+// given to new files makes the open give up.
+TEST(File, LockHoldsTheFileTheNameNames) {
+    TempDir dir;
+    static std::string name, other;
+    static bool again;
+    const std::string path = dir / "image", third = dir / "third";
+    name = path, other = dir / "other", again = false;
+    WriteFile(path, "old");
+    WriteFile(third, "old");
+    WriteFile(other, "new");
+    g_pFileTestSeam = [](const char* where) {
+        if (again) WriteFile(other, "newer");
+        if (std::string(where) == "open") std::rename(other.c_str(), name.c_str());
+    };
+    CFile f;
+    EXPECT_TRUE(f.Open(path, CFile::modeReadWrite));
+    name = third, again = true;
+    CFile g;
+    EXPECT_FALSE(g.Open(third, CFile::modeReadWrite));
+    EXPECT_EQ(g.OpenError(), EAGAIN);
+    g_pFileTestSeam = nullptr;
+    ASSERT_TRUE(f.IsOpen());
+    char buf[8] = {};
+    EXPECT_EQ(f.Read(buf, sizeof buf), 3u);
+    EXPECT_STREQ(buf, "new");
+    EXPECT_EQ(OpenErrno(path, CFile::modeRead), EWOULDBLOCK);
+}
+
 TEST(File, HeldAgainstAnotherProcess) {
     TempDir dir;
     std::string path = dir / "image";

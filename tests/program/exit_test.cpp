@@ -1,7 +1,8 @@
 // The real program on the offscreen platform, with HOME and the settings folder in a
 // scratch folder. It boots tests/guest/format.asm from a D88 image in mini drive 0; the
 // guest formats track 1 of that image, writes sector 3 and creates the host file "done";
-// once an empty host file "go" appears it writes sector 4 and creates "done2".
+// once an empty host file "go" appears it writes sector 4 and creates "done2", then formats
+// track 1 of mini drive 1 and creates "done3".
 // - Ended by SIGTERM or SIGHUP, or by a stream of them, the program exits with status 0
 //   and leaves the image holding the change and the settings written; left running, the
 //   image holds the change a few seconds later all the same. Under a file-size limit too
@@ -17,7 +18,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <grp.h>
 #include <iterator>
+#include <pwd.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -108,8 +111,23 @@ protected:
         std::ofstream(m_settings) << "[ORLO]\n2D0=" << m_image << "\n";
     }
 
-    // Starts orlo in the scratch folder; its output goes to the file "log".
-    void Start(rlim_t fileSizeLimit = 0) {
+    // The user that `asUser` runs the program as: `nobody` when the test runs as root, else
+    // this user; 0 when there is none to become.
+    static uid_t OrdinaryUser() {
+        if (::geteuid() != 0) return ::geteuid();
+        const passwd* pw = ::getpwnam("nobody");
+        return pw ? pw->pw_uid : 0;
+    }
+
+    // Starts orlo in the scratch folder; its output goes to the file "log". With `asUser`
+    // it runs as OrdinaryUser(), to whom the scratch folder is given.
+    void Start(rlim_t fileSizeLimit = 0, bool asUser = false) {
+        const passwd* user = asUser && ::geteuid() == 0 ? ::getpwuid(OrdinaryUser()) : nullptr;
+        if (user) {
+            ASSERT_EQ(::chown(m_dir.Path().c_str(), user->pw_uid, user->pw_gid), 0);
+            for (const auto& e : fs::recursive_directory_iterator(m_dir.Path()))
+                ASSERT_EQ(::lchown(e.path().c_str(), user->pw_uid, user->pw_gid), 0);
+        }
         std::string home = "HOME=" + m_dir.Path().string(),
                     config = "XDG_CONFIG_HOME=" + m_dir / "config",
                     runtime = "XDG_RUNTIME_DIR=" + m_dir.Path().string();
@@ -122,6 +140,9 @@ protected:
         ASSERT_GE(m_pid, 0);
         if (m_pid == 0) {
             const rlimit lim{fileSizeLimit, RLIM_INFINITY};
+            if (user && (::setgroups(0, nullptr) != 0 || ::setgid(user->pw_gid) != 0 ||
+                         ::setuid(user->pw_uid) != 0))
+                ::_exit(126);
             if (::chdir(m_dir.Path().c_str()) == 0 &&
                 (!fileSizeLimit || ::setrlimit(RLIMIT_FSIZE, &lim) == 0)) {
                 ::dup2(log, 1);
@@ -276,6 +297,47 @@ TEST_F(Program, LongNamesSaveAndLeftoversGo) {
         EXPECT_TRUE(fs::exists(m_dir / ("disks/" + f))) << f;
     Quit(SIGTERM);
     EXPECT_TRUE(HoldsTheChange(image));
+}
+
+// A formatted image in a folder that the user may not write to: the save goes into the
+// image's own file; the change is there after the program quits, nothing beside it.
+TEST_F(Program, FormattedImageInAReadOnlyFolder) {
+    if (OrdinaryUser() == 0) GTEST_SKIP() << "root, without a user `nobody` to run as";
+    MakeImage();
+    ASSERT_EQ(::chmod((m_dir / "disks").c_str(), 0555), 0);
+    Start(0, true);
+    WaitForGuest("done");
+    Quit(SIGTERM);
+    ::chmod((m_dir / "disks").c_str(), 0755);
+    EXPECT_TRUE(HoldsTheChange(m_image)) << ReadFile(m_dir / "log");
+    EXPECT_EQ(FilesIn("disks"), 1u);
+}
+
+// A FIFO configured as a floppy drive, with bytes waiting for its reader, is no image: the
+// program reports it (the box holds the machine until answered: the guest's format of that
+// drive, were the FIFO taken for a disk, would run at once) and quits as usual. The FIFO
+// stays a FIFO with its bytes, and the settings keep naming it.
+TEST_F(Program, FifoAsFloppyIsLeftAlone) {
+    MakeImage();
+    const std::string fifo = m_dir / "disks/fifo.d88";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, "waiting", 7), 7);
+    std::ofstream(m_settings) << "[ORLO]\n2D0=" << m_image << "\n2D1=" << fifo << "\n";
+    Start();
+    if (WaitFor([&] { return fs::exists(m_dir / "done"); }, 5)) {
+        WriteFile(m_dir / "go", {});
+        WaitForGuest("done3");
+    }
+    ASSERT_TRUE(Running()) << ReadFile(m_dir / "log");
+    Quit(SIGTERM);
+    char got[8] = {};
+    EXPECT_EQ(::read(writer, got, sizeof got), 7);
+    EXPECT_STREQ(got, "waiting");
+    ::close(writer);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_NE(ReadFile(m_settings).find("2D1=" + fifo + "\n"), std::string::npos);
 }
 
 } // namespace
