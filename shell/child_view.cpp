@@ -47,6 +47,9 @@ const char* const kCloseFailed = "ファイルを正しく閉じることがで�
 const char* const kFddMoved =
     "フロッピーディスクイメージのファイルが別のファイルに置き換えられていました。"
     "そのファイルはそのままにして、ディスクの内容を次のファイルに保存しました。";
+const char* const kSettingsNotPlain =
+    "設定ファイルが通常のファイルではないため、読み込みませんでした。既定の設定で起動します。"
+    "終了時にも設定は保存されません。";
 
 using Handler = void (*)(CChildView&, unsigned);
 
@@ -99,6 +102,8 @@ bool CChildView::Create(QWidget* parent) {
     m_bCreated = true;
 
     const CProfile profile;
+    if (profile.NotPlainFile())
+        MessageBox(std::string(kSettingsNotPlain) + "\n\n" + profile.FileName(), "ORLO");
     for (int i = 0; i < 8; ++i)
         OpenFdd(i, profile.GetString(kFddNames[i]));
     m_main.m_nDipSw = profile.GetInt("DipSW", kDefaultDipSw);

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QDataStream>
-#include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QSettings>
@@ -25,44 +24,6 @@ const char* const kSaveFailed =
     "設定を保存できませんでした。設定ファイルは以前の内容のまま残っています。";
 const char* const kFirstSaveFailed = "設定を保存できませんでした。";
 const char* const kReadBackDiffers = "書き込んだ内容を読み返すと一致しませんでした。";
-
-// The text after '=' of the last line "name=..." of the group's sections in `file`, less
-// the blanks at either end; empty when there is none.
-QString LineText(const QString& file, const QString& name) {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    QByteArray text = f.readAll();
-    if (text.startsWith("\xEF\xBB\xBF")) text.remove(0, 3); // a byte order mark
-    const QByteArray section = QByteArray("[") + kGroup + "]", key = name.toUtf8();
-    QByteArray found;
-    bool inGroup = false;
-    for (const QByteArray& raw : text.split('\n')) {
-        const QByteArray line = raw.trimmed();
-        const int eq = line.indexOf('=');
-        if (line.startsWith('['))
-            inGroup = line == section;
-        else if (inGroup && eq > 0 && line.left(eq).trimmed() == key)
-            found = line.mid(eq + 1).trimmed();
-    }
-    return QString::fromUtf8(found);
-}
-
-// A value the INI reader split at its commas, as the one string it was written as. The
-// line's own text is taken only when splitting it gives the reader's items: a line with
-// quotes or escapes, or one the reader saw differently, gives the items joined.
-QString Unsplit(const QString& file, const QString& name, const QStringList& items) {
-    const QString text = LineText(file, name);
-    QStringList split = text.split(',');
-    for (QString& s : split)
-        s = s.trimmed();
-    return split == items ? text : items.join(", ");
-}
-
-constexpr int kDiffers = -1; // read back otherwise than written, the system saying nothing
-
-std::string Reason(int err) {
-    return QString::fromLocal8Bit(std::generic_category().message(err)).toStdString();
-}
 
 // Whole-file reads and writes that answer the errno of a failure (0 when done). Only a
 // plain file is read (a folder: EISDIR, anything else: EINVAL), never waited on.
@@ -89,7 +50,45 @@ int ReadWhole(const std::string& path, QByteArray& data, mode_t& mode) {
     return err;
 }
 
-int WriteWhole(int fd, const QByteArray& data) {
+// The text after '=' of the last line "name=..." of the group's sections in `file`, less
+// the blanks at either end; empty when there is none.
+QString LineText(const std::string& file, const QString& name) {
+    QByteArray text;
+    mode_t mode = 0;
+    if (ReadWhole(file, text, mode) != 0) return {};
+    if (text.startsWith("\xEF\xBB\xBF")) text.remove(0, 3); // a byte order mark
+    const QByteArray section = QByteArray("[") + kGroup + "]", key = name.toUtf8();
+    QByteArray found;
+    bool inGroup = false;
+    for (const QByteArray& raw : text.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        const int eq = line.indexOf('=');
+        if (line.startsWith('['))
+            inGroup = line == section;
+        else if (inGroup && eq > 0 && line.left(eq).trimmed() == key)
+            found = line.mid(eq + 1).trimmed();
+    }
+    return QString::fromUtf8(found);
+}
+
+// A value the INI reader split at its commas, as the one string it was written as. The
+// line's own text is taken only when splitting it gives the reader's items: a line with
+// quotes or escapes, or one the reader saw differently, gives the items joined.
+QString Unsplit(const std::string& file, const QString& name, const QStringList& items) {
+    const QString text = LineText(file, name);
+    QStringList split = text.split(',');
+    for (QString& s : split)
+        s = s.trimmed();
+    return split == items ? text : items.join(", ");
+}
+
+constexpr int kDiffers = -1; // read back otherwise than written, the system saying nothing
+
+std::string Reason(int err) {
+    return QString::fromLocal8Bit(std::generic_category().message(err)).toStdString();
+}
+
+int WriteWhole(int fd, const QByteArray& data) { // 0 or the errno
     for (qsizetype done = 0; done < data.size();) {
         const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
         if (n < 0 && errno != EINTR) return errno;
@@ -152,6 +151,20 @@ std::unique_ptr<CSaveFolder> MakeSaveFolder(const std::string& path, int& err) {
         if ((err = folder->Error())) return nullptr;
         if (s_used.insert(folder->Path("")).second) return folder;
     }
+}
+
+// Where `path` leads through symbolic links, a relative target read from the link's
+// folder: the first name that is no link, whether or not there is such a file. 0 or the
+// errno (ELOOP for a loop).
+int FollowLinks(std::string& path) {
+    namespace fs = std::filesystem;
+    for (int links = 0; links < 40; ++links) {
+        std::error_code ec;
+        const fs::path target = fs::read_symlink(path, ec);
+        if (ec) return ec.value() == EINVAL || ec.value() == ENOENT ? 0 : ec.value();
+        path = (target.is_absolute() ? target : fs::path(path).parent_path() / target).string();
+    }
+    return ELOOP;
 }
 
 // Every key of the INI file `file` with its value.
@@ -222,7 +235,15 @@ void CProfile::SetSaveHook(SaveHook hook) {
     Hook() = std::move(hook);
 }
 
-CProfile::CProfile() : m_settings(std::make_unique<QSettings>("Helka", "Orlo")) {
+CProfile::CProfile() {
+    // Where QSettings("Helka", "Orlo") keeps its file, learnt from one for the organization
+    // only, which reads nothing the other would not read too.
+    const QString org =
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Helka").fileName();
+    m_strFile = (org.chopped(QFileInfo(org).suffix().size() + 1) + "/Orlo.conf").toStdString();
+    struct stat st;
+    if (::stat(m_strFile.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return; // never opened
+    m_settings = std::make_unique<QSettings>("Helka", "Orlo");
     m_strFile = m_settings->fileName().toStdString();
     m_settings->sync(); // what other QSettings objects of the program hold goes out first
     m_settings->beginGroup(kGroup);
@@ -231,13 +252,15 @@ CProfile::CProfile() : m_settings(std::make_unique<QSettings>("Helka", "Orlo")) 
 CProfile::~CProfile() = default;
 
 std::string CProfile::GetString(const char* name) const {
+    if (!m_settings) return {};
     const QVariant v = m_settings->value(name);
     if (v.typeId() == QMetaType::QStringList)
-        return Unsplit(m_settings->fileName(), name, v.toStringList()).toStdString();
+        return Unsplit(m_strFile, name, v.toStringList()).toStdString();
     return v.toString().toStdString();
 }
 
 int CProfile::GetInt(const char* name, int def) const {
+    if (!m_settings) return def;
     bool ok = false;
     const int v = m_settings->value(name, def).toInt(&ok);
     return ok ? v : def;
@@ -252,10 +275,11 @@ void CProfile::WriteInt(const char* name, int value) {
 }
 
 bool CProfile::Save(std::string& failure) {
-    // Through symbolic links.
-    const QString real = QFileInfo(QString::fromStdString(m_strFile)).canonicalFilePath();
+    if (!m_settings) return true; // no plain file: left as it is
+    std::string path = m_strFile;
     bool hadOld = false;
-    const int err = Replace(real.isEmpty() ? m_strFile : real.toStdString(), m_writes, hadOld);
+    int err = FollowLinks(path);
+    if (!err) err = Replace(path, m_writes, hadOld);
     if (!err) {
         m_settings->sync(); // every QSettings object of the program reads the new file
         return true;

@@ -1,9 +1,10 @@
 // The settings file (CProfile) and the view's part in it. Read: a value the INI reader
 // splits at its commas reads as written on its line, a number that is none gives the
-// default. A save keeps every other key and group and the file's permissions, and removes
-// beside the file only what cut-short saves left. A save that fails in any step leaves the
-// old file as it was and nothing beside it, and answers the message naming the file and
-// the system's reason, which the view shows at exit.
+// default. A save keeps every other key and group and the file's permissions, writes where
+// the links lead, and removes beside the file only what cut-short saves left. A save that
+// fails in any step leaves the old file as it was and nothing beside it, and answers the
+// message naming the file and the system's reason, which the view shows at exit. A
+// settings file that is no plain file is never opened: the defaults, the user told once.
 #define QT_NO_KEYWORDS // the boards' register records have a member `signals`
 #include <QtTest>
 
@@ -59,6 +60,11 @@ QStringList Entries(const QString& folder) {
 mode_t Mode(const QString& path) {
     struct stat st {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+bool IsLink(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 } // namespace
@@ -147,6 +153,33 @@ private Q_SLOTS:
         ::umask(mask);
         QCOMPARE(failure, QString());
         QCOMPARE(Mode(m_path), mode_t(0600));
+    }
+
+    // The file written is the one the links lead to, relative targets read from the link's
+    // folder; the links stay. A loop of links fails with its reason, nothing made.
+    void linksLeadToTheFileWritten() {
+        const QString real = m_files.filePath("real/a.conf");
+        QVERIFY(QDir().mkpath(QFileInfo(real).path()) && WriteFile(real, "[Other]\nk=v\n"));
+        QVERIFY(QFile::link(real, m_path));
+        QCOMPARE(Save({{"DipSW", "5"}}), QString());
+        QVERIFY(IsLink(m_path));
+        QCOMPARE(ReadAll(real), QByteArray("[ORLO]\nDipSW=5\n\n[Other]\nk=v\n"));
+
+        // Through two relative links to a file, and a folder, that do not exist yet.
+        const QString links = m_settingsDir.filePath("links");
+        QVERIFY(QFile::remove(m_path) && QDir().mkpath(links));
+        QVERIFY(::symlink("../links/b.conf", QFile::encodeName(m_path).constData()) == 0);
+        QVERIFY(::symlink("c/new.conf", QFile::encodeName(links + "/b.conf").constData()) == 0);
+        QCOMPARE(Save({{"DipSW", "6"}}), QString());
+        QVERIFY(IsLink(m_path) && IsLink(links + "/b.conf"));
+        QCOMPARE(ReadAll(links + "/c/new.conf"), QByteArray("[ORLO]\nDipSW=6\n"));
+        QCOMPARE(CProfile().GetInt("DipSW", 0), 6);
+
+        QVERIFY(QFile::remove(m_path) && QFile::link(m_folder + "/loop", m_path) &&
+                QFile::link(m_path, m_folder + "/loop"));
+        QCOMPARE(Save({{"DipSW", "7"}}), Failure(kFirstSaveFailed, m_path, Reason(ELOOP)));
+        QVERIFY(IsLink(m_path) && IsLink(m_folder + "/loop"));
+        QCOMPARE(Entries(m_folder), (QStringList{"Orlo.conf", "loop"}));
     }
 
     // Each step that can fail, failing: the old file (or none) as it was, nothing beside
@@ -259,6 +292,37 @@ private Q_SLOTS:
             QCOMPARE(ReadAll(path), kept);
             QCOMPARE(Entries(folder), QStringList{"Orlo.conf"});
         }
+    }
+
+    // A FIFO (a link to one too) or a folder where the file should be: the view starts
+    // with the defaults and says so once, naming the file; nothing is written at exit.
+    void noPlainFileIsNeverOpened() {
+        const QString fifo = m_files.filePath("fifo");
+        QFile::remove(fifo);
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        const QString told =
+            QString::fromUtf8(
+                "設定ファイルが通常のファイルではないため、読み込みませんでした。既定の設定で起動し"
+                "ます。終了時にも設定は保存されません。\n\n") +
+            m_path;
+        for (const char* kind : {"FIFO", "link to a FIFO", "folder"}) {
+            init();
+            const QByteArray path = QFile::encodeName(m_path);
+            QVERIFY(kind[0] == 'F'   ? ::mkfifo(path.constData(), 0600) == 0
+                    : kind[0] == 'l' ? QFile::link(fifo, m_path)
+                                     : QDir().mkpath(m_path));
+            MessageBoxes boxes;
+            auto frame = MakeFrame();
+            QCOMPARE(boxes.texts, QStringList{told});
+            QCOMPARE(frame->m_wndView.m_main.m_nDipSw, 159);
+            frame->close();
+            QCOMPARE(boxes.texts.size(), 1);
+            struct stat st {};
+            QVERIFY(::stat(path.constData(), &st) == 0);
+            QVERIFY2(kind[0] == 'f' ? S_ISDIR(st.st_mode) : S_ISFIFO(st.st_mode), kind);
+            QCOMPARE(Entries(m_folder), QStringList{"Orlo.conf"});
+        }
+        init();
     }
 
 private:
