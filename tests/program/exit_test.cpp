@@ -9,6 +9,8 @@
 // - An image deleted, or replaced by a backup, while the guest goes on writing loses
 //   nothing: it is written back, or put beside the backup, which stays as it was.
 // - Names as long as the file system allows save; what a killed save left is removed.
+// - A quit signal at any moment once the program catches it, start-up included, ends it
+//   with status 0.
 // - A settings file that is a link to a file not made yet is written where the link
 //   points; one that is no plain file (a FIFO, a folder) is never opened and stays.
 #include <gtest/gtest.h>
@@ -295,6 +297,20 @@ TEST_F(Program, LongNamesSaveAndLeftoversGo) {
         EXPECT_TRUE(fs::exists(m_dir / ("disks/" + f))) << f;
     Quit(SIGTERM);
     EXPECT_TRUE(HoldsTheChange(image));
+}
+
+// SIGTERM from the moment the program catches it until its window is up, at a few
+// points of its start-up: the program ends with status 0 and writes its settings.
+TEST_F(Program, QuitSignalDuringStartUp) {
+    for (const int delayMs : {0, 1, 3, 10, 30, 100}) {
+        SCOPED_TRACE(delayMs);
+        MakeImage();
+        Start();
+        ASSERT_TRUE(WaitForHandlers()) << ReadFile(m_dir / "log");
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        Quit(SIGTERM);
+        EXPECT_NE(ReadFile(m_settings).find("DipSW=159\n"), std::string::npos);
+    }
 }
 
 // Orlo.conf a link (through a second one, both relative) to a file in a folder that does
