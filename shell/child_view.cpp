@@ -52,6 +52,9 @@ const char* const kFddMoved =
     "そのファイルはそのままにして、ディスクの内容を次のファイルに保存しました。";
 const char* const kFddFollowed = "フロッピーディスクイメージのファイルが移動されていました。"
                                  "ディスクの内容は移動先のファイルに保存しました。";
+const char* const kSettingsNotPlain =
+    "設定ファイルが通常のファイルではないため、読み込みませんでした。既定の設定で起動します。"
+    "終了時にも設定は保存されません。";
 
 using Handler = void (*)(CChildView&, unsigned);
 
@@ -104,6 +107,8 @@ bool CChildView::Create(QWidget* parent) {
     m_bCreated = true;
 
     const CProfile profile;
+    if (profile.NotPlainFile())
+        MessageBox(std::string(kSettingsNotPlain) + "\n\n" + profile.FileName(), "ORLO");
     for (int i = 0; i < 8; ++i)
         OpenFdd(i, profile.GetString(kFddNames[i]));
     m_main.m_nDipSw = profile.GetInt("DipSW", kDefaultDipSw);

@@ -2,22 +2,20 @@
 
 #include <QByteArray>
 #include <QDataStream>
-#include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QSettings>
 #include <QStringList>
-#include <atomic>
 #include <cerrno>
-#include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <set>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
 #include "platform/file.h"
+#include "platform/save_folder.h"
 
 namespace {
 
@@ -26,44 +24,6 @@ const char* const kSaveFailed =
     "設定を保存できませんでした。設定ファイルは以前の内容のまま残っています。";
 const char* const kFirstSaveFailed = "設定を保存できませんでした。";
 const char* const kReadBackDiffers = "書き込んだ内容を読み返すと一致しませんでした。";
-
-// The text after '=' of the last line "name=..." of the group's sections in `file`, less
-// the blanks at either end; empty when there is none.
-QString LineText(const QString& file, const QString& name) {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    QByteArray text = f.readAll();
-    if (text.startsWith("\xEF\xBB\xBF")) text.remove(0, 3); // a byte order mark
-    const QByteArray section = QByteArray("[") + kGroup + "]", key = name.toUtf8();
-    QByteArray found;
-    bool inGroup = false;
-    for (const QByteArray& raw : text.split('\n')) {
-        const QByteArray line = raw.trimmed();
-        const int eq = line.indexOf('=');
-        if (line.startsWith('['))
-            inGroup = line == section;
-        else if (inGroup && eq > 0 && line.left(eq).trimmed() == key)
-            found = line.mid(eq + 1).trimmed();
-    }
-    return QString::fromUtf8(found);
-}
-
-// A value the INI reader split at its commas, as the one string it was written as. The
-// line's own text is taken only when splitting it gives the reader's items: a line with
-// quotes or escapes, or one the reader saw differently, gives the items joined.
-QString Unsplit(const QString& file, const QString& name, const QStringList& items) {
-    const QString text = LineText(file, name);
-    QStringList split = text.split(',');
-    for (QString& s : split)
-        s = s.trimmed();
-    return split == items ? text : items.join(", ");
-}
-
-constexpr int kDiffers = -1; // read back otherwise than written, the system saying nothing
-
-std::string Reason(int err) {
-    return QString::fromLocal8Bit(std::generic_category().message(err)).toStdString();
-}
 
 // Whole-file reads and writes that answer the errno of a failure (0 when done). Only a
 // plain file is read (a folder: EISDIR, anything else: EINVAL), never waited on.
@@ -90,7 +50,45 @@ int ReadWhole(const std::string& path, QByteArray& data, mode_t& mode) {
     return err;
 }
 
-int WriteWhole(int fd, const QByteArray& data) {
+// The text after '=' of the last line "name=..." of the group's sections in `file`, less
+// the blanks at either end; empty when there is none.
+QString LineText(const std::string& file, const QString& name) {
+    QByteArray text;
+    mode_t mode = 0;
+    if (ReadWhole(file, text, mode) != 0) return {};
+    if (text.startsWith("\xEF\xBB\xBF")) text.remove(0, 3); // a byte order mark
+    const QByteArray section = QByteArray("[") + kGroup + "]", key = name.toUtf8();
+    QByteArray found;
+    bool inGroup = false;
+    for (const QByteArray& raw : text.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        const int eq = line.indexOf('=');
+        if (line.startsWith('['))
+            inGroup = line == section;
+        else if (inGroup && eq > 0 && line.left(eq).trimmed() == key)
+            found = line.mid(eq + 1).trimmed();
+    }
+    return QString::fromUtf8(found);
+}
+
+// A value the INI reader split at its commas, as the one string it was written as. The
+// line's own text is taken only when splitting it gives the reader's items: a line with
+// quotes or escapes, or one the reader saw differently, gives the items joined.
+QString Unsplit(const std::string& file, const QString& name, const QStringList& items) {
+    const QString text = LineText(file, name);
+    QStringList split = text.split(',');
+    for (QString& s : split)
+        s = s.trimmed();
+    return split == items ? text : items.join(", ");
+}
+
+constexpr int kDiffers = -1; // read back otherwise than written, the system saying nothing
+
+std::string Reason(int err) {
+    return QString::fromLocal8Bit(std::generic_category().message(err)).toStdString();
+}
+
+int WriteWhole(int fd, const QByteArray& data) { // 0 or the errno
     for (qsizetype done = 0; done < data.size();) {
         const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
         if (n < 0 && errno != EINTR) return errno;
@@ -126,45 +124,64 @@ QByteArray Streamed(const QVariant& v) {
     return bytes;
 }
 
-// The new file's names: each save uses names no QSettings of this program has seen, since
-// QSettings answers a file it has read before from its cache while size and time match.
-std::string FreshName(const std::string& path) {
-    static std::atomic<unsigned> s_count{0};
-    return path + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(s_count++);
+// The files a save makes in its private folder: the copy of the old file, read for what
+// the file must hold; the same file, which QSettings writes; and that file again, read
+// back. Each step has its own name, and every save a folder of a name no save of this
+// process had before, since QSettings answers a file it has read before from its cache
+// while size and time match.
+const char* const kOld = "old";
+const char* const kWritten = "settings";
+const char* const kChecked = "checked";
+const std::vector<std::string> kSaveNames = {kOld, kWritten, kChecked};
+
+CProfile::SaveHook& Hook() {
+    static CProfile::SaveHook s_hook;
+    return s_hook;
 }
 
-// Removes what saves of a process that no longer runs left beside `path` (it was killed
-// halfway): files named "<name>.new-<its pid>-..." (QSettings's own temporary files of
-// such a save included). Saves of a program still running are left alone.
-void RemoveStaleNewFiles(const std::string& path) {
+int AtStep(const char* step, const std::string& file) {
+    return Hook() ? Hook()(step, file) : 0;
+}
+
+// Makes the private folder of a save of `path` (see above).
+std::unique_ptr<CSaveFolder> MakeSaveFolder(const std::string& path, int& err) {
+    static std::set<std::string> s_used;
+    for (;;) {
+        auto folder = std::make_unique<CSaveFolder>(path, kSaveNames);
+        if ((err = folder->Error())) return nullptr;
+        if (s_used.insert(folder->Path("")).second) return folder;
+    }
+}
+
+// Where `path` leads through symbolic links, a relative target read from the link's
+// folder: the first name that is no link, whether or not there is such a file. 0 or the
+// errno (ELOOP for a loop).
+int FollowLinks(std::string& path) {
     namespace fs = std::filesystem;
-    const std::string lead = fs::path(path).filename().string() + ".new-";
-    std::error_code ec;
-    for (auto it = fs::directory_iterator(fs::path(path).parent_path(), ec);
-         !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.compare(0, lead.size(), lead) != 0) continue;
-        char* end = nullptr;
-        const long pid = std::strtol(name.c_str() + lead.size(), &end, 10);
-        if (pid <= 0 || *end != '-' || !fs::is_regular_file(it->symlink_status())) continue;
-        if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH) ::unlink(it->path().c_str());
+    for (int links = 0; links < 40; ++links) {
+        std::error_code ec;
+        const fs::path target = fs::read_symlink(path, ec);
+        if (ec) return ec.value() == EINVAL || ec.value() == ENOENT ? 0 : ec.value();
+        path = (target.is_absolute() ? target : fs::path(path).parent_path() / target).string();
     }
+    return ELOOP;
 }
 
-// The new file of one save: removed unless it took the old one's place.
-struct NewFile {
-    std::string writing, checking;
-    ~NewFile() {
-        for (const std::string& p : {writing, checking})
-            if (!p.empty()) ::unlink(p.c_str());
-    }
-};
+// Every key of the INI file `file` with its value.
+QMap<QString, QByteArray> KeysOf(const std::string& file) {
+    QMap<QString, QByteArray> keys;
+    const QSettings in(QString::fromStdString(file), QSettings::IniFormat);
+    for (const QString& key : in.allKeys())
+        if (const QVariant v = in.value(key); v.isValid()) keys[key] = Streamed(v);
+    return keys;
+}
 
 using Writes = std::vector<std::pair<std::string, std::string>>;
 
-// Puts `writes` into the group of the INI file `path` the way profile.h says. Answers 0,
-// the errno of the step that failed, or kDiffers.
-int Replace(const std::string& path, const Writes& writes) {
+// Puts `writes` into the group of the INI file `path` (no link) the way profile.h says.
+// Answers 0, the errno of the step that failed, or kDiffers; `hadOld`: whether there was a
+// file.
+int Replace(const std::string& path, const Writes& writes, bool& hadOld) {
     const std::string folder = std::filesystem::path(path).parent_path().string();
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
@@ -172,56 +189,62 @@ int Replace(const std::string& path, const Writes& writes) {
     QByteArray old;
     mode_t mode = 0;
     const int readErr = ReadWhole(path, old, mode);
-    if (readErr && readErr != ENOENT) return readErr; // what cannot be read cannot be kept
-    RemoveStaleNewFiles(path);
+    hadOld = readErr != ENOENT;
+    if (readErr && hadOld) return readErr; // what cannot be read cannot be kept
+    RemoveSaveFolderLeftovers(path, kSaveNames);
+    int err = 0;
+    const std::unique_ptr<CSaveFolder> save = MakeSaveFolder(path, err);
+    if (err) return err;
+    const std::string copy = save->Path(kOld), written = save->Path(kWritten),
+                      checked = save->Path(kChecked);
 
     // A copy of the old file, with its permissions (a first one's: as umask says).
-    NewFile file;
-    int fd = -1;
-    while (fd < 0) {
-        file.writing = FreshName(path);
-        fd = ::open(file.writing.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            const int err = errno;
-            file.writing.clear();
-            return err;
-        }
-    }
-    int err = WriteWhole(fd, old);
-    if (!err && !readErr && ::fchmod(fd, mode) != 0) err = errno;
+    const int fd = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return errno;
+    err = WriteWhole(fd, old);
+    if (!err && hadOld && ::fchmod(fd, mode) != 0) err = errno;
     if (::close(fd) != 0 && !err && errno != EINTR) err = errno;
     if (err) return err;
 
-    QMap<QString, QByteArray> expected; // every key the file must hold, with its value
+    QMap<QString, QByteArray> expected = KeysOf(copy); // every key the file must hold
+    for (const auto& [name, value] : writes)
+        expected[QString(kGroup) + "/" + QString::fromStdString(name)] =
+            Streamed(QString::fromStdString(value));
+    if (::rename(copy.c_str(), written.c_str()) != 0) return errno;
+    if ((err = AtStep("write", written))) return err;
     {
-        QSettings out(QString::fromStdString(file.writing), QSettings::IniFormat);
+        QSettings out(QString::fromStdString(written), QSettings::IniFormat);
         out.beginGroup(kGroup);
         for (const auto& [name, value] : writes)
             out.setValue(QString::fromStdString(name), QString::fromStdString(value));
         out.endGroup();
         out.sync(); // a FormatError only says the old file had lines it could not read
-        if (out.status() == QSettings::AccessError) return WhyShort(file.writing);
-        for (const QString& key : out.allKeys())
-            if (const QVariant v = out.value(key); v.isValid()) expected[key] = Streamed(v);
+        if (out.status() == QSettings::AccessError) return WhyShort(written);
     }
-    file.checking = file.writing + ".check";
-    if (::rename(file.writing.c_str(), file.checking.c_str()) != 0) return errno;
-    file.writing.clear();
-    {
-        const QSettings in(QString::fromStdString(file.checking), QSettings::IniFormat);
-        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-            if (Streamed(in.value(it.key())) != it.value()) return WhyShort(file.checking);
-    }
-    if ((err = SyncFile(file.checking))) return err;
-    if (::rename(file.checking.c_str(), path.c_str()) != 0) return errno;
-    file.checking.clear();
+    if (::rename(written.c_str(), checked.c_str()) != 0) return errno;
+    if (KeysOf(checked) != expected) return WhyShort(checked);
+    if ((err = AtStep("sync", checked)) || (err = SyncFile(checked))) return err;
+    if (::rename(checked.c_str(), path.c_str()) != 0) return errno;
     SyncFolder(folder);
     return 0;
 }
 
 } // namespace
 
-CProfile::CProfile() : m_settings(std::make_unique<QSettings>("Helka", "Orlo")) {
+void CProfile::SetSaveHook(SaveHook hook) {
+    Hook() = std::move(hook);
+}
+
+CProfile::CProfile() {
+    // Where QSettings("Helka", "Orlo") keeps its file, learnt from one for the organization
+    // only, which reads nothing the other would not read too.
+    const QString org =
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Helka").fileName();
+    m_strFile = (org.chopped(QFileInfo(org).suffix().size() + 1) + "/Orlo.conf").toStdString();
+    struct stat st;
+    if (::stat(m_strFile.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return; // never opened
+    m_settings = std::make_unique<QSettings>("Helka", "Orlo");
+    m_strFile = m_settings->fileName().toStdString();
     m_settings->sync(); // what other QSettings objects of the program hold goes out first
     m_settings->beginGroup(kGroup);
 }
@@ -229,13 +252,15 @@ CProfile::CProfile() : m_settings(std::make_unique<QSettings>("Helka", "Orlo")) 
 CProfile::~CProfile() = default;
 
 std::string CProfile::GetString(const char* name) const {
+    if (!m_settings) return {};
     const QVariant v = m_settings->value(name);
     if (v.typeId() == QMetaType::QStringList)
-        return Unsplit(m_settings->fileName(), name, v.toStringList()).toStdString();
+        return Unsplit(m_strFile, name, v.toStringList()).toStdString();
     return v.toString().toStdString();
 }
 
 int CProfile::GetInt(const char* name, int def) const {
+    if (!m_settings) return def;
     bool ok = false;
     const int v = m_settings->value(name, def).toInt(&ok);
     return ok ? v : def;
@@ -250,15 +275,16 @@ void CProfile::WriteInt(const char* name, int value) {
 }
 
 bool CProfile::Save(std::string& failure) {
-    const QString shown = m_settings->fileName();
-    const QString real = QFileInfo(shown).canonicalFilePath(); // through symbolic links
-    const bool hadOld = !real.isEmpty();
-    const int err = Replace((hadOld ? real : shown).toStdString(), m_writes);
+    if (!m_settings) return true; // no plain file: left as it is
+    std::string path = m_strFile;
+    bool hadOld = false;
+    int err = FollowLinks(path);
+    if (!err) err = Replace(path, m_writes, hadOld);
     if (!err) {
         m_settings->sync(); // every QSettings object of the program reads the new file
         return true;
     }
-    failure = std::string(hadOld ? kSaveFailed : kFirstSaveFailed) + "\n\n" + shown.toStdString() +
-              "\n" + (err == kDiffers ? kReadBackDiffers : Reason(err));
+    failure = std::string(hadOld ? kSaveFailed : kFirstSaveFailed) + "\n\n" + m_strFile + "\n" +
+              (err == kDiffers ? kReadBackDiffers : Reason(err));
     return false;
 }

@@ -2,20 +2,24 @@
 // attached, stands still while a modal dialog or message box is open (the 100 ms timer
 // still ticks) and resumes afterwards. With the firmware built in, the window shows the
 // banner exactly as the display board drew it, and typed keys reach the monitor. A quit
-// signal cancels the dialogs still open, then closes the main window as the user would; one
-// while a close the user started waits on a message box cancels that box. No quit signal
-// ever ends the process itself.
+// signal cancels the dialogs and the menu still open, lets a running step finish, then
+// closes the main window as the user would; one while a close the user started waits on a
+// message box cancels that box. No quit signal ever ends the process itself, nor blocks
+// it when a flood of them fills the way they come.
 // The frame, the About box and the terminal windows show the program's icon.
 // (The `orlo` program itself is started by tests/program.)
 #define QT_NO_KEYWORDS // the boards' register records have a member `signals`
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QtTest>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <poll.h>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "floppy/file_fdd.h"
@@ -167,8 +171,12 @@ private Q_SLOTS:
         QVERIFY(app.InitInstance());
         CChildView& view = app.m_pMainWnd->m_wndView;
         bool browseReturned = false, frameOpenAfterBrowse = false;
+        QMenu menu;
+        menu.addAction("item");
         OnNextModal<COrloProp>([&](COrloProp* prop) {
             OnNextModal<QFileDialog>([&](QFileDialog*) {
+                menu.popup(QPoint(10, 10)); // and a menu open over it
+                view.m_bStepping = true;    // while a step runs (as inside the debugger's)
                 app.OnQuitSignal();
                 app.OnQuitSignal(); // a second one while closing changes nothing
             });
@@ -178,7 +186,11 @@ private Q_SLOTS:
         });
         view.OnImageSetup(); // returns once both are cancelled
         QVERIFY(browseReturned && frameOpenAfterBrowse);
+        QTest::qWait(100);
+        QVERIFY(app.m_pMainWnd->isVisible()); // until the step is done
+        view.m_bStepping = false;
         QTRY_VERIFY(!app.m_pMainWnd->isVisible());
+        QVERIFY(!menu.isVisible());
         QVERIFY(!view.IsWindow() && !app.View());
         QVERIFY(Profile().contains("ORLO/DipSW"));
     }
@@ -262,6 +274,23 @@ private Q_SLOTS:
         }
         for (int sig : {SIGTERM, SIGINT, SIGHUP}) // while the program ends
             ::raise(sig);
+        // A flood nobody reads (in a child, which shares the way they come) never blocks.
+        int done[2];
+        QVERIFY(::pipe(done) == 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            for (int i = 0; i < 20000; ++i)
+                ::raise(SIGTERM);
+            ::_exit(::write(done[1], "x", 1) == 1 ? 0 : 1);
+        }
+        QVERIFY(child > 0);
+        ::close(done[1]);
+        pollfd end{done[0], POLLIN, 0};
+        const bool finished = ::poll(&end, 1, 10000) == 1;
+        ::close(done[0]);
+        if (!finished) ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        QVERIFY2(finished, "the handler blocked");
         // Those stay unread; a later watcher (only a test makes one) takes them all at once.
         int late = 0;
         CQuitSignals next([&] { ++late; });

@@ -1,5 +1,6 @@
 // Shared by the shell's Qt tests: settings redirected to a temporary folder, frames, files,
-// the key FIFO, and a closer for modal dialogs that a test expects.
+// the key FIFO, a keeper of the message boxes shown, and a closer for modal dialogs that a
+// test expects.
 #pragma once
 
 #include <QApplication>
@@ -62,6 +63,21 @@ inline std::vector<uint16_t> TakeKeys(CSubCpu& sub) {
     sub.m_nKeyRead = sub.m_nKeyWrite;
     return keys;
 }
+
+// Answers every message box shown while it lives and keeps their texts.
+struct MessageBoxes {
+    QStringList texts;
+    QTimer timer;
+    MessageBoxes() {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->accept();
+            }
+        });
+        timer.start(10);
+    }
+};
 
 // Runs `act` once on the first modal widget of type T that shows up (polling from the
 // event loop, so it also works inside nested modal loops).

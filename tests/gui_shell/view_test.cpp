@@ -1,10 +1,9 @@
-// The frame and the view without the idle loop: settings read and written (or, when they
-// cannot be written in full, the old file kept and the failure reported), files opened
-// or reported, keys, paste, mouse selection and copy, title, painting, client area,
-// commands, terminals; the settings sheet run from the view (pages filled from the
-// machine, OK reopening the images and the changed printer files and setting the DIP
-// switches at once, Cancel changing nothing), and floppy images saved while open and at
-// the end, or reported when they cannot be.
+// The frame and the view without the idle loop: settings read and written (the settings
+// file itself: profile_test.cpp), files opened or reported, keys, paste, mouse selection
+// and copy, title, painting, client area, commands, terminals; the settings sheet run from the view
+// (pages filled from the machine, OK reopening the images and the changed printer files and setting
+// the DIP switches at once, Cancel changing nothing), and floppy images saved while open and at the
+// end, or reported when they cannot be.
 #define QT_NO_KEYWORDS // the boards' register records have a member `signals`
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -17,9 +16,7 @@
 #include <cstdio>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <system_error>
-#include <unistd.h>
 
 #include "floppy/file_fdd.h"
 #include "platform/clock.h"
@@ -60,21 +57,6 @@ void Mouse(QWidget* w, QEvent::Type type, int column, int row) {
 QRgb Pixel(QWidget* w, int column, int row) {
     return w->grab().toImage().pixel(column * 8 + 4, row * 16 + 8) & 0xFFFFFF;
 }
-
-// Answers every message box shown while it lives and keeps their texts.
-struct MessageBoxes {
-    QStringList texts;
-    QTimer timer;
-    MessageBoxes() {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->accept();
-            }
-        });
-        timer.start(10);
-    }
-};
 
 QWidget* TermWindow(const QString& title) {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -172,89 +154,6 @@ private Q_SLOTS:
             QCOMPARE(ProfileString(c.name), c.writtenBack);
         QCOMPARE(Profile().value("ORLO/DipSW").toInt(), 0x5D);
         QVERIFY(!view.m_main.m_pFdd[5] && !view.m_main.m_pHdd[3] && !view.m_main.m_pPrn[2]);
-    }
-
-    // The INI reader takes a hand-written value with commas for a list; a path is read as
-    // written, then written so that it reads back the same.
-    void pathsWithCommasReadAsWritten() {
-        const QString dir = m_files.filePath("commas");
-        QVERIFY(QDir().mkpath(dir));
-        const struct {
-            QString name, line, path;
-        } cases[] = {
-            {"2D0", dir + "/a, b.d88", dir + "/a, b.d88"},
-            {"2D1", dir + "/x ,  y,z.d88  ", dir + "/x ,  y,z.d88"}, // blanks at the ends go
-            {"HDD0", "\"" + dir + "/q\", r.img", dir + "/q, r.img"}, // quoted: the items joined
-        };
-        QByteArray text = "[ORLO]\n";
-        for (const auto& c : cases)
-            text += (c.name + "=" + c.line + "\n").toUtf8();
-        QVERIFY(WriteFile(Profile().fileName(), text));
-        for (int round = 0; round < 2; ++round) { // as written by hand, then by the program
-            auto frame = MakeFrame();
-            for (const auto& c : cases) {
-                QVERIFY2(IsOpen(frame->m_wndView, c.name), qPrintable(c.name));
-                QVERIFY(QFile::exists(c.path));
-            }
-            frame->close();
-            for (const auto& c : cases)
-                QCOMPARE(ProfileString(c.name), c.path);
-        }
-    }
-
-    // Settings that cannot be written in full (here: the file-size limit) leave the old file
-    // as it was and are reported; the write that works keeps every key the file had.
-    void settingsThatCannotBeWrittenKeepTheOldFile() {
-        // A read-only folder does not stop root; a lowered file-size limit stops anyone.
-        IgnoreWriteSignals();
-        rlimit old{};
-        if (getrlimit(RLIMIT_FSIZE, &old) != 0 || old.rlim_cur < 4096)
-            QSKIP("the file-size limit cannot be read, or is already too low for the test's "
-                  "own files: no write can be made to fail on purpose here");
-        const QString path = Profile().fileName();
-        const QString folder = QFileInfo(path).path();
-        QVERIFY(QDir().mkpath(folder));
-        const QByteArray kept = "[ORLO]\nDipSW=93\nExtra=kept\n[Other]\nk=v\n";
-        const QString tooLarge = QString::fromLocal8Bit(std::generic_category().message(EFBIG));
-        // Old files that fit under the limit (QSettings's own write falls short) and that
-        // do not (the copy of the old file fails).
-        for (const QByteArray& before : {kept, kept + "long=" + QByteArray(200, 'v') + "\n"}) {
-            QVERIFY(WriteFile(path, before));
-            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
-            ProfileString("DipSW");
-            MessageBoxes boxes;
-            auto frame = MakeFrame();
-            QCOMPARE(frame->m_wndView.m_main.m_nDipSw, 93);
-            rlimit small = old;
-            small.rlim_cur = 100;
-            QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-            frame->close();
-            QVERIFY(setrlimit(RLIMIT_FSIZE, &old) == 0);
-            QCOMPARE(ReadAll(path), before);
-            QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"Orlo.conf"});
-            QCOMPARE(boxes.texts.size(), 1);
-            QVERIFY2(boxes.texts[0].startsWith(QString::fromUtf8("設定を保存できませんでした。")) &&
-                         boxes.texts[0].endsWith("\n\n" + path + "\n" + tooLarge),
-                     qPrintable(boxes.texts[0]));
-        }
-        // What saves killed halfway left goes with the next save; what a program still
-        // running (this one) is writing stays.
-        const pid_t gone = fork();
-        if (gone == 0) _exit(0);
-        QVERIFY(gone > 0 && waitpid(gone, nullptr, 0) == gone);
-        const QString stale = path + ".new-" + QString::number(gone) + "-0",
-                      running = path + ".new-" + QString::number(getpid()) + "-99";
-        for (const QString& f : {stale, stale + ".check", stale + ".Ab12Cd", running})
-            QVERIFY(WriteFile(f, "x"));
-        MakeFrame()->close();
-        QVERIFY(QFile::remove(running));
-        QCOMPARE(ProfileString("DipSW"), QString("93"));
-        QCOMPARE(ProfileString("Extra"), QString("kept"));
-        QCOMPARE(Profile().value("Other/k").toString(), QString("v"));
-        QVERIFY(Profile().contains("ORLO/2HD0"));
-        QCOMPARE(QFile::permissions(path),
-                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"Orlo.conf"});
     }
 
     void keysAndTextPushTheirCodes() {

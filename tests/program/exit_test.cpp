@@ -10,6 +10,10 @@
 // - An image deleted, or replaced by a backup, while the guest goes on writing loses
 //   nothing: it is written back, or put beside the backup, which stays as it was.
 // - Names as long as the file system allows save; what a killed save left is removed.
+// - A quit signal at any moment once the program catches it, start-up included, ends it
+//   with status 0.
+// - A settings file that is a link to a file not made yet is written where the link
+//   points; one that is no plain file (a FIFO, a folder) is never opened and stays.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -180,8 +184,25 @@ protected:
             << ReadFile(m_dir / "log");
     }
 
+    // Waits until the program catches SIGTERM (its quit signals are installed).
+    bool WaitForHandlers() {
+        const std::string status = "/proc/" + std::to_string(m_pid) + "/status";
+        const std::string exe = "/proc/" + std::to_string(m_pid) + "/exe";
+        return WaitFor(
+            [&] {
+                std::error_code ec;
+                if (!fs::equivalent(exe, ORLO_PROGRAM, ec)) return false; // not yet exec'ed
+                const std::string text = ReadFile(status);
+                const size_t at = text.find("SigCgt:");
+                return at != std::string::npos &&
+                       (std::stoull(text.substr(at + 7), nullptr, 16) >> (SIGTERM - 1) & 1);
+            },
+            20);
+    }
+
     size_t FilesIn(const std::string& folder) {
-        return size_t(std::distance(fs::directory_iterator(m_dir / folder), {}));
+        std::error_code ec;
+        return size_t(std::distance(fs::directory_iterator(m_dir / folder, ec), {}));
     }
 
     TempDir m_dir;
@@ -338,6 +359,69 @@ TEST_F(Program, FifoAsFloppyIsLeftAlone) {
     ::close(writer);
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_NE(ReadFile(m_settings).find("2D1=" + fifo + "\n"), std::string::npos);
+}
+
+// SIGTERM from the moment the program catches it until its window is up, at a few
+// points of its start-up: the program ends with status 0 and writes its settings.
+TEST_F(Program, QuitSignalDuringStartUp) {
+    for (const int delayMs : {0, 1, 3, 10, 30, 100}) {
+        SCOPED_TRACE(delayMs);
+        MakeImage();
+        Start();
+        ASSERT_TRUE(WaitForHandlers()) << ReadFile(m_dir / "log");
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        Quit(SIGTERM);
+        EXPECT_NE(ReadFile(m_settings).find("DipSW=159\n"), std::string::npos);
+    }
+}
+
+// Orlo.conf a link (through a second one, both relative) to a file in a folder that does
+// not exist yet, as a dotfiles folder has it: the links stay, the file is made.
+TEST_F(Program, SettingsLinkToNoFileYet) {
+    fs::create_directories(m_dir / "config/Helka");
+    fs::create_symlink("../../dotfiles/current.conf", m_settings);
+    fs::create_directories(m_dir / "dotfiles");
+    fs::create_symlink("orlo/Orlo.conf", m_dir / "dotfiles/current.conf");
+    Start();
+    ASSERT_TRUE(WaitForHandlers());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Quit(SIGTERM);
+    EXPECT_TRUE(fs::is_symlink(m_settings) && fs::is_symlink(m_dir / "dotfiles/current.conf"));
+    EXPECT_NE(ReadFile(m_dir / "dotfiles/orlo/Orlo.conf").find("DipSW=159\n"), std::string::npos)
+        << ReadFile(m_dir / "log");
+    EXPECT_EQ(FilesIn("dotfiles/orlo"), 1u);
+    EXPECT_EQ(FilesIn("config/Helka"), 1u);
+}
+
+// Orlo.conf a FIFO or a folder: the program starts (the user is told in a box, which the
+// signal cancels), never opens it, ends with status 0 on SIGTERM without trying to write
+// it, and leaves it as it was.
+TEST_F(Program, SettingsFileThatIsNoPlainFile) {
+    for (const bool fifo : {true, false}) {
+        SCOPED_TRACE(fifo ? "FIFO" : "folder");
+        fs::create_directories(m_dir / "config/Helka");
+        fs::remove_all(m_settings);
+        ASSERT_TRUE(fifo ? ::mkfifo(m_settings.c_str(), 0600) == 0
+                         : fs::create_directory(m_settings));
+        Start();
+        ASSERT_TRUE(WaitForHandlers());
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        if (fifo) { // a writer opens only while a reader has it open
+            const int fd = ::open(m_settings.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            EXPECT_TRUE(fd < 0 && errno == ENXIO) << "the program opened the FIFO";
+            if (fd >= 0) ::close(fd);
+        }
+        Quit(SIGTERM);
+        struct stat st {};
+        ASSERT_EQ(::lstat(m_settings.c_str(), &st), 0);
+        EXPECT_TRUE(fifo ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode));
+        if (!fifo) {
+            EXPECT_EQ(FilesIn("config/Helka/Orlo.conf"), 0u);
+        }
+        EXPECT_EQ(FilesIn("config/Helka"), 1u);
+        const std::string log = ReadFile(m_dir / "log");
+        EXPECT_EQ(log.find("設定を保存できませんでした"), std::string::npos) << log;
+    }
 }
 
 } // namespace

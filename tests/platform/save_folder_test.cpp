@@ -1,0 +1,112 @@
+// The private folder of a save: exactly named, held locked while it lives, gone with what
+// was put into it afterwards; and the cleanup of the folders cut-short saves left, which
+// takes those and nothing else.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/file.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/file_save.h"
+#include "platform/save_folder.h"
+#include "tests/platform/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string> kNames = {"old", "new"};
+
+void Touch(const std::string& path) {
+    std::ofstream(path) << "x";
+}
+
+std::vector<std::string> Entries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Whether another open of `path` can take the lock a save holds on it.
+bool Lockable(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd >= 0) ::close(fd);
+    return free;
+}
+
+TEST(SaveFolder, HeldWhileItLivesAndGoneWithItsFiles) {
+    TempDir dir;
+    const std::string target = dir / "Orlo.conf";
+    Touch(target);
+    std::string path;
+    {
+        CSaveFolder save(target, kNames);
+        ASSERT_EQ(save.Error(), 0);
+        path = fs::path(save.Path("old")).parent_path().string();
+        const std::string name = fs::path(path).filename().string(),
+                          prefix = SaveTempPrefix("Orlo.conf");
+        EXPECT_EQ(name.substr(0, prefix.size()), prefix);
+        EXPECT_EQ(name.size(), prefix.size() + 6);
+        EXPECT_FALSE(Lockable(path + "/held"));
+        for (const char* f : {"old", "new", "new.lock", "new.aB3dE9"}) // a writer's own too
+            Touch(path + "/" + f);
+        EXPECT_EQ(RemoveSaveFolderLeftovers(target, kNames), 0); // in use
+        EXPECT_EQ(Entries(path).size(), 5u);
+    }
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"Orlo.conf"});
+}
+
+// Removed: folders of exactly that naming whose "held" nobody holds, with nothing in them
+// but what a save makes, and empty ones. Everything else stays as it was.
+TEST(SaveFolder, LeftoversOfCutSavesGoOthersStay) {
+    TempDir dir;
+    const std::string target = dir / "Orlo.conf", prefix = SaveTempPrefix("Orlo.conf");
+    const auto folder = [&](const std::string& name, std::vector<std::string> files) {
+        fs::create_directory(dir / name);
+        for (const std::string& f : files)
+            Touch(dir / (name + "/" + f));
+    };
+    folder(prefix + "Ab12Cd", {"held", "old", "new", "new.lock", "new.q1W2e3"});
+    folder(prefix + "ZZ99zz", {});
+    const std::vector<std::pair<std::string, std::vector<std::string>>> kept = {
+        {prefix + "Live00", {"held", "new"}}, // a save that runs
+        {prefix + "Other0", {"held", "new", "notes.txt"}},
+        {prefix + "NoHeld", {"new"}},
+        {prefix + "Short", {"held"}},
+        {SaveTempPrefix("Orlo.con") + "Ab12Cd", {"held"}},
+        {SaveTempPrefix("Orlo.cfg1") + "Ab12Cd", {"held"}}, // another file's
+        {"elsewhere", {"held", "new"}},
+    };
+    for (const auto& [name, files] : kept)
+        folder(name, files);
+    folder(prefix + "Sub000", {"held"});
+    fs::create_directory(dir / (prefix + "Sub000/new"));
+    fs::create_directory_symlink("elsewhere", dir / (prefix + "Link00"));
+    Touch(dir / (prefix + "File00"));
+    Touch(dir / "Orlo.conf.new-2024-06-01"); // the user's backup
+    const int live = ::open((dir / (prefix + "Live00/held")).c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(live, LOCK_EX | LOCK_NB), 0);
+
+    EXPECT_EQ(RemoveSaveFolderLeftovers(target, kNames), 2);
+    ::close(live);
+    std::vector<std::string> expected = {prefix + "Sub000", prefix + "Link00", prefix + "File00",
+                                         "Orlo.conf.new-2024-06-01"};
+    for (auto [name, files] : kept) {
+        expected.push_back(name);
+        std::sort(files.begin(), files.end());
+        EXPECT_EQ(Entries(dir / name), files) << name;
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Entries(dir.Path()), expected);
+    EXPECT_EQ(Entries(dir / (prefix + "Sub000")), (std::vector<std::string>{"held", "new"}));
+}
+
+} // namespace
