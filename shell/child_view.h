@@ -1,8 +1,9 @@
 // CChildView: the window that fills the frame and owns the machine (display board first,
 // then main board). Create reads the settings (CProfile: "Helka"/"Orlo", group "ORLO"),
-// opens every configured image and printer file and resets the machine; OnDestroy writes
-// the settings back (or reports why it could not, the old file kept) and closes every
-// file. A file that cannot be opened is reported in
+// opens every configured image and printer file and resets the machine (a settings file
+// that is not a plain file is reported and left alone: defaults then, nothing written at
+// exit); OnDestroy writes the settings back (or reports why it could not, the old file
+// kept) and closes every file. A file that cannot be opened is reported in
 // a message box and leaves its slot empty, but its path stays configured: it is shown in
 // the settings sheet and written back, so the next start tries it again. A floppy image
 // the guest changed is saved once the guest has left it alone for kQuietMs of host time,
