@@ -38,18 +38,6 @@ std::string HashHex(const std::string& s) {
     return text;
 }
 
-bool IsRandomPart(const std::string& s) {
-    for (char c : s)
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
-            return false;
-    return true;
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::string folder = fs::path(path).parent_path().string();
-    return folder.empty() ? "." : folder;
-}
-
 // Renames `from` to `to` only where `to` names nothing: true when done, false when `to`
 // names something; any other failure is an errno thrown as CFileException.
 bool RenameNoReplace(const std::string& from, const std::string& to) {
@@ -71,6 +59,22 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
 }
 
 } // namespace
+
+bool IsSaveTempName(const std::string& name, const std::string& prefix) {
+    if (name.size() != prefix.size() + kRandomChars || name.compare(0, prefix.size(), prefix))
+        return false;
+    for (size_t i = prefix.size(); i < name.size(); ++i) {
+        const char c = name[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::string folder = fs::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
 
 std::string SaveTempPrefix(const std::string& fileName) {
     std::string readable = "." + fileName + kSaveSuffix;
@@ -134,9 +138,7 @@ int RemoveSaveLeftovers(const std::string& target) {
     int removed = 0;
     while (const dirent* e = ::readdir(dir)) {
         const std::string name = e->d_name;
-        if (name.size() != prefix.size() + kRandomChars || name.compare(0, prefix.size(), prefix) ||
-            !IsRandomPart(name.substr(prefix.size())))
-            continue;
+        if (!IsSaveTempName(name, prefix)) continue;
         const std::string path = folder + "/" + name;
         const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;

@@ -43,6 +43,10 @@ private:
 // The name every temporary file of a save of `fileName` begins with; six letters or
 // digits follow.
 std::string SaveTempPrefix(const std::string& fileName);
+// Whether `name` is `prefix` followed by six letters or digits, as temporary names are.
+bool IsSaveTempName(const std::string& name, const std::string& prefix);
+// The folder of `path`: "." for a bare name.
+std::string FolderOf(const std::string& path);
 // Removes the temporary files that cut-short saves of `target` (an absolute path) left in
 // its folder: regular files of exactly that naming that nobody holds locked. Answers how
 // many it removed.

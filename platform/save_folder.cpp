@@ -18,19 +18,6 @@ constexpr size_t kRandomChars = 6; // what mkdtemp puts in place of XXXXXX
 constexpr int kAttempts = 16;      // folders taken away by a cleanup before the lock held
 const char* const kHeld = "held";
 
-bool IsRandomPart(const std::string& s) {
-    if (s.size() != kRandomChars) return false;
-    for (char c : s)
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
-            return false;
-    return true;
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::string folder = fs::path(path).parent_path().string();
-    return folder.empty() ? "." : folder;
-}
-
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -41,7 +28,7 @@ bool IsSaveFileName(const std::string& file, const std::vector<std::string>& nam
     auto ofName = [&](const std::string& name) {
         if (file.compare(0, name.size(), name) != 0) return false;
         const std::string rest = file.substr(name.size());
-        return rest.empty() || rest == ".lock" || (rest[0] == '.' && IsRandomPart(rest.substr(1)));
+        return rest.empty() || rest == ".lock" || IsSaveTempName(rest, ".");
     };
     if (ofName(kHeld)) return true;
     for (const std::string& name : names)
@@ -151,9 +138,7 @@ int RemoveSaveFolderLeftovers(const std::string& target, const std::vector<std::
     std::vector<std::string> candidates;
     while (const dirent* e = ::readdir(dir)) {
         const std::string name = e->d_name;
-        if (name.compare(0, prefix.size(), prefix) == 0 &&
-            IsRandomPart(name.substr(std::min(prefix.size(), name.size()))))
-            candidates.push_back(parent + "/" + name);
+        if (IsSaveTempName(name, prefix)) candidates.push_back(parent + "/" + name);
     }
     ::closedir(dir);
     int removed = 0;
