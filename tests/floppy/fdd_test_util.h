@@ -3,21 +3,16 @@
 #pragma once
 
 #include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <pwd.h>
 #include <random>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include "floppy/file_fdd.h"
 #include "floppy/raw_geometry.h"
+#include "tests/platform/ordinary_user.h"
 
 using Bytes = std::vector<uint8_t>;
 using Sect = std::array<int, 4>; // C, H, R, size
@@ -85,42 +80,4 @@ inline Bytes ReadSector(CFileFdd& fdd, int c, int h, int r) {
     Bytes data(size);
     EXPECT_EQ(fdd.Read(data.data(), size), static_cast<uint32_t>(size));
     return data;
-}
-
-// The user that permission tests run as: `nobody` when the test runs as root (who may
-// write anywhere), else this user; 0 when root has no `nobody` to become.
-inline uid_t OrdinaryUser() {
-    if (::geteuid() != 0) return ::geteuid();
-    const passwd* pw = ::getpwnam("nobody");
-    return pw ? pw->pw_uid : 0;
-}
-
-// Runs `body` in a forked child as OrdinaryUser() and answers what it answered (0 for
-// success; it prints what went wrong), or -1 when the child could not become that user.
-inline int AsOrdinaryUser(const std::function<int()>& body) {
-    const uid_t user = OrdinaryUser();
-    if (user == 0) return -1;
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid < 0) return -1;
-    if (pid == 0) {
-        if (::geteuid() == 0) {
-            const passwd* pw = ::getpwuid(user);
-            if (!pw || ::setgroups(0, nullptr) != 0 || ::setgid(pw->pw_gid) != 0 ||
-                ::setuid(user) != 0)
-                ::_exit(255);
-        }
-        int answer = 254;
-        try {
-            answer = body();
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "%s\n", e.what());
-        }
-        std::fflush(nullptr);
-        ::_exit(answer);
-    }
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
-        return -1;
-    return WEXITSTATUS(status);
 }

@@ -23,10 +23,21 @@ void FormatTrack1(CFileFdd& fdd) {
     fdd.m_bModified |= fdd.AddSector(s);
 }
 
-void WriteSector(CFileFdd& fdd, int c, int r, uint8_t first) {
-    const Bytes data = Pattern(256, first);
-    ASSERT_EQ(fdd.SeekSector(c, 0, r - 1), 256);
-    fdd.Write(data.data(), 256);
+// The guest's `n`th write (0, 1, 2): sector n + 1 of cylinder n + 5.
+void WriteSector(CFileFdd& fdd, int n) {
+    const Bytes data = Pattern(256, uint8_t(0x10 * (n + 1)));
+    if (fdd.SeekSector(5 + n, 0, n) == 256) fdd.Write(data.data(), 256);
+}
+
+// The image saved at `path` read back: its format, the guest's first `writes` writes, and
+// sector 1 of track 1 there, formatted or not.
+void ExpectSaved(const std::string& path, bool d88, int writes) {
+    CFileFdd back;
+    ASSERT_TRUE(back.Open(path, CFile::modeRead));
+    EXPECT_EQ(back.m_nFormat, d88 ? CFileFdd::kFormatD88 : 0);
+    for (int n = 0; n < writes; ++n)
+        EXPECT_EQ(ReadSector(back, 5 + n, 0, 1 + n), Pattern(256, uint8_t(0x10 * (n + 1))));
+    EXPECT_EQ(ReadSector(back, 1, 0, 1).size(), 256u);
 }
 
 struct Case {
@@ -58,7 +69,7 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
         CFileFdd fdd;
         ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
         if (c.format) FormatTrack1(fdd);
-        WriteSector(fdd, 5, 1, 0x10);
+        WriteSector(fdd, 0);
         fdd.Save();
         if (c.replace) {
             WriteFile(backup, raw);
@@ -66,7 +77,7 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
         } else {
             fs::remove(path);
         }
-        WriteSector(fdd, 6, 2, 0x20);
+        WriteSector(fdd, 1);
         fdd.Save();
 
         const std::string saved = c.replace ? dir / "disk-2.img" : path;
@@ -76,7 +87,7 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
             EXPECT_EQ(ReadFile(path), raw);
         }
         EXPECT_EQ(ReadFile(dir / "disk-1.img"), Bytes{7});
-        WriteSector(fdd, 7, 3, 0x30); // goes on in the saved file
+        WriteSector(fdd, 2); // goes on in the saved file
         fdd.Save();
         CFile other;
         EXPECT_FALSE(other.Open(saved, CFile::modeReadWrite)) << "not held";
@@ -88,13 +99,7 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
         if (root) {
             EXPECT_EQ(st.st_uid * 10000 + st.st_gid, 4321u * 10000 + 4322);
         }
-        CFileFdd back;
-        ASSERT_TRUE(back.Open(saved, CFile::modeRead));
-        EXPECT_EQ(back.m_nFormat, c.format ? CFileFdd::kFormatD88 : 0);
-        EXPECT_EQ(ReadSector(back, 5, 0, 1), Pattern(256, 0x10));
-        EXPECT_EQ(ReadSector(back, 6, 0, 2), Pattern(256, 0x20));
-        EXPECT_EQ(ReadSector(back, 7, 0, 3), Pattern(256, 0x30));
-        EXPECT_EQ(ReadSector(back, 1, 0, 1).size(), 256u);
+        ExpectSaved(saved, c.format, 3);
     }
 }
 
@@ -178,16 +183,12 @@ TEST(SavePlace, FolderThatTakesNoNewFileSavesIntoTheFile) {
                 std::printf("%s\n", what);
                 return 1;
             };
-            auto write = [](CFileFdd& fdd, int c, int r, uint8_t first) {
-                const Bytes data = Pattern(256, first);
-                if (fdd.SeekSector(c, 0, r - 1) == 256) fdd.Write(data.data(), 256);
-            };
             CFileFdd fdd;
             if (!fdd.Open(path, CFile::modeReadWrite)) return fail("not opened");
             FormatTrack1(fdd);
-            write(fdd, 5, 1, 0x10);
+            WriteSector(fdd, 0);
             fdd.Save();
-            write(fdd, 6, 2, 0x20); // into the file the image now is
+            WriteSector(fdd, 1); // into the file the image now is
             fdd.Save();
             if (fdd.GetFilePath() != path || fdd.FollowedMove()) return fail("moved");
             CFddSect big;
@@ -213,12 +214,9 @@ TEST(SavePlace, FolderThatTakesNoNewFileSavesIntoTheFile) {
         ASSERT_EQ(::stat(path.c_str(), &after), 0);
         EXPECT_EQ(after.st_ino, before.st_ino);
         EXPECT_EQ(after.st_uid, before.st_uid);
+        ExpectSaved(path, true, 2);
         CFileFdd back;
         ASSERT_TRUE(back.Open(path, CFile::modeRead));
-        EXPECT_EQ(back.m_nFormat, CFileFdd::kFormatD88);
-        EXPECT_EQ(ReadSector(back, 5, 0, 1), Pattern(256, 0x10));
-        EXPECT_EQ(ReadSector(back, 6, 0, 2), Pattern(256, 0x20));
-        EXPECT_EQ(ReadSector(back, 1, 0, 1).size(), 256u);
         EXPECT_EQ(ReadSector(back, 1, 0, 2), Bytes{});
         EXPECT_EQ(ReadSector(back, 3, 0, 17), Bytes{});
         EXPECT_EQ(back.GetLength(), 688u + 79 * 16 * 272 + 272);
@@ -245,7 +243,7 @@ TEST(SavePlace, FolderMovedOrRemovedUnderTheImage) {
         CFileFdd fdd;
         ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
         if (format) FormatTrack1(fdd);
-        WriteSector(fdd, 5, 1, 0x10);
+        WriteSector(fdd, 0);
         fs::rename(folder, dir / "g");
         if (format) { // the write stops at half the file
             g_pFileTestSeam = [](const char* where) {
@@ -265,23 +263,21 @@ TEST(SavePlace, FolderMovedOrRemovedUnderTheImage) {
         EXPECT_EQ(fdd.OpenedPath(), path);
         EXPECT_TRUE(fdd.FollowedMove());
         EXPECT_FALSE(fs::exists(folder));
-        WriteSector(fdd, 6, 2, 0x20);
+        WriteSector(fdd, 1);
         if (format) FormatTrack1(fdd); // rewritten beside it as usual
         fdd.Save();
         EXPECT_EQ(fdd.GetFilePath(), moved);
+        fs::copy_file(moved, dir / "copy.img"); // the image is held
+        ExpectSaved(dir / "copy.img", format, 2);
         {
-            fs::copy_file(moved, dir / "copy.img"); // the image is held
             CFileFdd back;
             ASSERT_TRUE(back.Open(dir / "copy.img", CFile::modeRead));
-            EXPECT_EQ(back.m_nFormat, format ? CFileFdd::kFormatD88 : 0);
-            EXPECT_EQ(ReadSector(back, 5, 0, 1), Pattern(256, 0x10));
-            EXPECT_EQ(ReadSector(back, 6, 0, 2), Pattern(256, 0x20));
             for (const int c : {0, 20, 39}) // as the raw image had them
                 EXPECT_EQ(Le32(ReadSector(back, c, 1, 16), 0), (c * 8192u + 8192 - 256) / 4);
         }
         EXPECT_EQ(std::distance(fs::directory_iterator(dir / "g"), {}), 1);
 
-        WriteSector(fdd, 7, 3, 0x30);
+        WriteSector(fdd, 2);
         fs::remove_all(dir / "g");
         int err = 0;
         try {

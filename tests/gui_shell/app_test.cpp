@@ -204,11 +204,8 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(dir));
         Profile().setValue("ORLO/2D0", first);
         Profile().setValue("ORLO/2D1", second);
-        SetHostTickSource([] { return 1000u; }); // no save before the close
-        const auto restore = qScopeGuard([] {
-            SetHostTickSource(nullptr);
-            ClearProfile(); // the images are gone
-        });
+        HostClock clock; // stands still: no save before the close
+        const auto restore = qScopeGuard([] { ClearProfile(); }); // the images are gone
         COrloApp app;
         CQuitSignals quit([&app] { app.OnQuitSignal(); });
         QVERIFY(app.InitInstance());
@@ -216,9 +213,7 @@ private Q_SLOTS:
         for (int drive : {4, 5}) { // formatted by the guest, then their folder goes away
             CFileFdd* fdd = view.m_main.m_pFdd[drive];
             QVERIFY(fdd);
-            CFddSect s;
-            s.m_R = 1, s.m_nSize = 128;
-            fdd->m_bModified = fdd->AddSector(s);
+            AddSector(*fdd, 1);
         }
         QVERIFY(QDir().rename(dir, gone));
 

@@ -10,12 +10,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <grp.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -23,6 +20,7 @@
 #include "platform/file_save.h"
 #include "shell/profile.h"
 #include "shell_test_env.h"
+#include "tests/platform/ordinary_user.h"
 
 namespace {
 
@@ -247,9 +245,7 @@ private Q_SLOTS:
     // As an ordinary user (root drops to `nobody` in a child): a folder that may not be
     // written, and an old file that may not be read, fail with the reason and stay.
     void failedSavesAsAnOrdinaryUser() {
-        const passwd* nobody = ::getpwnam("nobody");
-        if (::geteuid() == 0 && !nobody)
-            QSKIP("running as root and there is no user `nobody` to run the case as");
+        if (OrdinaryUser() == 0) QSKIP("running as root and there is no user `nobody`");
         QTemporaryDir shared; // reachable for `nobody` too
         QVERIFY(shared.isValid());
         QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 0755) == 0);
@@ -260,33 +256,15 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(folder) && WriteFile(path, kept));
             QVERIFY(::chmod(QFile::encodeName(path).constData(), c.fileMode) == 0 &&
                     ::chmod(QFile::encodeName(folder).constData(), c.folderMode) == 0);
-            int out[2];
-            QVERIFY(::pipe(out) == 0);
-            const pid_t child = ::fork();
-            if (child == 0) {
-                if (::geteuid() == 0 &&
-                    (::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
-                     ::setuid(nobody->pw_uid) != 0 || ::getuid() == 0))
-                    ::_exit(2);
+            const int answer = AsOrdinaryUser([&] {
                 QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, shared.path());
                 QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, shared.path());
-                const QByteArray failure = Save({{"DipSW", "1"}}).toUtf8();
-                const bool sent =
-                    ::write(out[1], failure.constData(), failure.size()) == ssize_t(failure.size());
-                ::_exit(sent ? 0 : 3);
-            }
-            ::close(out[1]);
-            QByteArray failure;
-            char buf[512];
-            for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;)
-                failure.append(buf, n);
-            ::close(out[0]);
-            int status = 0;
-            QVERIFY(::waitpid(child, &status, 0) == child);
-            if (WIFEXITED(status) && WEXITSTATUS(status) == 2)
-                QSKIP("the case cannot run as `nobody` here");
-            QCOMPARE(status, 0);
-            QCOMPARE(QString::fromUtf8(failure), Failure(kSaveFailed, path, Reason(EACCES)));
+                const QString failure = Save({{"DipSW", "1"}});
+                std::printf("%s\n", qPrintable(failure));
+                return failure == Failure(kSaveFailed, path, Reason(EACCES)) ? 0 : 1;
+            });
+            if (answer < 0) QSKIP("the case cannot run as `nobody` here");
+            QCOMPARE(answer, 0);
             QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0 &&
                     ::chmod(QFile::encodeName(path).constData(), 0644) == 0);
             QCOMPARE(ReadAll(path), kept);

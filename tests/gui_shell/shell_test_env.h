@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "display/sub_cpu.h"
+#include "floppy/file_fdd.h"
+#include "platform/clock.h"
 #include "shell/main_frame.h"
 
 // Call first in initTestCase: no test ever touches the user's settings.
@@ -53,6 +55,22 @@ inline QByteArray ReadAll(const QString& path) {
 inline bool WriteFile(const QString& path, const QByteArray& data) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
+}
+
+// The host's millisecond clock, as the test sets it, while it lives.
+struct HostClock {
+    uint32_t now = 1000;
+    HostClock() {
+        SetHostTickSource([this] { return now; });
+    }
+    ~HostClock() { SetHostTickSource(nullptr); }
+};
+
+// What the guest's format command does to an image: one more sector, of 128 bytes.
+inline void AddSector(CFileFdd& fdd, int r) {
+    CFddSect s;
+    s.m_R = uint8_t(r), s.m_nSize = 128;
+    fdd.m_bModified |= fdd.AddSector(s);
 }
 
 // The codes waiting in the display board's key FIFO, oldest first; TakeKeys empties it.

@@ -436,19 +436,15 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(dir));
         Profile().setValue("ORLO/2D0", image);
         Profile().setValue("ORLO/PRN2", prn);
-        uint32_t now = 1000;
-        SetHostTickSource([&] { return now; });
+        HostClock clock;
+        uint32_t& now = clock.now;
         MessageBoxes boxes; // outlives the frame, should a check end the test early
         auto frame = MakeFrame();
         CChildView& view = frame->m_wndView;
         CFileFdd* fdd = view.m_main.m_pFdd[4];
         QVERIFY(fdd);
-        uint8_t r = 0;
-        auto format = [fdd, &r] { // as the format command does, one more sector each time
-            CFddSect s;
-            s.m_R = ++r, s.m_nSize = 128;
-            fdd->m_bModified = fdd->AddSector(s);
-        };
+        int r = 0;
+        auto format = [fdd, &r] { AddSector(*fdd, ++r); };
         format();
         for (uint32_t t : {1000, 2999})
             now = t, view.OnTimer();
@@ -491,7 +487,6 @@ private Q_SLOTS:
         QCOMPARE(boxes.texts.size(), 2);
         QVERIFY(QDir(moved).removeRecursively());
         frame->close();
-        SetHostTickSource(nullptr);
         QCOMPARE(boxes.texts.size(), 3);
         const QString kept = "ファイルは以前の内容のまま残っています。";
         QVERIFY2(boxes.texts[1].contains(kept) && boxes.texts[1].contains(movedImage + "\n"),
@@ -509,22 +504,19 @@ private Q_SLOTS:
     void imageReplacedGoesBesideAndIsToldOnce() {
         const QString image = m_files.filePath("swap.d88"), beside = m_files.filePath("swap-1.d88");
         Profile().setValue("ORLO/2D1", image);
-        uint32_t now = 1000;
-        SetHostTickSource([&] { return now; });
+        HostClock clock;
         auto frame = MakeFrame();
         CChildView& view = frame->m_wndView;
         CFileFdd* fdd = view.m_main.m_pFdd[5];
         QVERIFY(fdd);
         MessageBoxes boxes;
         for (int round = 0; round < 3; ++round) {
-            CFddSect s;
-            s.m_R = uint8_t(1 + round), s.m_nSize = 128;
-            fdd->m_bModified = fdd->AddSector(s);
+            AddSector(*fdd, 1 + round);
             if (round == 1) // moved over the image, as `mv` does
                 QVERIFY(WriteFile(image + "~", "backup") &&
                         std::rename(qPrintable(image + "~"), qPrintable(image)) == 0);
             for (uint32_t t : {0, 2000})
-                now += t, view.OnTimer();
+                clock.now += t, view.OnTimer();
             QVERIFY(!fdd->HasUnsavedChanges());
         }
         QCOMPARE(ReadAll(image), QByteArray("backup"));
@@ -533,7 +525,6 @@ private Q_SLOTS:
         QVERIFY2(boxes.texts[0].contains(image + "\n") && boxes.texts[0].contains(beside),
                  qPrintable(boxes.texts[0]));
         frame->close();
-        SetHostTickSource(nullptr);
         QCOMPARE(boxes.texts.size(), 1);
         QCOMPARE(ProfileString("2D1"), image);
     }
@@ -544,8 +535,8 @@ private Q_SLOTS:
         const QString image = m_files.filePath("busy.d88");
         QFile::remove(image);
         Profile().setValue("ORLO/2D2", image);
-        uint32_t now = 1000;
-        SetHostTickSource([&] { return now; });
+        HostClock clock;
+        uint32_t& now = clock.now;
         auto frame = MakeFrame();
         CChildView& view = frame->m_wndView;
         CFileFdd* fdd = view.m_main.m_pFdd[6];
@@ -553,9 +544,7 @@ private Q_SLOTS:
         uint32_t unsavedSince = 0, saves = 0;
         for (; now <= 40000; now += 500) {
             if (now % 1000 == 0) {
-                CFddSect s;
-                s.m_R = uint8_t(now / 1000), s.m_nSize = 128;
-                fdd->m_bModified |= fdd->AddSector(s);
+                AddSector(*fdd, now / 1000);
                 if (!unsavedSince) unsavedSince = now;
             }
             view.OnTimer();
@@ -571,7 +560,6 @@ private Q_SLOTS:
         QVERIFY(saves >= 3);
         QVERIFY(ReadAll(image).startsWith("ORLO FDD"));
         frame->close();
-        SetHostTickSource(nullptr);
     }
 
 private:

@@ -35,6 +35,7 @@
 
 #include "floppy/file_fdd.h"
 #include "platform/file_save.h"
+#include "tests/platform/ordinary_user.h"
 #include "tests/platform/temp_dir.h"
 
 extern const uint8_t g_guest_format[512];
@@ -113,14 +114,6 @@ protected:
         m_image = m_dir / ("disks/" + name);
         WriteFile(m_image, BootImage());
         std::ofstream(m_settings) << "[ORLO]\n2D0=" << m_image << "\n";
-    }
-
-    // The user that `asUser` runs the program as: `nobody` when the test runs as root, else
-    // this user; 0 when there is none to become.
-    static uid_t OrdinaryUser() {
-        if (::geteuid() != 0) return ::geteuid();
-        const passwd* pw = ::getpwnam("nobody");
-        return pw ? pw->pw_uid : 0;
     }
 
     // Starts orlo in the scratch folder; its output goes to the file "log". With `asUser`
@@ -376,51 +369,46 @@ TEST_F(Program, QuitSignalDuringStartUp) {
 }
 
 // Orlo.conf a link (through a second one, both relative) to a file in a folder that does
-// not exist yet, as a dotfiles folder has it: the links stay, the file is made.
-TEST_F(Program, SettingsLinkToNoFileYet) {
-    fs::create_directories(m_dir / "config/Helka");
-    fs::create_symlink("../../dotfiles/current.conf", m_settings);
-    fs::create_directories(m_dir / "dotfiles");
-    fs::create_symlink("orlo/Orlo.conf", m_dir / "dotfiles/current.conf");
-    Start();
-    ASSERT_TRUE(WaitForHandlers());
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    Quit(SIGTERM);
-    EXPECT_TRUE(fs::is_symlink(m_settings) && fs::is_symlink(m_dir / "dotfiles/current.conf"));
-    EXPECT_NE(ReadFile(m_dir / "dotfiles/orlo/Orlo.conf").find("DipSW=159\n"), std::string::npos)
-        << ReadFile(m_dir / "log");
-    EXPECT_EQ(FilesIn("dotfiles/orlo"), 1u);
-    EXPECT_EQ(FilesIn("config/Helka"), 1u);
-}
-
-// Orlo.conf a FIFO or a folder: the program starts (the user is told in a box, which the
-// signal cancels), never opens it, ends with status 0 on SIGTERM without trying to write
-// it, and leaves it as it was.
-TEST_F(Program, SettingsFileThatIsNoPlainFile) {
-    for (const bool fifo : {true, false}) {
-        SCOPED_TRACE(fifo ? "FIFO" : "folder");
+// not exist yet, as a dotfiles folder has it: the links stay, the file is made. Orlo.conf a
+// FIFO or a folder: the program starts (the user is told in a box, which the signal
+// cancels), never opens it, ends with status 0 on SIGTERM without trying to write it, and
+// leaves it as it was.
+TEST_F(Program, SettingsFileALinkOrNoPlainFile) {
+    for (const std::string kind : {"link", "FIFO", "folder"}) {
+        SCOPED_TRACE(kind);
         fs::create_directories(m_dir / "config/Helka");
         fs::remove_all(m_settings);
-        ASSERT_TRUE(fifo ? ::mkfifo(m_settings.c_str(), 0600) == 0
-                         : fs::create_directory(m_settings));
+        if (kind == "link") {
+            fs::create_symlink("../../dotfiles/current.conf", m_settings);
+            fs::create_directories(m_dir / "dotfiles");
+            fs::create_symlink("orlo/Orlo.conf", m_dir / "dotfiles/current.conf");
+        } else {
+            ASSERT_TRUE(kind == "FIFO" ? ::mkfifo(m_settings.c_str(), 0600) == 0
+                                       : fs::create_directory(m_settings));
+        }
         Start();
         ASSERT_TRUE(WaitForHandlers());
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        if (fifo) { // a writer opens only while a reader has it open
+        if (kind == "FIFO") { // a writer opens only while a reader has it open
             const int fd = ::open(m_settings.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
             EXPECT_TRUE(fd < 0 && errno == ENXIO) << "the program opened the FIFO";
             if (fd >= 0) ::close(fd);
         }
         Quit(SIGTERM);
-        struct stat st {};
-        ASSERT_EQ(::lstat(m_settings.c_str(), &st), 0);
-        EXPECT_TRUE(fifo ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode));
-        if (!fifo) {
-            EXPECT_EQ(FilesIn("config/Helka/Orlo.conf"), 0u);
-        }
         EXPECT_EQ(FilesIn("config/Helka"), 1u);
         const std::string log = ReadFile(m_dir / "log");
         EXPECT_EQ(log.find("設定を保存できませんでした"), std::string::npos) << log;
+        struct stat st {};
+        ASSERT_EQ(::lstat(m_settings.c_str(), &st), 0);
+        if (kind == "link") {
+            EXPECT_TRUE(S_ISLNK(st.st_mode) && fs::is_symlink(m_dir / "dotfiles/current.conf"));
+            EXPECT_NE(ReadFile(m_dir / "dotfiles/orlo/Orlo.conf").find("DipSW=159\n"),
+                      std::string::npos);
+            EXPECT_EQ(FilesIn("dotfiles/orlo"), 1u);
+        } else {
+            EXPECT_TRUE(kind == "FIFO" ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode));
+            EXPECT_EQ(FilesIn("config/Helka/Orlo.conf"), 0u);
+        }
     }
 }
 
