@@ -92,6 +92,7 @@ int WriteWhole(int fd, const QByteArray& data) { // 0 or the errno
     for (qsizetype done = 0; done < data.size();) {
         const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
         if (n < 0 && errno != EINTR) return errno;
+        if (n == 0) return ENOSPC; // nothing taken: as CFile::Write, never wait for room
         if (n > 0) done += n;
     }
     return 0;
