@@ -36,7 +36,7 @@ std::vector<Sect> AllSectors(CFileFdd& fdd) {
 }
 
 TEST(D88Save, NewImageFormattedOnOneTrack) {
-    ScratchDir dir;
+    TempDir dir("fdd");
     const std::string path = dir / "new.d88";
     CFileFdd fdd;
     ASSERT_TRUE(fdd.Open(path, CFile::modeCreateReadWrite));
@@ -59,7 +59,7 @@ TEST(D88Save, NewImageFormattedOnOneTrack) {
     std::copy_n(Pattern(256, 0x30).begin(), 256, expect.begin() + 688 + 2 * 272 + 16);
     EXPECT_EQ(file, expect);
     EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1);
+    EXPECT_EQ(dir.Count(), 1);
 
     // Recognised by its signature whatever its name.
     fs::rename(path, dir / "renamed.img");
@@ -72,7 +72,7 @@ TEST(D88Save, NewImageFormattedOnOneTrack) {
 }
 
 TEST(D88Save, PhysicalOrderSlotCountsAndEmptyTracks) {
-    ScratchDir dir;
+    TempDir dir("fdd");
     const std::string path = dir / "order.d88";
     CFileFdd fdd;
     ASSERT_TRUE(fdd.Open(path, CFile::modeCreateReadWrite));
@@ -95,13 +95,13 @@ TEST(D88Save, PhysicalOrderSlotCountsAndEmptyTracks) {
 // Opened through a symbolic link: what a cut-short save of the file it names left goes,
 // and the save replaces that file; the link stays a link and keeps naming the image.
 TEST(D88Save, FormattedRawImageBecomesD88AndKeepsItsData) {
-    ScratchDir dir;
+    TempDir dir("fdd");
     WriteFile(dir / "disk.img", AddressedImage(327680));
     WriteFile(dir / (SaveTempPrefix("disk.img") + "Xy12Z3"), {1});
     fs::create_symlink(dir / "disk.img", dir / "link.img");
     CFileFdd fdd;
     ASSERT_TRUE(fdd.Open(dir / "link.img", CFile::modeReadWrite));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 2);
+    EXPECT_EQ(dir.Count(), 2);
     WriteSector(fdd, 5, 0, 2, Pattern(256, 0x99));
     FormatTrack(fdd, 1, 1, {{1, 1024}, {2, 1024}, {3, 1024}, {4, 1024}, {5, 1024}});
     fdd.Save();
@@ -109,7 +109,7 @@ TEST(D88Save, FormattedRawImageBecomesD88AndKeepsItsData) {
     fdd.Close();
 
     EXPECT_TRUE(fs::is_symlink(dir / "link.img"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 2);
+    EXPECT_EQ(dir.Count(), 2);
     EXPECT_EQ(fs::file_size(dir / "disk.img"), 688u + 79 * 16 * 272 + 5 * 1040);
     CFileFdd back;
     ASSERT_TRUE(back.Open(dir / "disk.img", CFile::modeReadWrite));
@@ -121,7 +121,7 @@ TEST(D88Save, FormattedRawImageBecomesD88AndKeepsItsData) {
 // Several tracks in one run: their physical positions pass each track's slot count, and
 // the sectors must still be written back, in the order the file had them.
 TEST(D88Save, SectorsOfASharedRunSurviveARewriteInTheirOrder) {
-    ScratchDir dir;
+    TempDir dir("fdd");
     Bytes img = D88Header({688});
     for (uint8_t h : {0, 1})
         for (uint8_t r : {2, 1})
@@ -185,7 +185,7 @@ TEST(D88Load, HostileFilesGiveADefinedDisk) {
 
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
-        ScratchDir dir;
+        TempDir dir("fdd");
         WriteFile(dir / "h.d88", k.img);
         CFileFdd fdd;
         ASSERT_TRUE(fdd.Open(dir / "h.d88", CFile::modeReadWrite));
@@ -197,7 +197,7 @@ TEST(D88Load, HostileFilesGiveADefinedDisk) {
 }
 
 TEST(D88Load, DataBeyondTheEndReadsAsE4AndWritesExtendTheFile) {
-    ScratchDir dir;
+    TempDir dir("fdd");
     Bytes img = D88Header({688}, 688 + 16 + 256);
     D88Record(img, 0, 0, 1, 256, 100);
     WriteFile(dir / "cut.d88", img);
@@ -229,7 +229,7 @@ TEST(D88Save, FailedRewriteLeavesTheOriginal) {
     for (rlim_t limit : {100, 300000, 345535, 99}) {
         SCOPED_TRACE(limit);
         const bool shorter = limit == 99;
-        ScratchDir dir;
+        TempDir dir("fdd");
         WriteFile(dir / "disk.img", raw);
         CFileFdd fdd;
         ASSERT_TRUE(fdd.Open(dir / "disk.img", CFile::modeReadWrite));
@@ -247,7 +247,7 @@ TEST(D88Save, FailedRewriteLeavesTheOriginal) {
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
         EXPECT_EQ(err, EFBIG);
         EXPECT_EQ(ReadFile(dir / "disk.img"), raw);
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1);
+        EXPECT_EQ(dir.Count(), 1);
         EXPECT_TRUE(fdd.IsOpen() && fdd.HasUnsavedChanges());
         EXPECT_EQ(Le32(ReadSector(fdd, 19, 1, 16), 0), (163840u - 256) / 4);
         fdd.Close();
@@ -258,7 +258,7 @@ TEST(D88Save, FailedRewriteLeavesTheOriginal) {
 // Saved while open, in the middle of a sector transfer: the transfer goes on in the new
 // file, which the image holds (and locks) from then on.
 TEST(D88Save, SaveWhileOpenKeepsTheDiskInUse) {
-    ScratchDir dir;
+    TempDir dir("fdd");
     const std::string path = dir / "disk.d88";
     CFileFdd fdd;
     ASSERT_TRUE(fdd.Open(path, CFile::modeCreateReadWrite));
@@ -276,7 +276,7 @@ TEST(D88Save, SaveWhileOpenKeepsTheDiskInUse) {
     EXPECT_FALSE(fdd.HasUnsavedChanges());
     CFile other;
     EXPECT_FALSE(other.Open(path, CFile::modeReadWrite));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1);
+    EXPECT_EQ(dir.Count(), 1);
     CFileFdd copy; // what a crash at this point would leave
     fs::copy_file(path, dir / "copy.d88");
     ASSERT_TRUE(copy.Open(dir / "copy.d88", CFile::modeReadWrite));

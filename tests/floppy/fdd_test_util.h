@@ -13,25 +13,10 @@
 #include "floppy/file_fdd.h"
 #include "floppy/raw_geometry.h"
 #include "tests/platform/ordinary_user.h"
+#include "tests/platform/temp_dir.h"
 
-using Bytes = std::vector<uint8_t>;
 using Sect = std::array<int, 4>; // C, H, R, size
 
-struct ScratchDir {
-    std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                 ("orlo-fdd-" + std::to_string(std::random_device()()));
-    ScratchDir() { std::filesystem::create_directory(path); }
-    ~ScratchDir() { std::filesystem::remove_all(path); }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-};
-
-inline void WriteFile(const std::string& path, const Bytes& b) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
-}
-inline Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 inline uint32_t Le32(const Bytes& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t{b[at + 3]} << 24;
 }

@@ -6,7 +6,7 @@
 namespace {
 
 struct OpenRaw {
-    ScratchDir dir;
+    TempDir dir{"fdd"};
     CFileFdd fdd;
     explicit OpenRaw(uint32_t bytes) {
         WriteFile(dir / "disk.img", AddressedImage(bytes));
@@ -109,7 +109,7 @@ TEST(RawImage, RecognitionByNameWhenTheSizeIsUnknown) {
                  {"a.d88.x", 4000, -1}};
     for (const auto& k : cases) {
         SCOPED_TRACE(testing::Message() << k.name << " " << k.size);
-        ScratchDir dir;
+        TempDir dir("fdd");
         WriteFile(dir / k.name, Bytes(k.size, 0));
         CFileFdd fdd;
         ASSERT_TRUE(fdd.Open(dir / k.name, CFile::modeReadWrite));

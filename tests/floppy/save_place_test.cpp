@@ -56,7 +56,7 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
          {Case{"written, deleted", false, false}, Case{"formatted, deleted", true, false},
           Case{"written, replaced", false, true}, Case{"formatted, replaced", true, true}}) {
         SCOPED_TRACE(c.name);
-        ScratchDir dir;
+        TempDir dir("fdd");
         const std::string path = dir / "disk.img", backup = dir / "backup";
         const Bytes raw = AddressedImage(327680);
         WriteFile(path, raw);
@@ -92,7 +92,7 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
         CFile other;
         EXPECT_FALSE(other.Open(saved, CFile::modeReadWrite)) << "not held";
         fdd.Close();
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), c.replace ? 3 : 2);
+        EXPECT_EQ(dir.Count(), c.replace ? 3 : 2);
         struct stat st {};
         ASSERT_EQ(::stat(saved.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, 02750u);
@@ -108,7 +108,7 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
 TEST(SavePlace, UnchangedImageDeletedOrReplacedStaysSo) {
     for (const bool replace : {false, true}) {
         SCOPED_TRACE(replace ? "replaced" : "deleted");
-        ScratchDir dir;
+        TempDir dir("fdd");
         const std::string path = dir / "disk.img";
         WriteFile(path, AddressedImage(327680));
         CFileFdd fdd;
@@ -119,7 +119,7 @@ TEST(SavePlace, UnchangedImageDeletedOrReplacedStaysSo) {
         fdd.Save();
         fdd.Close();
         EXPECT_EQ(fdd.GetFilePath(), path);
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), replace ? 1 : 0);
+        EXPECT_EQ(dir.Count(), replace ? 1 : 0);
         if (replace) {
             EXPECT_EQ(ReadFile(path), Bytes{7});
         }
@@ -129,7 +129,7 @@ TEST(SavePlace, UnchangedImageDeletedOrReplacedStaysSo) {
 // A backup moved over the image's name while a save writes the new image: the backup stays,
 // the image goes beside it.
 TEST(SavePlace, NameTakenWhileSaving) {
-    ScratchDir dir;
+    TempDir dir("fdd");
     static std::string path, backup;
     path = dir / "disk.img", backup = dir / "backup";
     WriteFile(path, AddressedImage(327680));
@@ -164,7 +164,7 @@ TEST(SavePlace, FolderThatTakesNoNewFileSavesIntoTheFile) {
             std::printf("skipped the sticky folder: another user's image needs root\n");
             continue;
         }
-        ScratchDir dir;
+        TempDir dir("fdd");
         const std::string folder = dir / "f", path = folder + "/disk.img";
         fs::create_directory(folder);
         WriteFile(path, AddressedImage(327680));
@@ -235,7 +235,7 @@ TEST(SavePlace, FolderMovedOrRemovedUnderTheImage) {
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     for (const bool format : {true, false}) {
         SCOPED_TRACE(format ? "formatted" : "written");
-        ScratchDir dir;
+        TempDir dir("fdd");
         const std::string folder = dir / "f", path = folder + "/disk.img";
         const std::string moved = dir / "g/disk.img";
         fs::create_directory(folder);
@@ -313,13 +313,13 @@ TEST(SavePlace, LongNamesFit) {
                     ASSERT_EQ(made.compare(i, 3, "\xe3\x81\x82"), 0) << made;
                     i += 2;
                 }
-        ScratchDir dir;
+        TempDir dir("fdd");
         WriteFile(dir / name, AddressedImage(327680));
         CFileFdd fdd;
         ASSERT_TRUE(fdd.Open(dir / name, CFile::modeReadWrite));
         FormatTrack1(fdd);
         EXPECT_NO_THROW(fdd.Close());
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1);
+        EXPECT_EQ(dir.Count(), 1);
     }
 }
 
@@ -328,8 +328,8 @@ TEST(SavePlace, LongNamesFit) {
 // leftovers, names one letter off, a folder or a link of that naming, a file in use, and
 // all of it when the image is only opened to read.
 TEST(SavePlace, LeftoversOfCutSavesGoOnOpen) {
-    ScratchDir dir;
-    WriteFile(dir / "disk.d88", {});
+    TempDir dir("fdd");
+    WriteFile(dir / "disk.d88", "");
     const std::string prefix = SaveTempPrefix("disk.d88");
     const std::string gone[] = {prefix + "a1B2c3", prefix + "ZZZZZZ"};
     const std::string kept[] = {prefix + "a1B2c", prefix + "a1B2c3d", prefix + "a1B2c.",
@@ -349,7 +349,7 @@ TEST(SavePlace, LeftoversOfCutSavesGoOnOpen) {
     CFile inUse;
     ASSERT_TRUE(inUse.Open(dir / (prefix + "inUse0"), CFile::modeReadWrite));
 
-    const auto count = [&] { return std::distance(fs::directory_iterator(dir.path), {}); };
+    const auto count = [&] { return dir.Count(); };
     const auto all = count();
     {
         CFileFdd reader;
@@ -363,7 +363,7 @@ TEST(SavePlace, LeftoversOfCutSavesGoOnOpen) {
         EXPECT_FALSE(fs::exists(dir / f)) << f;
     EXPECT_TRUE(fs::exists(dir / (prefix + "inUse0")));
     EXPECT_TRUE(fs::is_symlink(dir / (prefix + "link00")));
-    WriteFile(dir / longName, {});
+    WriteFile(dir / longName, "");
     CFileFdd other;
     ASSERT_TRUE(other.Open(dir / longName, CFile::modeReadWrite));
     EXPECT_FALSE(fs::exists(dir / (SaveTempPrefix(longName) + "a1B2c3")));
@@ -375,7 +375,7 @@ TEST(SavePlace, LeftoversOfCutSavesGoOnOpen) {
 // device, or a link to one is refused in either mode, without blocking and without taking
 // anything from the FIFO; the folder stays as it was.
 TEST(SavePlace, OnlyRegularFilesAreImages) {
-    ScratchDir dir;
+    TempDir dir("fdd");
     const std::string fifo = dir / "fifo.d88", socket = dir / "socket.d88";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
@@ -389,7 +389,7 @@ TEST(SavePlace, OnlyRegularFilesAreImages) {
     ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     fs::create_symlink(fifo, dir / "to-fifo");
     fs::create_symlink("/dev/null", dir / "to-null.d88");
-    const auto count = std::distance(fs::directory_iterator(dir.path), {});
+    const auto count = dir.Count();
     for (const std::string& path :
          {fifo, socket, dir / "to-fifo", dir / "to-null.d88", std::string("/dev/null")}) {
         for (const auto mode : {CFile::modeReadWrite, CFile::modeRead}) {
@@ -404,7 +404,7 @@ TEST(SavePlace, OnlyRegularFilesAreImages) {
     EXPECT_STREQ(got, "waiting");
     ::close(writer);
     ::close(listener);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), count);
+    EXPECT_EQ(dir.Count(), count);
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }

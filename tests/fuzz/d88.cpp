@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "floppy/file_fdd.h"
-#include "tests/fuzz/scratch.h"
+#include "tests/platform/temp_dir.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const ScratchDir scratch("d88");
-    static const std::string path = (scratch.dir / "img").string();
+    static const TempDir scratch("fuzz-d88");
+    static const std::string path = scratch / "img";
     static std::vector<uint8_t> buf(65536);
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));

@@ -21,7 +21,7 @@
 #include "platform/file.h"
 #include "platform/wnd.h"
 #include "terminal/term.h"
-#include "tests/fuzz/scratch.h"
+#include "tests/platform/temp_dir.h"
 
 namespace {
 
@@ -36,10 +36,10 @@ public:
     long posted = 0;
 };
 
-struct Scratch : ScratchDir {
-    Scratch() : ScratchDir("machine") {}
+struct Scratch : TempDir {
+    Scratch() : TempDir("fuzz-machine") {}
     std::string Fresh(const std::string& name, size_t size) const {
-        const std::string path = (dir / name).string();
+        const std::string path = *this / name;
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         std::vector<char> zeros(size, char(0xE5));
         out.write(zeros.data(), std::streamsize(size));

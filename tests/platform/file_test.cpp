@@ -15,15 +15,6 @@
 
 namespace {
 
-void WriteFile(const std::string& path, const std::string& data) {
-    std::ofstream(path, std::ios::binary) << data;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Errno of a constructor that must throw, or 0 when it did not.
 int OpenErrno(const std::string& path, CFile::OpenMode mode) {
     try {
@@ -52,7 +43,7 @@ TEST(File, RoundTripPositionAndLength) {
         f.SetLength(8); // grows with zeros
         EXPECT_EQ(f.GetLength(), 8u);
     }
-    EXPECT_EQ(ReadFile(path), std::string("hell\0\0\0\0", 8));
+    EXPECT_EQ(ReadFile<std::string>(path), std::string("hell\0\0\0\0", 8));
 }
 
 TEST(File, OpenModes) {
@@ -71,7 +62,7 @@ TEST(File, OpenModes) {
         EXPECT_EQ(f.GetLength(), 6u);
         f.Write("XY", 2);
     }
-    EXPECT_EQ(ReadFile(path), "XYcdef");
+    EXPECT_EQ(ReadFile<std::string>(path), "XYcdef");
     {
         CFile f(path, CFile::modeCreateWrite); // truncates, write only
         EXPECT_EQ(f.GetLength(), 0u);
@@ -79,7 +70,7 @@ TEST(File, OpenModes) {
         char c;
         EXPECT_THROW(f.Read(&c, 1), CFileException);
     }
-    EXPECT_EQ(ReadFile(path), "zz");
+    EXPECT_EQ(ReadFile<std::string>(path), "zz");
 
     // Modes that do not create need the file.
     EXPECT_EQ(OpenErrno(dir / "missing", CFile::modeReadWrite), ENOENT);
@@ -121,7 +112,7 @@ TEST(File, SecondOpenFailsWhileHeld) {
             CFile second;
             EXPECT_EQ(second.Open(path, c.second), c.shared);
             EXPECT_EQ(OpenErrno(path, c.second), c.shared ? 0 : EWOULDBLOCK);
-            EXPECT_EQ(ReadFile(path), "precious"); // a refused create did not truncate
+            EXPECT_EQ(ReadFile<std::string>(path), "precious"); // a refused create did not truncate
         }
         CFile again(path, c.second); // released by the destructor
     }

@@ -1,23 +1,36 @@
-// A fresh folder under the system's temporary directory, removed with everything in it.
+// A folder of the test's own under the system's temporary directory (made by mkdtemp, so
+// two runs never share one), removed with everything in it; and whole-file helpers.
 #pragma once
 
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
-#include <random>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <string>
-#include <unistd.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <vector>
 
 class TempDir {
 public:
-    TempDir() {
-        std::random_device rd;
-        for (;;) {
-            m_path = std::filesystem::temp_directory_path() /
-                     ("orlo-test-" + std::to_string(::getpid()) + "-" + std::to_string(rd()));
-            if (std::filesystem::create_directory(m_path)) break;
-        }
+    explicit TempDir(const std::string& tag = "test") {
+        std::string name = (std::filesystem::temp_directory_path() / ("orlo-" + tag + "-XXXXXX"));
+        if (!::mkdtemp(name.data())) throw std::runtime_error("mkdtemp failed under " + name);
+        m_path = name;
+        ::chmod(name.c_str(), 0755); // cases that run as another user must reach it
     }
+    // Never throws: folders a test made read-only are opened up before they are removed.
     ~TempDir() {
         std::error_code ec;
+        if (std::filesystem::remove_all(m_path, ec) != static_cast<std::uintmax_t>(-1) && !ec)
+            return;
+        for (auto it = std::filesystem::recursive_directory_iterator(
+                 m_path, std::filesystem::directory_options::skip_permission_denied, ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+            if (it->is_directory(ec) && !it->is_symlink(ec)) ::chmod(it->path().c_str(), 0700);
+        ::chmod(m_path.c_str(), 0700);
         std::filesystem::remove_all(m_path, ec);
     }
     TempDir(const TempDir&) = delete;
@@ -25,7 +38,31 @@ public:
 
     std::string operator/(const std::string& name) const { return (m_path / name).string(); }
     const std::filesystem::path& Path() const { return m_path; }
+    // How many entries the folder holds.
+    long Count() const {
+        std::error_code ec;
+        return std::distance(std::filesystem::directory_iterator(m_path, ec), {});
+    }
 
 private:
     std::filesystem::path m_path;
 };
+
+using Bytes = std::vector<uint8_t>;
+
+// The whole file as bytes (or as a string with ReadFile<std::string>); empty when unreadable.
+template <class C = Bytes>
+C ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return C(std::istreambuf_iterator<char>(in), {});
+}
+
+// Writes the whole file; false when it could not be written.
+inline bool WriteFile(const std::string& path, std::string_view data) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(data.data(), std::streamsize(data.size()));
+    return bool(out.flush());
+}
+inline bool WriteFile(const std::string& path, const Bytes& data) {
+    return WriteFile(path, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+}

@@ -43,7 +43,6 @@ extern const uint8_t g_guest_format[512];
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
 
 // Track 0, side 0 of a D88 image: 16 sectors of 256 bytes, the two-block boot record first.
 Bytes BootImage() {
@@ -60,16 +59,6 @@ Bytes BootImage() {
     for (int i = 0; i < 4; ++i)
         b[28 + i] = uint8_t(b.size() >> 8 * i);
     return b;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::string& path, const Bytes& b) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
 
 // Whether the image holds what the guest did: track 1 formatted, sector 3 written, and
@@ -154,7 +143,7 @@ protected:
     // Waits until the guest has created the host file `name` while the program runs.
     void WaitForGuest(const char* name) {
         ASSERT_TRUE(WaitFor([&] { return fs::exists(m_dir / name) || !Running(); }, 60));
-        ASSERT_TRUE(Running()) << ReadFile(m_dir / "log");
+        ASSERT_TRUE(Running()) << ReadFile<std::string>(m_dir / "log");
     }
 
     bool Running() {
@@ -174,7 +163,7 @@ protected:
         ASSERT_FALSE(Running()) << "still running after the signal";
         EXPECT_TRUE(WIFEXITED(m_status) && WEXITSTATUS(m_status) == 0)
             << "status " << m_status << "\n"
-            << ReadFile(m_dir / "log");
+            << ReadFile<std::string>(m_dir / "log");
     }
 
     // Waits until the program catches SIGTERM (its quit signals are installed).
@@ -185,7 +174,7 @@ protected:
             [&] {
                 std::error_code ec;
                 if (!fs::equivalent(exe, ORLO_PROGRAM, ec)) return false; // not yet exec'ed
-                const std::string text = ReadFile(status);
+                const std::string text = ReadFile<std::string>(status);
                 const size_t at = text.find("SigCgt:");
                 return at != std::string::npos &&
                        (std::stoull(text.substr(at + 7), nullptr, 16) >> (SIGTERM - 1) & 1);
@@ -231,10 +220,10 @@ TEST_P(Ending, NothingIsLost) {
     if (c.fileSizeLimit == 0) {
         EXPECT_TRUE(HoldsTheChange(m_image));
     } else {
-        EXPECT_EQ(ReadFile(m_image), std::string(original.begin(), original.end()));
+        EXPECT_EQ(ReadFile<std::string>(m_image), std::string(original.begin(), original.end()));
         EXPECT_EQ(FilesIn("disks"), 1u);
     }
-    const std::string written = ReadFile(m_settings);
+    const std::string written = ReadFile<std::string>(m_settings);
     EXPECT_NE(written.find("2D0=" + m_image + "\n"), std::string::npos) << written;
     EXPECT_NE(written.find("DipSW=159\n"), std::string::npos) << written; // only at exit
 }
@@ -269,7 +258,7 @@ TEST_F(Program, ImageDeletedOrReplacedWhileInUse) {
         } else {
             fs::remove(m_image);
         }
-        WriteFile(m_dir / "go", {});
+        WriteFile(m_dir / "go", "");
         WaitForGuest("done2");
         const std::string saved = replace ? m_dir / "disks/boot-1.d88" : m_image;
         EXPECT_TRUE(WaitFor([&] { return HoldsTheChange(saved, true); }, 8)) << "not saved";
@@ -279,10 +268,10 @@ TEST_F(Program, ImageDeletedOrReplacedWhileInUse) {
         EXPECT_EQ(::stat(saved.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0640u);
         if (replace) {
-            EXPECT_EQ(ReadFile(m_image), std::string(backup.begin(), backup.end()));
+            EXPECT_EQ(ReadFile<std::string>(m_image), std::string(backup.begin(), backup.end()));
             EXPECT_EQ(FilesIn("disks"), 2u);
         }
-        EXPECT_NE(ReadFile(m_settings).find("2D0=" + m_image + "\n"), std::string::npos);
+        EXPECT_NE(ReadFile<std::string>(m_settings).find("2D0=" + m_image + "\n"), std::string::npos);
     }
 }
 
@@ -304,7 +293,7 @@ TEST_F(Program, LongNamesSaveAndLeftoversGo) {
     std::ofstream(m_settings) << "[ORLO]\n2D0=" << image << "\n2D1=" << m_image << "\n";
     Start();
     WaitForGuest("done");
-    EXPECT_TRUE(WaitFor([&] { return HoldsTheChange(image); }, 8)) << ReadFile(m_dir / "log");
+    EXPECT_TRUE(WaitFor([&] { return HoldsTheChange(image); }, 8)) << ReadFile<std::string>(m_dir / "log");
     for (const std::string& f : leftovers)
         EXPECT_FALSE(fs::exists(m_dir / ("disks/" + f))) << f;
     for (const std::string& f : kept)
@@ -323,7 +312,7 @@ TEST_F(Program, FormattedImageInAReadOnlyFolder) {
     WaitForGuest("done");
     Quit(SIGTERM);
     ::chmod((m_dir / "disks").c_str(), 0755);
-    EXPECT_TRUE(HoldsTheChange(m_image)) << ReadFile(m_dir / "log");
+    EXPECT_TRUE(HoldsTheChange(m_image)) << ReadFile<std::string>(m_dir / "log");
     EXPECT_EQ(FilesIn("disks"), 1u);
 }
 
@@ -341,17 +330,17 @@ TEST_F(Program, FifoAsFloppyIsLeftAlone) {
     std::ofstream(m_settings) << "[ORLO]\n2D0=" << m_image << "\n2D1=" << fifo << "\n";
     Start();
     if (WaitFor([&] { return fs::exists(m_dir / "done"); }, 5)) {
-        WriteFile(m_dir / "go", {});
+        WriteFile(m_dir / "go", "");
         WaitForGuest("done3");
     }
-    ASSERT_TRUE(Running()) << ReadFile(m_dir / "log");
+    ASSERT_TRUE(Running()) << ReadFile<std::string>(m_dir / "log");
     Quit(SIGTERM);
     char got[8] = {};
     EXPECT_EQ(::read(writer, got, sizeof got), 7);
     EXPECT_STREQ(got, "waiting");
     ::close(writer);
     EXPECT_TRUE(fs::is_fifo(fifo));
-    EXPECT_NE(ReadFile(m_settings).find("2D1=" + fifo + "\n"), std::string::npos);
+    EXPECT_NE(ReadFile<std::string>(m_settings).find("2D1=" + fifo + "\n"), std::string::npos);
 }
 
 // SIGTERM from the moment the program catches it until its window is up, at a few
@@ -361,10 +350,10 @@ TEST_F(Program, QuitSignalDuringStartUp) {
         SCOPED_TRACE(delayMs);
         MakeImage();
         Start();
-        ASSERT_TRUE(WaitForHandlers()) << ReadFile(m_dir / "log");
+        ASSERT_TRUE(WaitForHandlers()) << ReadFile<std::string>(m_dir / "log");
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         Quit(SIGTERM);
-        EXPECT_NE(ReadFile(m_settings).find("DipSW=159\n"), std::string::npos);
+        EXPECT_NE(ReadFile<std::string>(m_settings).find("DipSW=159\n"), std::string::npos);
     }
 }
 
@@ -396,13 +385,13 @@ TEST_F(Program, SettingsFileALinkOrNoPlainFile) {
         }
         Quit(SIGTERM);
         EXPECT_EQ(FilesIn("config/Helka"), 1u);
-        const std::string log = ReadFile(m_dir / "log");
+        const std::string log = ReadFile<std::string>(m_dir / "log");
         EXPECT_EQ(log.find("設定を保存できませんでした"), std::string::npos) << log;
         struct stat st {};
         ASSERT_EQ(::lstat(m_settings.c_str(), &st), 0);
         if (kind == "link") {
             EXPECT_TRUE(S_ISLNK(st.st_mode) && fs::is_symlink(m_dir / "dotfiles/current.conf"));
-            EXPECT_NE(ReadFile(m_dir / "dotfiles/orlo/Orlo.conf").find("DipSW=159\n"),
+            EXPECT_NE(ReadFile<std::string>(m_dir / "dotfiles/orlo/Orlo.conf").find("DipSW=159\n"),
                       std::string::npos);
             EXPECT_EQ(FilesIn("dotfiles/orlo"), 1u);
         } else {
