@@ -1,0 +1,185 @@
+// The real program as a user starts it: offscreen, with HOME and the settings folder in a
+// scratch folder, booting tests/guest/format.asm from a D88 image in mini drive 0 (the
+// guest formats track 1 of that image, writes sector 3 and creates the host file "done";
+// once an empty host file "go" appears it writes sector 4 and creates "done2", then formats
+// track 1 of mini drive 1 and creates "done3").
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <grp.h>
+#include <iterator>
+#include <pwd.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "floppy/file_fdd.h"
+#include "platform/file_save.h"
+#include "tests/platform/ordinary_user.h"
+#include "tests/platform/temp_dir.h"
+
+extern const uint8_t g_guest_format[512];
+
+
+namespace fs = std::filesystem;
+
+// Track 0, side 0 of a D88 image: 16 sectors of 256 bytes, the two-block boot record first.
+inline Bytes BootImage() {
+    Bytes b(688, 0);
+    std::copy_n("ORLO FDD", 9, b.begin());
+    b[32] = 688 & 0xFF;
+    b[33] = 688 >> 8;
+    for (int r = 1; r <= 16; ++r) {
+        const uint8_t head[16] = {0, 0, uint8_t(r), 1, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+        b.insert(b.end(), head, head + 16);
+        const uint8_t* data = g_guest_format + (r == 2 ? 256 : 0);
+        b.insert(b.end(), data, data + 256);
+    }
+    for (int i = 0; i < 4; ++i)
+        b[28 + i] = uint8_t(b.size() >> 8 * i);
+    return b;
+}
+
+// Whether the image holds what the guest did: track 1 formatted, sector 3 written, and
+// with `second` sector 4 too. A copy is read, since the program keeps the image locked.
+inline bool HoldsTheChange(const std::string& path, bool second = false) {
+    const std::string copy = fs::path(path).parent_path().parent_path() / "copy.d88";
+    std::error_code ec;
+    fs::copy_file(path, copy, fs::copy_options::overwrite_existing, ec);
+    CFileFdd fdd;
+    if (ec || !fdd.Open(copy, CFile::modeRead)) return false;
+    fs::remove(copy, ec);
+    Bytes counting(256), down(256), sector(256), e4(256, 0xE4);
+    for (int i = 0; i < 256; ++i)
+        counting[i] = uint8_t(i), down[i] = uint8_t(255 - i);
+    auto holds = [&](int c, int r, const Bytes& data) {
+        return fdd.SeekSector(c, 0, r - 1) == 256 && fdd.Read(sector.data(), 256) == 256 &&
+               sector == data;
+    };
+    return holds(1, 3, counting) && holds(1, 4, second ? down : e4) && holds(1, 16, e4) &&
+           holds(0, 1, Bytes(g_guest_format, g_guest_format + 256));
+}
+
+inline bool WaitFor(const std::function<bool()>& done, int seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+class Program : public ::testing::Test {
+protected:
+    ~Program() override {
+        if (m_pid > 0) ::kill(m_pid, SIGKILL), ::waitpid(m_pid, &m_status, 0);
+    }
+
+    // The boot image `name` in the folder "disks", configured as mini drive 0.
+    void MakeImage(const std::string& name = "boot.d88") {
+        fs::create_directories(m_dir / "config/Helka");
+        fs::create_directories(m_dir / "disks");
+        m_image = m_dir / ("disks/" + name);
+        WriteFile(m_image, BootImage());
+        std::ofstream(m_settings) << "[ORLO]\n2D0=" << m_image << "\n";
+    }
+
+    // Starts orlo in the scratch folder; its output goes to the file "log". With `asUser`
+    // it runs as OrdinaryUser(), to whom the scratch folder is given.
+    void Start(rlim_t fileSizeLimit = 0, bool asUser = false) {
+        const passwd* user = asUser && ::geteuid() == 0 ? ::getpwuid(OrdinaryUser()) : nullptr;
+        if (user) {
+            ASSERT_EQ(::chown(m_dir.Path().c_str(), user->pw_uid, user->pw_gid), 0);
+            for (const auto& e : fs::recursive_directory_iterator(m_dir.Path()))
+                ASSERT_EQ(::lchown(e.path().c_str(), user->pw_uid, user->pw_gid), 0);
+        }
+        std::string home = "HOME=" + m_dir.Path().string(),
+                    config = "XDG_CONFIG_HOME=" + m_dir / "config",
+                    runtime = "XDG_RUNTIME_DIR=" + m_dir.Path().string();
+        char* envp[] = {home.data(), config.data(), runtime.data(),
+                        const_cast<char*>("QT_QPA_PLATFORM=offscreen"), nullptr};
+        char* argv[] = {const_cast<char*>(ORLO_PROGRAM), nullptr};
+        const int log = ::open((m_dir / "log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_GE(log, 0);
+        m_pid = ::fork();
+        ASSERT_GE(m_pid, 0);
+        if (m_pid == 0) {
+            const rlimit lim{fileSizeLimit, RLIM_INFINITY};
+            if (user && (::setgroups(0, nullptr) != 0 || ::setgid(user->pw_gid) != 0 ||
+                         ::setuid(user->pw_uid) != 0))
+                ::_exit(126);
+            if (::chdir(m_dir.Path().c_str()) == 0 &&
+                (!fileSizeLimit || ::setrlimit(RLIMIT_FSIZE, &lim) == 0)) {
+                ::dup2(log, 1);
+                ::dup2(log, 2);
+                ::execve(ORLO_PROGRAM, argv, envp);
+            }
+            ::_exit(127);
+        }
+        ::close(log);
+    }
+
+    // Waits until the guest has created the host file `name` while the program runs.
+    void WaitForGuest(const char* name) {
+        ASSERT_TRUE(WaitFor([&] { return fs::exists(m_dir / name) || !Running(); }, 60));
+        ASSERT_TRUE(Running()) << ReadFile<std::string>(m_dir / "log");
+    }
+
+    bool Running() {
+        if (m_pid > 0 && ::waitpid(m_pid, &m_status, WNOHANG) == m_pid) m_pid = 0;
+        return m_pid > 0;
+    }
+
+    // Sends `sig` once, or every 200 us while `stream`, until the program is gone; it
+    // must have ended with status 0.
+    void Quit(int sig, bool stream = false) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        if (m_pid > 0) ::kill(m_pid, sig);
+        while (Running() && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::microseconds(stream ? 200 : 20000));
+            if (stream && m_pid > 0) ::kill(m_pid, sig);
+        }
+        ASSERT_FALSE(Running()) << "still running after the signal";
+        EXPECT_TRUE(WIFEXITED(m_status) && WEXITSTATUS(m_status) == 0)
+            << "status " << m_status << "\n"
+            << ReadFile<std::string>(m_dir / "log");
+    }
+
+    // Waits until the program catches SIGTERM (its quit signals are installed).
+    bool WaitForHandlers() {
+        const std::string status = "/proc/" + std::to_string(m_pid) + "/status";
+        const std::string exe = "/proc/" + std::to_string(m_pid) + "/exe";
+        return WaitFor(
+            [&] {
+                std::error_code ec;
+                if (!fs::equivalent(exe, ORLO_PROGRAM, ec)) return false; // not yet exec'ed
+                const std::string text = ReadFile<std::string>(status);
+                const size_t at = text.find("SigCgt:");
+                return at != std::string::npos &&
+                       (std::stoull(text.substr(at + 7), nullptr, 16) >> (SIGTERM - 1) & 1);
+            },
+            20);
+    }
+
+    size_t FilesIn(const std::string& folder) {
+        std::error_code ec;
+        return size_t(std::distance(fs::directory_iterator(m_dir / folder, ec), {}));
+    }
+
+    TempDir m_dir;
+    std::string m_image, m_settings = m_dir / "config/Helka/Orlo.conf";
+    pid_t m_pid = 0;
+    int m_status = 0;
+};
+
