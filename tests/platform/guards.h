@@ -1,0 +1,52 @@
+// Process-wide settings a test changes, put back when the guard goes, whatever failed.
+#pragma once
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+
+// The soft file-size limit, lowered for the guard's life.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        m_ok = ::getrlimit(RLIMIT_FSIZE, &m_old) == 0;
+        rlimit small = m_old;
+        small.rlim_cur = bytes;
+        m_ok = m_ok && ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_old); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool Ok() const { return m_ok; }
+
+private:
+    rlimit m_old{};
+    bool m_ok = false;
+};
+
+// An environment variable set (or, with nullptr, unset) for the guard's life.
+class EnvVar {
+public:
+    EnvVar(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~EnvVar() { m_old ? ::setenv(m_name.c_str(), m_old->c_str(), 1) : ::unsetenv(m_name.c_str()); }
+    EnvVar(const EnvVar&) = delete;
+    EnvVar& operator=(const EnvVar&) = delete;
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
+// An alarm that is cancelled when the guard goes.
+class Alarm {
+public:
+    explicit Alarm(unsigned seconds) { ::alarm(seconds); }
+    ~Alarm() { ::alarm(0); }
+    Alarm(const Alarm&) = delete;
+    Alarm& operator=(const Alarm&) = delete;
+};
