@@ -241,7 +241,7 @@ private Q_SLOTS:
         QVERIFY2(boxes[0].contains(first), qPrintable(boxes[0]));
         QVERIFY(!app.m_pMainWnd->isVisible() && !app.View());
         QVERIFY(!view.m_main.m_pFdd[4] && !view.m_main.m_pFdd[5]);
-        const QString printed = QString::fromUtf8(ReadAll(err));
+        const QString printed = QString::fromUtf8(ReadFile(err));
         QVERIFY2(printed.contains("orlo: ") && printed.contains(second), qPrintable(printed));
         QCOMPARE(ProfileString("2D1"), second);
     }
