@@ -1,5 +1,6 @@
 // What the user gives a terminal window: keys, input-method text, paste, the mouse
 // selection with its copied text, and the font command.
+#define QT_NO_KEYWORDS // the boards' register records have a member `signals`
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
@@ -7,10 +8,10 @@
 #include <QInputMethodEvent>
 #include <QScrollBar>
 #include <QTest>
-#include <functional>
 #include <memory>
 
 #include "term_test_util.h"
+#include "tests/gui_shell/shell_test_env.h" // OnNextModal
 
 using namespace std::literals;
 
@@ -31,22 +32,6 @@ std::optional<QFont> FontWithCell(int w, int h) {
             if (CTermWnd::CellSizeOf(f) == QSize(w, h)) return f;
         }
     return std::nullopt;
-}
-
-// Runs act on the font dialog once it shows (polling from inside the dialog's loop).
-void OnFontDialog(std::function<void(QFontDialog*)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* dlg = qobject_cast<QFontDialog*>(w); dlg && dlg->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                act(dlg);
-                return;
-            }
-    });
-    timer->start();
 }
 
 } // namespace
@@ -76,7 +61,7 @@ class TermInputTest : public QObject {
     }
     QString Clip() { return QGuiApplication::clipboard()->text(); }
 
-private slots:
+private Q_SLOTS:
     void init() {
         m_term = std::make_unique<CTerm>();
         m_wnd = new CTermWnd(m_term.get(), "USART 1");
@@ -235,7 +220,7 @@ private slots:
         const QFontInfo inUse(before);
         const QSize size = m_wnd->size();
         QFont opened;
-        OnFontDialog([&](QFontDialog* dlg) {
+        OnNextModal<QFontDialog>([&](QFontDialog* dlg) {
             opened = dlg->currentFont();
             dlg->accept();
         });
@@ -246,7 +231,7 @@ private slots:
         QCOMPARE(m_wnd->TermFont(), before);
         QCOMPARE(m_wnd->size(), size);
 
-        OnFontDialog([&](QFontDialog* dlg) {
+        OnNextModal<QFontDialog>([&](QFontDialog* dlg) {
             QFont f = dlg->currentFont();
             f.setPointSize(f.pointSize() + 6);
             dlg->setCurrentFont(f);
