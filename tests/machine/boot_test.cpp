@@ -11,7 +11,6 @@
 #include "floppy/file_fdd.h"
 #include "machine.h"
 #include "platform/file.h"
-#include "tests/platform/temp_dir.h"
 
 namespace {
 
@@ -70,8 +69,7 @@ protected:
         const size_t size[] = {327680, 0, 512512, 65536}; // 2D; 8-inch 26 x 128
         Bytes image = kind == kMiniD88 ? D88(record) : Bytes(size[kind], 0);
         if (kind != kMiniD88) std::copy(record.begin(), record.end(), image.begin());
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+        ASSERT_TRUE(WriteFile(path, image));
         if (kind == kHardDisk) {
             main.m_pHdd[drive] = new CFile;
             ASSERT_TRUE(main.m_pHdd[drive]->Open(path, CFile::modeReadWrite));
