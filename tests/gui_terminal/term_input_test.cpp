@@ -136,11 +136,11 @@ private Q_SLOTS:
         QGuiApplication::clipboard()->setText("old");
         Mouse(QEvent::MouseButtonDblClick, Qt::LeftButton, CellPoint(8, 0)); // the blank
         // Shown reversed while selected, copied on release.
-        QCOMPARE_IMAGE(Grab(*m_wnd, 3, 0), Expected(*m_wnd, "h", 1, Pal(0), Pal(7)));
+        QVERIFY(Shows(Grab(*m_wnd, 3, 0), Pal(0), Pal(7)));
         QCOMPARE(Clip(), QString("old"));
         Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, CellPoint(8, 0));
         QCOMPARE(Clip(), QString("hello world"));
-        QCOMPARE_IMAGE(Grab(*m_wnd, 3, 0), Expected(*m_wnd, "h", 1, Pal(7), Pal(0)));
+        QVERIFY(Shows(Grab(*m_wnd, 3, 0), Pal(7), Pal(0)));
     }
 
     void copiedText_data() {
@@ -253,7 +253,7 @@ private Q_SLOTS:
             return asked == 1 ? std::nullopt : font;
         };
         QTRY_COMPARE(T().m_nCaretState, int(CARET_SHOWN));
-        Feed(T(), "abc\r\nde");
+        Feed(T(), "abcb\r\nde");
         QCoreApplication::sendPostedEvents(m_wnd);
 
         m_wnd->OnFontCommand(); // cancelled
@@ -263,12 +263,15 @@ private Q_SLOTS:
         QCOMPARE(m_wnd->size(), QSize(800 + m_wnd->ScrollBar()->width(), 500));
         QCOMPARE(m_wnd->ScrollBar()->geometry(), QRect(800, 0, m_wnd->ScrollBar()->width(), 500));
         QCOMPARE(m_wnd->CaretRect(), QRect(20, 20, 10, 20));
-        QCOMPARE_IMAGE(Grab(*m_wnd, 1, 0), Expected(*m_wnd, "b", 1, Pal(7), Pal(0)));
+        QCOMPARE(LineMismatch(*m_wnd, 0, "abcb"), -1);
+        const QFontMetrics metrics(*font);
+        QCOMPARE(FirstTextRow(Grab(*m_wnd, 1, 0)),
+                 metrics.ascent() + metrics.tightBoundingRect("b").top());
         // The model's invalidations and the selection use the new cell size.
         Mouse(QEvent::MouseButtonPress, Qt::LeftButton, QPoint(25, 5));
         Mouse(QEvent::MouseMove, Qt::NoButton, QPoint(5, 25));
         Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, QPoint(5, 25));
-        QCOMPARE(Clip(), QString("c\nd"));
+        QCOMPARE(Clip(), QString("cb\nd"));
     }
 };
 
