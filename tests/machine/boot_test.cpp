@@ -87,8 +87,8 @@ protected:
 TEST_P(BootTest, DevicesAndSwitches) {
     const BootCase& c = GetParam();
     for (auto [kind, drive] : c.disks)
-        Insert(kind, drive, c.patchAt, c.patch);
-    StartMonitor(c.dip);
+        ASSERT_NO_FATAL_FAILURE(Insert(kind, drive, c.patchAt, c.patch));
+    ASSERT_NO_FATAL_FAILURE(StartMonitor(c.dip));
     EXPECT_TRUE(ScreenHas(c.said)) << Screen();
 }
 
@@ -117,8 +117,8 @@ INSTANTIATE_TEST_SUITE_P(Machine, BootTest, ::testing::Values(
 
 // A second boot from the monitor, after a disk has been put in.
 TEST_F(BootTest, BootCommand) {
-    StartMonitor();
-    Insert(kMiniRaw, 0);
+    ASSERT_NO_FATAL_FAILURE(StartMonitor());
+    ASSERT_NO_FATAL_FAILURE(Insert(kMiniRaw, 0));
     ASSERT_TRUE(Command("B")) << Screen();
     EXPECT_TRUE(ScreenHas("Nothing to boot.\nMonitor: D M F G R B L S\n> B\n8-inch floppy 0: no "
                           "disk\nMini floppy 0: booting\nBooted from device 2, drive 0\n"))
@@ -159,7 +159,7 @@ TEST_F(BootTest, ReadmeExampleBoots) {
     auto* fdd = new CFileFdd;
     main.m_pFdd[4] = fdd;
     ASSERT_TRUE(fdd->Open(m_dir / "boot.img", CFile::modeReadWrite));
-    StartMonitor();
+    ASSERT_NO_FATAL_FAILURE(StartMonitor());
     EXPECT_TRUE(ScreenHas("Mini floppy 0: booting\nHello from the boot record\n")) << Screen();
 }
 
