@@ -75,6 +75,7 @@ private Q_SLOTS:
         CDebugDlg* dlg = Open();
         QVERIFY(dlg && dlg->isVisible());
         ExpectRunning(false);
+        if (QTest::currentTestFailed()) return;
         Settle();
         QCOMPARE(dlg->m_wndMain->ValueField(CStat09::kPC)->text(),
                  QString("%1").arg(View().m_main.m_reg.PC, 4, 16, QChar('0')).toUpper());
@@ -167,6 +168,7 @@ private Q_SLOTS:
             close(dlg);
             Settle();
             ExpectRunning(true);
+            if (QTest::currentTestFailed()) return;
         }
     }
 
