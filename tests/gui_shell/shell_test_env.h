@@ -93,7 +93,7 @@ public:
 
 private:
     rlimit m_old{};
-    struct sigaction m_xfsz {}, m_pipe{};
+    struct sigaction m_xfsz = {}, m_pipe = {};
     bool m_set = false;
 };
 

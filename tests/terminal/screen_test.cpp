@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <random>
 
-#include "tests/platform/fake_wnd.h"
 #include "term_util.h"
+#include "tests/platform/fake_wnd.h"
 
 namespace {
 
