@@ -76,9 +76,8 @@ public:
         ::sigaction(SIGXFSZ, nullptr, &m_xfsz);
         ::sigaction(SIGPIPE, nullptr, &m_pipe);
         IgnoreWriteSignals();
-        rlimit low{};
         m_set = ::getrlimit(RLIMIT_FSIZE, &m_old) == 0;
-        low = m_old;
+        rlimit low = m_old;
         low.rlim_cur = std::min(bytes, m_old.rlim_cur);
         m_set = m_set && ::setrlimit(RLIMIT_FSIZE, &low) == 0;
     }
