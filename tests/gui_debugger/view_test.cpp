@@ -16,20 +16,7 @@
 
 class ViewTest : public QObject {
     Q_OBJECT
-private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void OpeningPausesWiresAndFills();
-    void StepOneRunsOnePair();
-    void StepTenThousandKeepsTheLast512Lines();
-    void BadCountsShowTheMessageAndRunNothing();
-    void ContinueResumesAndReopensEmpty();
-    void HardResetClosesTheDebugger();
-    void Z80CardOffAndOn();
-    void MainWindowClosedWhileOpen();
 
-private:
     CDebugDlg* Open() {
         m_app->m_pMainWnd->OnCmdMsg(ID_CPU_DEBUG);
         return View().m_pDebugDlg;
@@ -46,181 +33,183 @@ private:
     }
     CChildView& View() { return m_app->m_pMainWnd->m_wndView; }
     // Free running stopped or not, and all three processors wired to pages or none.
-    void ExpectRunning(bool running);
+    void ExpectRunning(bool running) {
+        CDebugDlg* dlg = View().m_pDebugDlg;
+        QCOMPARE(dlg == nullptr, running);
+        QCOMPARE(View().m_main.m_pStat, running ? nullptr : &dlg->m_pageMain);
+        QCOMPARE(View().m_main.m_z80.m_pStat, running ? nullptr : &dlg->m_pageZ80);
+        QCOMPARE(View().m_sub.m_pStat, running ? nullptr : &dlg->m_pageSub);
+        QCOMPARE(m_app->View(), running ? &View() : nullptr);
+        const uint64_t batches = m_app->m_nBatches;
+        if (running) {
+            QTRY_VERIFY(m_app->m_nBatches > batches);
+        } else {
+            QTest::qWait(50);
+            QCOMPARE(m_app->m_nBatches, batches);
+        }
+    }
 
     QTemporaryDir m_settingsDir;
     COrloApp* m_app = nullptr;
-};
 
-void ViewTest::initTestCase() {
-    QVERIFY(m_settingsDir.isValid());
-    RedirectSettings(m_settingsDir);
-    ClearProfile();
-}
-
-void ViewTest::init() {
-    m_app = new COrloApp;
-    QVERIFY(m_app->InitInstance());
-    QTRY_VERIFY(m_app->m_nBatches > 0);
-}
-
-void ViewTest::cleanup() {
-    if (m_app->m_pMainWnd) m_app->m_pMainWnd->close();
-    delete m_app;
-    m_app = nullptr;
-}
-
-void ViewTest::ExpectRunning(bool running) {
-    CDebugDlg* dlg = View().m_pDebugDlg;
-    QCOMPARE(dlg == nullptr, running);
-    QCOMPARE(View().m_main.m_pStat, running ? nullptr : &dlg->m_pageMain);
-    QCOMPARE(View().m_main.m_z80.m_pStat, running ? nullptr : &dlg->m_pageZ80);
-    QCOMPARE(View().m_sub.m_pStat, running ? nullptr : &dlg->m_pageSub);
-    QCOMPARE(m_app->View(), running ? &View() : nullptr);
-    const uint64_t batches = m_app->m_nBatches;
-    if (running) {
-        QTRY_VERIFY(m_app->m_nBatches > batches);
-    } else {
-        QTest::qWait(50);
-        QCOMPARE(m_app->m_nBatches, batches);
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(m_settingsDir.isValid());
+        RedirectSettings(m_settingsDir);
+        ClearProfile();
     }
-}
 
-void ViewTest::OpeningPausesWiresAndFills() {
-    CDebugDlg* dlg = Open();
-    QVERIFY(dlg && dlg->isVisible());
-    ExpectRunning(false);
-    Settle();
-    QCOMPARE(dlg->m_wndMain->ValueField(CStat09::kPC)->text(),
-             QString("%1").arg(View().m_main.m_reg.PC, 4, 16, QChar('0')).toUpper());
-    QCOMPARE(dlg->m_wndMain->TraceLine(0)->text(), QString());
-    for (const CStatPage* page :
-         {(CStatPage*)&dlg->m_pageMain, (CStatPage*)&dlg->m_pageSub, (CStatPage*)&dlg->m_pageZ80})
-        QCOMPARE(page->m_nCount, 1);
-    // Each tab switch leaves one page visible.
-    CStatPageWidget* pages[] = {dlg->m_wndMain, dlg->m_wndSub, dlg->m_wndZ80};
-    for (int index : {0, 1, 2, 0, 2, 1}) {
-        dlg->m_tabCpu->setCurrentIndex(index);
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(pages[i]->isVisible(), i == index);
+    void init() {
+        m_app = new COrloApp;
+        QVERIFY(m_app->InitInstance());
+        QTRY_VERIFY(m_app->m_nBatches > 0);
     }
-}
 
-void ViewTest::StepOneRunsOnePair() {
-    CDebugDlg* dlg = Open();
-    const int mainLines = dlg->m_pageMain.m_nCount, subLines = dlg->m_pageSub.m_nCount;
-    Step("1");
-    const REG09& main = View().m_main.m_reg;
-    QCOMPARE(dlg->m_pageMain.m_nCount, mainLines + ((main.signals & SIG_HALT) ? 0 : 1));
-    QCOMPARE(dlg->m_pageSub.m_nCount, subLines + ((View().m_sub.m_reg.signals & SIG_HALT) ? 0 : 1));
-    // The bottom line is the instruction that executes next.
-    if (!(main.signals & SIG_HALT))
-        QCOMPARE(dlg->m_wndMain->TraceLine(0)->text().left(4),
-                 QString("%1").arg(main.PC, 4, 16, QChar('0')).toUpper());
-}
-
-void ViewTest::StepTenThousandKeepsTheLast512Lines() {
-    CDebugDlg* dlg = Open();
-    // The display processor waits for the main board most of the time; let it run a
-    // loop in its RAM so that both pages see thousands of lines.
-    CSubCpu& sub = View().m_sub;
-    sub.WriteByte(0x9000, 0x20); // BRA *
-    sub.WriteByte(0x9001, 0xFE);
-    sub.m_reg.PC = 0x9000;
-    sub.m_reg.wait = 0;
-    View().m_main.m_io[0x005] &= 0x3F; // not held, not cancelled
-    View().m_main.m_io[0x105] &= 0x7F; // not waiting for the handshake
-    // Enter presses STEP.
-    dlg->activateWindow();
-    dlg->m_editStep->setFocus();
-    dlg->m_editStep->setText("10000");
-    QTest::keyClick(dlg->m_editStep, Qt::Key_Return);
-    Settle();
-    QCOMPARE(dlg->m_pageMain.m_nCount, 512);
-    QCOMPARE(dlg->m_pageSub.m_nCount, 512);
-    QCOMPARE(dlg->m_wndMain->TraceLine(7)->text(),
-             QString::fromStdString(dlg->m_pageMain.m_strLine[7]));
-}
-
-void ViewTest::BadCountsShowTheMessageAndRunNothing() {
-    CDebugDlg* dlg = Open();
-    const QString range = "1 から 10000 までの整数を入力してください。";
-    for (auto [bad, message] : {std::pair<const char*, QString>{"0", range},
-                                {"10001", range},
-                                {"abc", "整数を入力してください。"}}) {
-        const uint16_t pc = View().m_main.m_reg.PC;
-        const int lines = dlg->m_pageMain.m_nCount;
-        QString shown;
-        OnNextModal<QMessageBox>([&](QMessageBox* box) {
-            shown = box->text();
-            box->accept();
-        });
-        Step(bad);
-        QCOMPARE(shown, message);
-        QCOMPARE(View().m_main.m_reg.PC, pc);
-        QCOMPARE(dlg->m_pageMain.m_nCount, lines);
-        QCOMPARE(View().m_pDebugDlg, dlg);
+    void cleanup() {
+        if (m_app->m_pMainWnd) m_app->m_pMainWnd->close();
+        delete m_app;
+        m_app = nullptr;
     }
-}
 
-void ViewTest::ContinueResumesAndReopensEmpty() {
-    // CONTINUE, Escape and the close box all close the debugger through the view.
-    const std::function<void(CDebugDlg*)> closers[] = {
-        [](CDebugDlg* dlg) { dlg->m_btnContinue->click(); },
-        [](CDebugDlg* dlg) {
-            dlg->activateWindow();
-            QTest::keyClick(dlg, Qt::Key_Escape);
-        },
-        [](CDebugDlg* dlg) { dlg->close(); }};
-    for (const auto& close : closers) {
+    void OpeningPausesWiresAndFills() {
         CDebugDlg* dlg = Open();
-        QCOMPARE(dlg->m_pageMain.m_nCount, 1);
-        QCOMPARE(dlg->m_pageZ80.m_nCount, 1);
-        Step("100");
-        QVERIFY(dlg->m_pageMain.m_nCount > 1);
-        close(dlg);
+        QVERIFY(dlg && dlg->isVisible());
+        ExpectRunning(false);
+        if (QTest::currentTestFailed()) return;
         Settle();
+        QCOMPARE(dlg->m_wndMain->ValueField(CStat09::kPC)->text(),
+                 QString("%1").arg(View().m_main.m_reg.PC, 4, 16, QChar('0')).toUpper());
+        QCOMPARE(dlg->m_wndMain->TraceLine(0)->text(), QString());
+        for (const CStatPage* page : {(CStatPage*)&dlg->m_pageMain, (CStatPage*)&dlg->m_pageSub,
+                                      (CStatPage*)&dlg->m_pageZ80})
+            QCOMPARE(page->m_nCount, 1);
+        // Each tab switch leaves one page visible.
+        CStatPageWidget* pages[] = {dlg->m_wndMain, dlg->m_wndSub, dlg->m_wndZ80};
+        for (int index : {0, 1, 2, 0, 2, 1}) {
+            dlg->m_tabCpu->setCurrentIndex(index);
+            for (int i = 0; i < 3; ++i)
+                QCOMPARE(pages[i]->isVisible(), i == index);
+        }
+    }
+
+    void StepOneRunsOnePair() {
+        CDebugDlg* dlg = Open();
+        const int mainLines = dlg->m_pageMain.m_nCount, subLines = dlg->m_pageSub.m_nCount;
+        Step("1");
+        const REG09& main = View().m_main.m_reg;
+        QCOMPARE(dlg->m_pageMain.m_nCount, mainLines + ((main.signals & SIG_HALT) ? 0 : 1));
+        QCOMPARE(dlg->m_pageSub.m_nCount,
+                 subLines + ((View().m_sub.m_reg.signals & SIG_HALT) ? 0 : 1));
+        // The bottom line is the instruction that executes next.
+        if (!(main.signals & SIG_HALT))
+            QCOMPARE(dlg->m_wndMain->TraceLine(0)->text().left(4),
+                     QString("%1").arg(main.PC, 4, 16, QChar('0')).toUpper());
+    }
+
+    void StepTenThousandKeepsTheLast512Lines() {
+        CDebugDlg* dlg = Open();
+        // The display processor waits for the main board most of the time; let it run a
+        // loop in its RAM so that both pages see thousands of lines.
+        CSubCpu& sub = View().m_sub;
+        sub.WriteByte(0x9000, 0x20); // BRA *
+        sub.WriteByte(0x9001, 0xFE);
+        sub.m_reg.PC = 0x9000;
+        sub.m_reg.wait = 0;
+        View().m_main.m_io[0x005] &= 0x3F; // not held, not cancelled
+        View().m_main.m_io[0x105] &= 0x7F; // not waiting for the handshake
+        // Enter presses STEP.
+        dlg->activateWindow();
+        dlg->m_editStep->setFocus();
+        dlg->m_editStep->setText("10000");
+        QTest::keyClick(dlg->m_editStep, Qt::Key_Return);
+        Settle();
+        QCOMPARE(dlg->m_pageMain.m_nCount, 512);
+        QCOMPARE(dlg->m_pageSub.m_nCount, 512);
+        QCOMPARE(dlg->m_wndMain->TraceLine(7)->text(),
+                 QString::fromStdString(dlg->m_pageMain.m_strLine[7]));
+    }
+
+    void BadCountsShowTheMessageAndRunNothing() {
+        CDebugDlg* dlg = Open();
+        const QString range = "1 から 10000 までの整数を入力してください。";
+        for (auto [bad, message] : {std::pair<const char*, QString>{"0", range},
+                                    {"10001", range},
+                                    {"abc", "整数を入力してください。"}}) {
+            const uint16_t pc = View().m_main.m_reg.PC;
+            const int lines = dlg->m_pageMain.m_nCount;
+            QString shown;
+            OnNextModal<QMessageBox>([&](QMessageBox* box) {
+                shown = box->text();
+                box->accept();
+            });
+            Step(bad);
+            QCOMPARE(shown, message);
+            QCOMPARE(View().m_main.m_reg.PC, pc);
+            QCOMPARE(dlg->m_pageMain.m_nCount, lines);
+            QCOMPARE(View().m_pDebugDlg, dlg);
+        }
+    }
+
+    void ContinueResumesAndReopensEmpty() {
+        // CONTINUE, Escape and the close box all close the debugger through the view.
+        const std::function<void(CDebugDlg*)> closers[] = {
+            [](CDebugDlg* dlg) { dlg->m_btnContinue->click(); },
+            [](CDebugDlg* dlg) {
+                dlg->activateWindow();
+                QTest::keyClick(dlg, Qt::Key_Escape);
+            },
+            [](CDebugDlg* dlg) { dlg->close(); }};
+        for (const auto& close : closers) {
+            CDebugDlg* dlg = Open();
+            QCOMPARE(dlg->m_pageMain.m_nCount, 1);
+            QCOMPARE(dlg->m_pageZ80.m_nCount, 1);
+            Step("100");
+            QVERIFY(dlg->m_pageMain.m_nCount > 1);
+            close(dlg);
+            Settle();
+            ExpectRunning(true);
+            if (QTest::currentTestFailed()) return;
+        }
+    }
+
+    void HardResetClosesTheDebugger() {
+        Open();
+        Step("50");
+        m_app->m_pMainWnd->OnCmdMsg(ID_HARD_RESET);
         ExpectRunning(true);
     }
-}
 
-void ViewTest::HardResetClosesTheDebugger() {
-    Open();
-    Step("50");
-    m_app->m_pMainWnd->OnCmdMsg(ID_HARD_RESET);
-    ExpectRunning(true);
-}
+    void Z80CardOffAndOn() {
+        CDebugDlg* dlg = Open();
+        View().m_main.WriteByte(0xFD05, View().m_main.m_io[0x005] & ~0x01);
+        Step("20");
+        QCOMPARE(dlg->m_pageZ80.m_nCount, 1);
+        QCOMPARE(dlg->m_wndZ80->ValueField(CStatZ80::kHalt)->text(), QString("HALT"));
 
-void ViewTest::Z80CardOffAndOn() {
-    CDebugDlg* dlg = Open();
-    View().m_main.WriteByte(0xFD05, View().m_main.m_io[0x005] & ~0x01);
-    Step("20");
-    QCOMPARE(dlg->m_pageZ80.m_nCount, 1);
-    QCOMPARE(dlg->m_wndZ80->ValueField(CStatZ80::kHalt)->text(), QString("HALT"));
+        View().m_main.WriteByte(0xFD05, 0x01);
+        Step("1");
+        const int mainLines = dlg->m_pageMain.m_nCount;
+        Step("25");
+        QCOMPARE(dlg->m_pageMain.m_nCount, mainLines);
+        QCOMPARE(dlg->m_pageZ80.m_nCount, 1 + 26);
+        QCOMPARE(dlg->m_wndMain->ValueField(CStat09::kHalt)->text(), QString("HALT"));
+        QCOMPARE(dlg->m_wndZ80->ValueField(CStatZ80::kHalt)->text(), QString());
+    }
 
-    View().m_main.WriteByte(0xFD05, 0x01);
-    Step("1");
-    const int mainLines = dlg->m_pageMain.m_nCount;
-    Step("25");
-    QCOMPARE(dlg->m_pageMain.m_nCount, mainLines);
-    QCOMPARE(dlg->m_pageZ80.m_nCount, 1 + 26);
-    QCOMPARE(dlg->m_wndMain->ValueField(CStat09::kHalt)->text(), QString("HALT"));
-    QCOMPARE(dlg->m_wndZ80->ValueField(CStatZ80::kHalt)->text(), QString());
-}
-
-void ViewTest::MainWindowClosedWhileOpen() {
-    Open();
-    Step("10");
-    QPointer<CDebugDlg> dlg = View().m_pDebugDlg;
-    m_app->m_pMainWnd->close();
-    QVERIFY(!dlg);
-    QCOMPARE(View().m_main.m_pStat, nullptr);
-    QCOMPARE(View().m_sub.m_pStat, nullptr);
-    // A CONTINUE still queued then opens nothing.
-    View().PostCommand(ID_CPU_DEBUG);
-    Settle();
-    QCOMPARE(View().m_pDebugDlg, nullptr);
-}
+    void MainWindowClosedWhileOpen() {
+        Open();
+        Step("10");
+        QPointer<CDebugDlg> dlg = View().m_pDebugDlg;
+        m_app->m_pMainWnd->close();
+        QVERIFY(!dlg);
+        QCOMPARE(View().m_main.m_pStat, nullptr);
+        QCOMPARE(View().m_sub.m_pStat, nullptr);
+        // A CONTINUE still queued then opens nothing.
+        View().PostCommand(ID_CPU_DEBUG);
+        Settle();
+        QCOMPARE(View().m_pDebugDlg, nullptr);
+    }
+};
 
 QTEST_MAIN(ViewTest)
 #include "view_test.moc"

@@ -1,11 +1,10 @@
 // The application as a whole. Its idle loop runs the machine in batches while the view is
 // attached, stands still while a modal dialog or message box is open (the 100 ms timer
-// still ticks) and resumes afterwards. With the firmware built in, the window shows the
-// banner exactly as the display board drew it, and typed keys reach the monitor. A quit
-// signal cancels the dialogs and the menu still open, lets a running step finish, then
-// closes the main window as the user would; one while a close the user started waits on a
-// message box cancels that box. No quit signal ever ends the process itself, nor blocks
-// it when a flood of them fills the way they come.
+// still ticks) and resumes afterwards. With the firmware built in, the banner appears and
+// typed keys reach the monitor. A quit signal cancels the dialogs and the menu still open,
+// lets a running step finish, then closes the main window as the user would; one while a
+// close the user started waits on a message box cancels that box. No quit signal ever ends
+// the process itself, nor blocks it when a flood of them fills the way they come.
 // The frame, the About box and the terminal windows show the program's icon.
 // (The `orlo` program itself is started by tests/program.)
 #define QT_NO_KEYWORDS // the boards' register records have a member `signals`
@@ -85,22 +84,15 @@ private Q_SLOTS:
         CChildView& view = app.m_pMainWnd->m_wndView;
         QCOMPARE(app.View(), &view);
         QTRY_VERIFY(app.m_nBatches >= 3);
-
-        app.SetView(nullptr); // as the debugger does
-        uint64_t batches = app.m_nBatches;
-        QVERIFY(!app.OnIdle());
-        QTest::qWait(50);
-        QCOMPARE(app.m_nBatches, batches);
-        // A hard reset attaches the view again and keeps the DIP setting.
+        // A hard reset keeps the DIP setting (detaching and attaching again: the debugger's
+        // tests).
         view.m_main.m_nDipSw = 0x5D;
         QVERIFY(app.m_pMainWnd->OnCmdMsg(ID_HARD_RESET));
-        QCOMPARE(app.View(), &view);
         QCOMPARE(int(view.m_main.m_io[0xD23]), 0x5D);
-        QTRY_VERIFY(app.m_nBatches > batches);
 
         app.m_pMainWnd->close();
         QVERIFY(!app.View());
-        batches = app.m_nBatches;
+        const uint64_t batches = app.m_nBatches;
         QTest::qWait(50);
         QCOMPARE(app.m_nBatches, batches);
         QVERIFY(Profile().contains("ORLO/DipSW"));
@@ -241,7 +233,7 @@ private Q_SLOTS:
         QVERIFY2(boxes[0].contains(first), qPrintable(boxes[0]));
         QVERIFY(!app.m_pMainWnd->isVisible() && !app.View());
         QVERIFY(!view.m_main.m_pFdd[4] && !view.m_main.m_pFdd[5]);
-        const QString printed = QString::fromUtf8(ReadAll(err));
+        const QString printed = QString::fromUtf8(ReadFile(err));
         QVERIFY2(printed.contains("orlo: ") && printed.contains(second), qPrintable(printed));
         QCOMPARE(ProfileString("2D1"), second);
     }
@@ -303,24 +295,8 @@ private Q_SLOTS:
         // The banner appears on the text screen.
         const auto shown = [](char c) { return uint8_t(c) > 0x20; };
         QTRY_VERIFY_WITH_TIMEOUT(std::ranges::any_of(ScreenText(view.m_sub), shown), 20000);
-        QTest::qWait(500); // one more screen refresh
-
-        // Stand the machine still, then the window shows exactly the output layer.
-        app.SetView(nullptr);
-        QApplication::processEvents();
-        const QImage shot = view.grab().toImage();
-        QCOMPARE(shot.size(), QSize(640, 400));
-        int differing = 0, lit = 0;
-        for (int y = 0; y < 400; ++y)
-            for (int x = 0; x < 640; ++x) {
-                differing += (shot.pixel(x, y) & 0xFFFFFF) != view.m_sub.m_dcOut.GetPixel(x, y);
-                lit += view.m_sub.m_dcOut.GetPixel(x, y) != view.m_sub.m_dcOut.GetPixel(0, 0);
-            }
-        QCOMPARE(differing, 0);
-        QVERIFY2(lit > 0, "the banner is drawn");
-
-        // Typed keys reach the monitor, which echoes them.
-        app.SetView(&view);
+        // Typed keys reach the monitor, which echoes them. (The window shows the output
+        // layer pixel for pixel: the view's tests; the banner's pixels: the machine's.)
         view.setFocus();
         QTest::keyClicks(&view, "ORLO42");
         QTRY_VERIFY_WITH_TIMEOUT(ScreenText(view.m_sub).find("ORLO42") != std::string::npos, 10000);

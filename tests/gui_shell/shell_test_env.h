@@ -5,20 +5,24 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QFile>
 #include <QMessageBox>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
+#include <csignal>
 #include <functional>
 #include <memory>
+#include <sys/resource.h>
 #include <vector>
 
 #include "display/sub_cpu.h"
 #include "floppy/file_fdd.h"
 #include "platform/clock.h"
+#include "platform/file.h"
 #include "shell/main_frame.h"
+#include "tests/platform/temp_dir.h"
 
 // Call first in initTestCase: no test ever touches the user's settings.
 inline void RedirectSettings(const QTemporaryDir& dir) {
@@ -47,14 +51,12 @@ inline std::unique_ptr<CMainFrame> MakeFrame() {
     return frame->LoadFrame() ? std::move(frame) : nullptr;
 }
 
-inline QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+// The shared whole-file helpers, for Qt paths and data.
+inline QByteArray ReadFile(const QString& path) {
+    return QByteArray::fromStdString(ReadFile<std::string>(path.toStdString()));
 }
-
 inline bool WriteFile(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
+    return WriteFile(path.toStdString(), std::string_view(data.constData(), size_t(data.size())));
 }
 
 // The host's millisecond clock, as the test sets it, while it lives.
@@ -64,6 +66,34 @@ struct HostClock {
         SetHostTickSource([this] { return now; });
     }
     ~HostClock() { SetHostTickSource(nullptr); }
+};
+
+// While it lives: writes past `bytes` fail (the limit is lowered, never raised) with the
+// signals of such a write ignored, as the program runs; all put back however a test ends.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::sigaction(SIGXFSZ, nullptr, &m_xfsz);
+        ::sigaction(SIGPIPE, nullptr, &m_pipe);
+        IgnoreWriteSignals();
+        m_set = ::getrlimit(RLIMIT_FSIZE, &m_old) == 0;
+        rlimit low = m_old;
+        low.rlim_cur = std::min(bytes, m_old.rlim_cur);
+        m_set = m_set && ::setrlimit(RLIMIT_FSIZE, &low) == 0;
+    }
+    ~FileSizeLimit() {
+        if (m_set) ::setrlimit(RLIMIT_FSIZE, &m_old);
+        ::sigaction(SIGXFSZ, &m_xfsz, nullptr);
+        ::sigaction(SIGPIPE, &m_pipe, nullptr);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool IsSet() const { return m_set; }
+
+private:
+    rlimit m_old{};
+    struct sigaction m_xfsz = {}, m_pipe = {};
+    bool m_set = false;
 };
 
 // What the guest's format command does to an image: one more sector, of 128 bytes.

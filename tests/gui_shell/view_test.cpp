@@ -14,12 +14,9 @@
 #include <QtTest>
 
 #include <cstdio>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <system_error>
 
-#include "floppy/file_fdd.h"
-#include "platform/clock.h"
 #include "platform/file.h"
 #include "shell/command_ids.h"
 #include "shell/orlo_prop.h"
@@ -128,11 +125,13 @@ private Q_SLOTS:
         for (const auto& c : cases)
             Profile().setValue("ORLO/" + c.name, c.path);
         Profile().setValue("ORLO/DipSW", 0x5D);
-        const QString cwd = QDir::currentPath();
-        QDir::setCurrent(m_files.path());
         MessageBoxes boxes;
-        auto frame = MakeFrame();
-        QDir::setCurrent(cwd);
+        std::unique_ptr<CMainFrame> frame;
+        {
+            const auto back = qScopeGuard([cwd = QDir::currentPath()] { QDir::setCurrent(cwd); });
+            QVERIFY(QDir::setCurrent(m_files.path()));
+            frame = MakeFrame();
+        }
         CChildView& view = frame->m_wndView;
         for (const auto& c : cases)
             QVERIFY2(IsOpen(view, c.name) == c.open, qPrintable(c.name));
@@ -145,9 +144,9 @@ private Q_SLOTS:
                                    "\n通常のファイルではありません。";
         QCOMPARE(boxes.texts.filter(notRegular).size(), 1);
         QVERIFY(QFile::exists(fdd) && QFile::exists(hdd));
-        QCOMPARE(ReadAll(prn), QByteArray()); // every start empties the printer file
-        QCOMPARE(ReadAll(oldHdd), QByteArray(512, 'h'));
-        QCOMPARE(ReadAll(held), QByteArray(1024, 'x')); // never replaced by an empty file
+        QCOMPARE(ReadFile(prn), QByteArray()); // every start empties the printer file
+        QCOMPARE(ReadFile(oldHdd), QByteArray(512, 'h'));
+        QCOMPARE(ReadFile(held), QByteArray(1024, 'x')); // never replaced by an empty file
 
         frame->close();
         for (const auto& c : cases)
@@ -394,7 +393,7 @@ private Q_SLOTS:
         });
         view.OnImageSetup();
         QCOMPARE(view.m_main.m_pPrn[1], before);
-        QCOMPARE(ReadAll(prn1), QByteArray("printed"));
+        QCOMPARE(ReadFile(prn1), QByteArray("printed"));
         QCOMPARE(view.m_main.m_nDipSw, 159);
 
         QStringList shown;
@@ -411,8 +410,8 @@ private Q_SLOTS:
         QCOMPARE(shown, (QStringList{fdd, lost, "", prn0, prn1}));
         QVERIFY(!view.m_main.m_pFdd[0]);
         QVERIFY(view.m_main.m_pHdd[3] && QFile::exists(newHdd));
-        QCOMPARE(ReadAll(prn0), QByteArray("printed")); // unchanged: kept open, not emptied
-        QCOMPARE(ReadAll(prn1), QByteArray("printed"));
+        QCOMPARE(ReadFile(prn0), QByteArray("printed")); // unchanged: kept open, not emptied
+        QCOMPARE(ReadFile(prn1), QByteArray("printed"));
         QVERIFY(view.m_main.m_pPrn[1] && QFile::exists(newPrn));
         QCOMPARE(boxes.texts.size(), 2); // the image that still cannot be opened
         QVERIFY(boxes.texts[1].contains(lost));
@@ -448,9 +447,9 @@ private Q_SLOTS:
         format();
         for (uint32_t t : {1000, 2999})
             now = t, view.OnTimer();
-        QCOMPARE(ReadAll(image), QByteArray());
+        QCOMPARE(ReadFile(image), QByteArray());
         now = 3000, view.OnTimer();
-        QVERIFY(ReadAll(image).startsWith("ORLO FDD"));
+        QVERIFY(ReadFile(image).startsWith("ORLO FDD"));
         QVERIFY(!fdd->HasUnsavedChanges());
 
         // Formatted again; meanwhile its folder has moved.
@@ -460,7 +459,7 @@ private Q_SLOTS:
         for (uint32_t t : {6000, 9000, 12000})
             now = t, view.OnTimer();
         QVERIFY(!fdd->HasUnsavedChanges());
-        QCOMPARE(ReadAll(movedImage).size(), 688 + 2 * (16 + 128));
+        QCOMPARE(ReadFile(movedImage).size(), 688 + 2 * (16 + 128));
         QCOMPARE(QDir(moved).entryList(QDir::Files | QDir::Hidden).size(), 1);
         QCOMPARE(boxes.texts.size(), 1);
         QVERIFY2(boxes.texts[0].contains("移動されていました") &&
@@ -470,20 +469,17 @@ private Q_SLOTS:
         // The next rewrites fail at the file-size limit: reported once, the file as it was.
         // At the end the file has been deleted with its folder: nowhere to save, reported
         // without saying that the file is kept.
-        IgnoreWriteSignals();
-        rlimit old{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-        rlimit small = old;
-        small.rlim_cur = 500;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const QByteArray saved = ReadAll(movedImage);
-        for (int round = 0; round < 2; ++round) {
-            format();
-            for (uint32_t t : {0, 3000})
-                now += t, view.OnTimer();
+        const QByteArray saved = ReadFile(movedImage);
+        {
+            const FileSizeLimit limit(500);
+            QVERIFY(limit.IsSet());
+            for (int round = 0; round < 2; ++round) {
+                format();
+                for (uint32_t t : {0, 3000})
+                    now += t, view.OnTimer();
+            }
         }
-        QCOMPARE(ReadAll(movedImage), saved);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &old), 0);
+        QCOMPARE(ReadFile(movedImage), saved);
         QCOMPARE(boxes.texts.size(), 2);
         QVERIFY(QDir(moved).removeRecursively());
         frame->close();
@@ -519,8 +515,8 @@ private Q_SLOTS:
                 clock.now += t, view.OnTimer();
             QVERIFY(!fdd->HasUnsavedChanges());
         }
-        QCOMPARE(ReadAll(image), QByteArray("backup"));
-        QVERIFY(ReadAll(beside).startsWith("ORLO FDD"));
+        QCOMPARE(ReadFile(image), QByteArray("backup"));
+        QVERIFY(ReadFile(beside).startsWith("ORLO FDD"));
         QCOMPARE(boxes.texts.size(), 1);
         QVERIFY2(boxes.texts[0].contains(image + "\n") && boxes.texts[0].contains(beside),
                  qPrintable(boxes.texts[0]));
@@ -558,7 +554,7 @@ private Q_SLOTS:
                      qPrintable(QString("unsaved since %1 at %2").arg(unsavedSince).arg(now)));
         }
         QVERIFY(saves >= 3);
-        QVERIFY(ReadAll(image).startsWith("ORLO FDD"));
+        QVERIFY(ReadFile(image).startsWith("ORLO FDD"));
         frame->close();
     }
 

@@ -1,5 +1,6 @@
 // What the user gives a terminal window: keys, input-method text, paste, the mouse
 // selection with its copied text, and the font command.
+#define QT_NO_KEYWORDS // the boards' register records have a member `signals`
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
@@ -7,10 +8,10 @@
 #include <QInputMethodEvent>
 #include <QScrollBar>
 #include <QTest>
-#include <functional>
 #include <memory>
 
 #include "term_test_util.h"
+#include "tests/gui_shell/shell_test_env.h" // OnNextModal
 
 using namespace std::literals;
 
@@ -31,22 +32,6 @@ std::optional<QFont> FontWithCell(int w, int h) {
             if (CTermWnd::CellSizeOf(f) == QSize(w, h)) return f;
         }
     return std::nullopt;
-}
-
-// Runs act on the font dialog once it shows (polling from inside the dialog's loop).
-void OnFontDialog(std::function<void(QFontDialog*)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* dlg = qobject_cast<QFontDialog*>(w); dlg && dlg->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                act(dlg);
-                return;
-            }
-    });
-    timer->start();
 }
 
 } // namespace
@@ -76,7 +61,7 @@ class TermInputTest : public QObject {
     }
     QString Clip() { return QGuiApplication::clipboard()->text(); }
 
-private slots:
+private Q_SLOTS:
     void init() {
         m_term = std::make_unique<CTerm>();
         m_wnd = new CTermWnd(m_term.get(), "USART 1");
@@ -151,11 +136,11 @@ private slots:
         QGuiApplication::clipboard()->setText("old");
         Mouse(QEvent::MouseButtonDblClick, Qt::LeftButton, CellPoint(8, 0)); // the blank
         // Shown reversed while selected, copied on release.
-        QCOMPARE_IMAGE(Grab(*m_wnd, 3, 0), Expected(*m_wnd, "h", 1, Pal(0), Pal(7)));
+        QVERIFY(Shows(Grab(*m_wnd, 3, 0), Pal(0), Pal(7)));
         QCOMPARE(Clip(), QString("old"));
         Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, CellPoint(8, 0));
         QCOMPARE(Clip(), QString("hello world"));
-        QCOMPARE_IMAGE(Grab(*m_wnd, 3, 0), Expected(*m_wnd, "h", 1, Pal(7), Pal(0)));
+        QVERIFY(Shows(Grab(*m_wnd, 3, 0), Pal(7), Pal(0)));
     }
 
     void copiedText_data() {
@@ -235,7 +220,7 @@ private slots:
         const QFontInfo inUse(before);
         const QSize size = m_wnd->size();
         QFont opened;
-        OnFontDialog([&](QFontDialog* dlg) {
+        OnNextModal<QFontDialog>([&](QFontDialog* dlg) {
             opened = dlg->currentFont();
             dlg->accept();
         });
@@ -246,7 +231,7 @@ private slots:
         QCOMPARE(m_wnd->TermFont(), before);
         QCOMPARE(m_wnd->size(), size);
 
-        OnFontDialog([&](QFontDialog* dlg) {
+        OnNextModal<QFontDialog>([&](QFontDialog* dlg) {
             QFont f = dlg->currentFont();
             f.setPointSize(f.pointSize() + 6);
             dlg->setCurrentFont(f);
@@ -268,7 +253,7 @@ private slots:
             return asked == 1 ? std::nullopt : font;
         };
         QTRY_COMPARE(T().m_nCaretState, int(CARET_SHOWN));
-        Feed(T(), "abc\r\nde");
+        Feed(T(), "abcb\r\nde");
         QCoreApplication::sendPostedEvents(m_wnd);
 
         m_wnd->OnFontCommand(); // cancelled
@@ -278,12 +263,15 @@ private slots:
         QCOMPARE(m_wnd->size(), QSize(800 + m_wnd->ScrollBar()->width(), 500));
         QCOMPARE(m_wnd->ScrollBar()->geometry(), QRect(800, 0, m_wnd->ScrollBar()->width(), 500));
         QCOMPARE(m_wnd->CaretRect(), QRect(20, 20, 10, 20));
-        QCOMPARE_IMAGE(Grab(*m_wnd, 1, 0), Expected(*m_wnd, "b", 1, Pal(7), Pal(0)));
+        QCOMPARE(LineMismatch(*m_wnd, 0, "abcb"), -1);
+        const QFontMetrics metrics(*font);
+        QCOMPARE(FirstTextRow(Grab(*m_wnd, 1, 0)),
+                 metrics.ascent() + metrics.tightBoundingRect("b").top());
         // The model's invalidations and the selection use the new cell size.
         Mouse(QEvent::MouseButtonPress, Qt::LeftButton, QPoint(25, 5));
         Mouse(QEvent::MouseMove, Qt::NoButton, QPoint(5, 25));
         Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, QPoint(5, 25));
-        QCOMPARE(Clip(), QString("c\nd"));
+        QCOMPARE(Clip(), QString("cb\nd"));
     }
 };
 

@@ -3,7 +3,6 @@
 #include <QTest>
 #include <memory>
 
-#include "platform/cp932.h"
 #include "term_test_util.h"
 
 class TermPaintTest : public QObject {
@@ -33,8 +32,11 @@ private slots:
         QVERIFY(!(m_wnd->windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(m_wnd->ScrollBar()->maximum(), 999);
         Feed(T(), "Hello, world\r\nsecond line");
-        QCOMPARE_IMAGE(Grab(*m_wnd, 0, 0, 80), ExpectedLine(*m_wnd, "Hello, world"));
-        QCOMPARE_IMAGE(Grab(*m_wnd, 0, 1, 80), ExpectedLine(*m_wnd, "second line"));
+        QCOMPARE(LineMismatch(*m_wnd, 0, "Hello, world"), -1);
+        QCOMPARE(LineMismatch(*m_wnd, 1, "second line"), -1);
+        const QFontMetrics font(m_wnd->TermFont());
+        QCOMPARE(FirstTextRow(Grab(*m_wnd, 0, 0)),
+                 font.ascent() + font.tightBoundingRect("H").top());
     }
 
     // Colours and attributes of one cell 'A' with fg 2 and bg 4, and what is drawn.
@@ -57,25 +59,27 @@ private slots:
         QFETCH(bool, visible);
         Set(5, 3, 'A', 2, 4, uint8_t(attr));
         Set(6, 3, 0, 2, 4, uint8_t(attr)); // an empty cell of the same run
-        const bool under = attr & ATTR_UNDER;
-        QCOMPARE_IMAGE(Grab(*m_wnd, 5, 3),
-                       Expected(*m_wnd, visible ? "A" : " ", 1, Pal(fore), Pal(back), under));
-        QCOMPARE_IMAGE(Grab(*m_wnd, 6, 3), Expected(*m_wnd, " ", 1, Pal(fore), Pal(back), under));
-        QCOMPARE_IMAGE(Grab(*m_wnd, 7, 3), Expected(*m_wnd, " ", 1, Pal(7), Pal(0)));
+        // The underline is the cell's bottom row in the text colour.
+        const QImage cells = Grab(*m_wnd, 5, 3, 2), text = cells.copy(0, 0, 16, 15);
+        const QImage bottom = cells.copy(0, 15, 16, 1);
+        QVERIFY(visible ? Shows(text, Pal(fore), Pal(back)) : Colours(text) == QSet{Pal(back)});
+        QVERIFY(Colours(text.copy(8, 0, 8, 15)) == QSet{Pal(back)});
+        QVERIFY(Colours(bottom) == QSet{Pal(attr & ATTR_UNDER ? fore : back)});
+        QVERIFY(Colours(Grab(*m_wnd, 7, 3)) == QSet{Pal(0)});
     }
 
     void doubleByteCharacter() {
         Feed(T(), "ab\x8a\xbf"
-                  "c"); // a, b, a kanji, c
-        const QString kanji = QString::fromStdU16String(Cp932ToUtf16("\x8a\xbf"));
-        QCOMPARE_IMAGE(Grab(*m_wnd, 2, 0, 2), Expected(*m_wnd, kanji, 2, Pal(7), Pal(0)));
-        QCOMPARE_IMAGE(Grab(*m_wnd, 4, 0), Expected(*m_wnd, "c", 1, Pal(7), Pal(0)));
+                  "c\r\n\x8a\xc0"); // a, b, a kanji, c; below another of the same lead byte
+        const QImage whole = Grab(*m_wnd, 2, 0, 2), right = whole.copy(8, 0, 8, 16);
+        QVERIFY(Shows(whole.copy(0, 0, 8, 16), Pal(7), Pal(0)) && Shows(right, Pal(7), Pal(0)));
+        QVERIFY(whole.copy(0, 0, 8, 16) != Grab(*m_wnd, 0, 1)); // a character, not two bytes
+        QVERIFY(Shows(Grab(*m_wnd, 4, 0), Pal(7), Pal(0)));
         // An update of the right half alone still draws the character's right half.
         QImage img(8, 16, QImage::Format_RGB32);
         img.fill(Qt::magenta);
         m_wnd->render(&img, QPoint(), QRegion(24, 0, 8, 16)); // drawn at the image's origin
-        QImage whole = Expected(*m_wnd, kanji, 2, Pal(7), Pal(0));
-        QCOMPARE_IMAGE(img, whole.copy(8, 0, 8, 16));
+        QCOMPARE(img, right);
     }
 
     void scrollBack() {
@@ -85,7 +89,7 @@ private slots:
         QCOMPARE(sb->value(), 10);
         sb->triggerAction(QAbstractSlider::SliderSingleStepSub); // line up
         QCOMPARE(T().ScrollBack(), 1);
-        QCOMPARE_IMAGE(Grab(*m_wnd, 0, 0, 80), ExpectedLine(*m_wnd, "line 9"));
+        QCOMPARE(LineMismatch(*m_wnd, 0, "line 9"), -1);
         sb->triggerAction(QAbstractSlider::SliderPageStepSub); // stops at the oldest line
         QCOMPARE(T().ScrollBack(), 10);
         QCOMPARE(sb->value(), 0);
@@ -98,7 +102,7 @@ private slots:
         Feed(T(), "x\r\n"); // output returns to the live screen, the bar follows the scroll
         QVERIFY(T().IsLive());
         QCOMPARE(sb->value(), 11);
-        QCOMPARE_IMAGE(Grab(*m_wnd, 0, 0, 80), ExpectedLine(*m_wnd, "line 11"));
+        QCOMPARE(LineMismatch(*m_wnd, 0, "line 11"), -1);
     }
 
     void caretFollowsFocusAndCursor() {
@@ -108,7 +112,7 @@ private slots:
         QTRY_COMPARE(T().m_nCaretState, int(CARET_SHOWN));
         QCOMPARE(m_wnd->CaretRect(), QRect(0, 0, 8, 16));
         // The caret inverts its cell: white on an empty black screen.
-        QCOMPARE_IMAGE(Grab(*m_wnd, 0, 0), Expected(*m_wnd, " ", 1, Qt::white, Qt::white));
+        QVERIFY(Colours(Grab(*m_wnd, 0, 0)) == QSet{QColor(Qt::white).rgb()});
         Feed(T(), "abc");
         QCOMPARE(m_wnd->CaretRect().topLeft(), QPoint(0, 0)); // moves when the command arrives
         QCoreApplication::sendPostedEvents(m_wnd);

@@ -11,7 +11,6 @@
 #include "floppy/file_fdd.h"
 #include "machine.h"
 #include "platform/file.h"
-#include "tests/platform/temp_dir.h"
 
 namespace {
 
@@ -70,8 +69,7 @@ protected:
         const size_t size[] = {327680, 0, 512512, 65536}; // 2D; 8-inch 26 x 128
         Bytes image = kind == kMiniD88 ? D88(record) : Bytes(size[kind], 0);
         if (kind != kMiniD88) std::copy(record.begin(), record.end(), image.begin());
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+        ASSERT_TRUE(WriteFile(path, image));
         if (kind == kHardDisk) {
             main.m_pHdd[drive] = new CFile;
             ASSERT_TRUE(main.m_pHdd[drive]->Open(path, CFile::modeReadWrite));
@@ -89,8 +87,8 @@ protected:
 TEST_P(BootTest, DevicesAndSwitches) {
     const BootCase& c = GetParam();
     for (auto [kind, drive] : c.disks)
-        Insert(kind, drive, c.patchAt, c.patch);
-    StartMonitor(c.dip);
+        ASSERT_NO_FATAL_FAILURE(Insert(kind, drive, c.patchAt, c.patch));
+    ASSERT_NO_FATAL_FAILURE(StartMonitor(c.dip));
     EXPECT_TRUE(ScreenHas(c.said)) << Screen();
 }
 
@@ -119,8 +117,8 @@ INSTANTIATE_TEST_SUITE_P(Machine, BootTest, ::testing::Values(
 
 // A second boot from the monitor, after a disk has been put in.
 TEST_F(BootTest, BootCommand) {
-    StartMonitor();
-    Insert(kMiniRaw, 0);
+    ASSERT_NO_FATAL_FAILURE(StartMonitor());
+    ASSERT_NO_FATAL_FAILURE(Insert(kMiniRaw, 0));
     ASSERT_TRUE(Command("B")) << Screen();
     EXPECT_TRUE(ScreenHas("Nothing to boot.\nMonitor: D M F G R B L S\n> B\n8-inch floppy 0: no "
                           "disk\nMini floppy 0: booting\nBooted from device 2, drive 0\n"))
@@ -161,7 +159,7 @@ TEST_F(BootTest, ReadmeExampleBoots) {
     auto* fdd = new CFileFdd;
     main.m_pFdd[4] = fdd;
     ASSERT_TRUE(fdd->Open(m_dir / "boot.img", CFile::modeReadWrite));
-    StartMonitor();
+    ASSERT_NO_FATAL_FAILURE(StartMonitor());
     EXPECT_TRUE(ScreenHas("Mini floppy 0: booting\nHello from the boot record\n")) << Screen();
 }
 

@@ -61,7 +61,7 @@ protected:
             at = int(std::copy(b.begin(), b.end(), main.m_ram + at) - main.m_ram);
         }
         main.m_ram[at] = 0;
-        Call(0x2200, g_guest_dcmd, sizeof g_guest_dcmd);
+        ASSERT_NO_FATAL_FAILURE(Call(0x2200, g_guest_dcmd, sizeof g_guest_dcmd));
     }
     Bytes Result(int offset, int count) const {
         return Bytes(main.m_ram + 0x3200 + offset, main.m_ram + 0x3200 + offset + count);
@@ -137,7 +137,7 @@ TEST_F(DisplayTest, CommandsInScreenOut) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Commands(c.blocks);
+        ASSERT_NO_FATAL_FAILURE(Commands(c.blocks));
         for (const auto& [row, text] : c.rows)
             EXPECT_EQ(Row(row), text) << row << "\n" << Screen();
         for (auto [x, y, colour] : c.dots)
@@ -153,7 +153,7 @@ TEST_F(DisplayTest, CommandsInScreenOut) {
 }
 
 TEST_F(DisplayTest, CursorFollowsAndTakesItsShape) {
-    Commands({{kCursor, 3, 2, 13}});
+    ASSERT_NO_FATAL_FAILURE(Commands({{kCursor, 3, 2, 13}}));
     EXPECT_EQ(sub.m_crtc[10], 0x62);
     EXPECT_EQ(sub.m_crtc[11], 13);
     EXPECT_EQ(sub.m_cursor.blink, 3);
@@ -162,7 +162,7 @@ TEST_F(DisplayTest, CursorFollowsAndTakesItsShape) {
 }
 
 TEST_F(DisplayTest, KanjiPixels) {
-    Commands({
+    ASSERT_NO_FATAL_FAILURE(Commands({
         {kGCls, 2},
         // White on transparent: kanji of level 1 (two lead-byte forms), a symbol row, half
         // width roman and katakana.
@@ -172,7 +172,7 @@ TEST_F(DisplayTest, KanjiPixels) {
         // On blue, off the byte grid: kanji, a row without glyphs, a lone lead byte.
         Kanji(3, 300, 1, "\x8a\xbf\x85\x40\x88"),
         Kanji(632, 350, 1, "\x8a\xbf"), // only its left half fits
-    });
+    }));
     ExpectGlyph(16, 240, 16, KanjiGlyph(0x3441), kRed, "8ABF");
     ExpectGlyph(32, 240, 16, KanjiGlyph(0x3B7A), kRed, "8E9A");
     ExpectGlyph(48, 240, 16, KanjiGlyph(0x3121), kRed, "8940");
@@ -197,16 +197,17 @@ TEST_F(DisplayTest, KeysWaitInTheDisplayFirmware) {
     sub.PushKey(0x121); // Shift+F1
     ASSERT_TRUE(RunUntilPrompt()) << Screen();
     for (const Bytes& key : {Bytes{1, 0, 'x'}, Bytes{1, 0x01, 0x21}, Bytes{0, 0, 0}}) {
-        Commands({{kKey}});
+        ASSERT_NO_FATAL_FAILURE(Commands({{kKey}}));
         EXPECT_EQ(Result(0, 3), key);
     }
 }
 
 TEST_F(DisplayTest, CancelAbandonsALongCommand) {
     const uint8_t before = main.m_io[0xCFC];
-    Call(0x2600, g_guest_cancel, sizeof g_guest_cancel); // returns once the cancel is taken
+    // Returns once the cancel is taken.
+    ASSERT_NO_FATAL_FAILURE(Call(0x2600, g_guest_cancel, sizeof g_guest_cancel));
     EXPECT_EQ(main.m_io[0xCFC], uint8_t(before + 1));
-    Commands({Shape(kPSet, {5, 6}, 7)}); // the firmware serves on
+    ASSERT_NO_FATAL_FAILURE(Commands({Shape(kPSet, {5, 6}, 7)})); // the firmware serves on
     EXPECT_EQ(Px(5, 6), kWhite);
     EXPECT_EQ(Px(200, 200), kBlack); // the line never reached the screen
     EXPECT_EQ(Px(399, 399), kBlack);
@@ -223,10 +224,10 @@ TEST_F(DisplayTest, SurvivesRandomCommands) {
             b[0] = b[0] % 0x20 == kGCls ? kPSet : b[0] % 0x20; // keep the run short
             blocks.push_back(b);
         }
-        Commands(blocks);
+        ASSERT_NO_FATAL_FAILURE(Commands(blocks));
         ASSERT_TRUE(AtPrompt()) << round << "\n" << Screen();
     }
-    Commands({{kWidth, 80}, Put("Ok"), {kRead, 1, 0}});
+    ASSERT_NO_FATAL_FAILURE(Commands({{kWidth, 80}, Put("Ok"), {kRead, 1, 0}}));
     EXPECT_EQ(Result(2, 2), (Bytes{'k', 0x07}));
 }
 

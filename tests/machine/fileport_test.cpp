@@ -1,8 +1,5 @@
 // The monitor's L and S commands through the host-file port.
-#include <iterator>
-
 #include "machine.h"
-#include "tests/platform/temp_dir.h"
 
 namespace {
 
@@ -18,8 +15,7 @@ TEST_F(FilePortTest, SaveAndLoadRoundTrip) {
     const std::string file = m_dir / "prog.bin";
     ASSERT_TRUE(Command("S 3000 317F " + file)) << Screen();
     EXPECT_EQ(Answer(), "Saved 3000-317F");
-    std::ifstream in(file, std::ios::binary);
-    const Bytes saved{std::istreambuf_iterator<char>(in), {}};
+    const Bytes saved = ReadFile(file);
     EXPECT_EQ(saved, Bytes(main.m_ram + 0x3000, main.m_ram + 0x3180));
 
     ASSERT_TRUE(Command("L 4000 " + file)) << Screen();
@@ -30,9 +26,8 @@ TEST_F(FilePortTest, SaveAndLoadRoundTrip) {
 
 TEST_F(FilePortTest, RefusalsLeaveThePortIdle) {
     const std::string empty = m_dir / "empty";
-    std::ofstream(empty).close();
     const std::string page = m_dir / "page"; // one byte more than $FC00-$FCFF
-    std::ofstream(page, std::ios::binary) << std::string(0x101, 'x');
+    ASSERT_TRUE(WriteFile(empty, "") && WriteFile(page, std::string(0x101, 'x')));
     const std::string guard = "? $FD00-$FFFF holds the I/O page and the monitor";
     const std::string cases[][2] = {
         {"L 4000 " + m_dir / "missing", "? Cannot open the file"},

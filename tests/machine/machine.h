@@ -18,8 +18,7 @@
 #include "platform/clock.h"
 #include "rom/roms.h"
 #include "tests/platform/fake_wnd.h"
-
-using Bytes = std::vector<uint8_t>;
+#include "tests/platform/temp_dir.h" // Bytes, scratch folders, whole files
 
 // Guest programs (tests/guest), assembled for their load addresses.
 extern const uint8_t g_guest_bootrec[512]; // $1000

@@ -6,10 +6,12 @@
 
 namespace {
 
-using MonitorTest = MachineTest;
+class MonitorTest : public MachineTest {
+protected:
+    void SetUp() override { StartMonitor(); } // a failure there skips the test
+};
 
 TEST_F(MonitorTest, BannerPromptAndKeys) {
-    StartMonitor();
     const std::string start = "Orlo open firmware 1.0\n\n8-inch floppy 0: no disk\n"
                               "Mini floppy 0: no disk\nNothing to boot.\n"
                               "Monitor: D M F G R B L S\n>\n\n";
@@ -32,7 +34,6 @@ TEST_F(MonitorTest, BannerPromptAndKeys) {
 }
 
 TEST_F(MonitorTest, DumpShowsMemoryButNotTheIoPage) {
-    StartMonitor();
     const uint8_t bytes[16] = {'A', 'b', 0x00, 0x7F, 0xB1, 0xE0, '~', ' ', 1, 2, 3, 4, 5, 6, 7, 8};
     Load(0x3000, bytes, 16);
     ASSERT_TRUE(Command("D 3000 300F")) << Screen();
@@ -46,7 +47,6 @@ TEST_F(MonitorTest, DumpShowsMemoryButNotTheIoPage) {
 }
 
 TEST_F(MonitorTest, ModifyFillAndMistakes) {
-    StartMonitor();
     ASSERT_TRUE(Command("M 3000 12 34 5")) << Screen();
     ASSERT_TRUE(Command("F 3100 31FF A5")) << Screen();
     for (const char* line : {"Z", "M", "M 3000 123", "M 3000 1G", "F 3100 30FF 1", "F 3000 3001",
@@ -70,7 +70,6 @@ TEST_F(MonitorTest, ModifyFillAndMistakes) {
 // Programs run with G stop by returning, SWI or BREAK (also while holding the display
 // processor); the monitor shows where, and R shows it again.
 TEST_F(MonitorTest, ProgramsStopAndShowTheirRegisters) {
-    StartMonitor();
     const struct {
         Bytes code;
         std::string stop, registers;
@@ -111,7 +110,6 @@ TEST_F(MonitorTest, HardResetRedrawsTheWholeScreen) {
         return std::vector<uint32_t>(sub.m_dcOut.Bits(),
                                      sub.m_dcOut.Bits() + Surface::kWidth * Surface::kHeight);
     };
-    StartMonitor();
     const std::vector<uint32_t> fresh = picture();
     for (const char* before : {"", "D 0 17F"}) {
         ASSERT_TRUE(Command(before)) << Screen();
@@ -129,7 +127,6 @@ TEST_F(MonitorTest, HardResetRedrawsTheWholeScreen) {
 // 256 lines go round the text memory many times; the picture shows the prompt in the
 // last row.
 TEST_F(MonitorTest, ScrollsAtTheBottom) {
-    StartMonitor();
     ASSERT_TRUE(Command("D 0 FFF", 20'000'000)) << Screen();
     EXPECT_EQ(CursorRow(), 24);
     EXPECT_EQ(Row(22).substr(0, 6), "0FE0  ");

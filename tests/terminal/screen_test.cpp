@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <random>
 
-#include "fake_wnd.h"
 #include "term_util.h"
+#include "tests/platform/fake_wnd.h"
 
 namespace {
 
@@ -62,8 +62,8 @@ TEST(History, WriteReturnsTheViewToTheLiveScreen) {
     Feed(t, "\x1b"); // no cursor move, no cell change
     EXPECT_TRUE(t.IsLive());
     EXPECT_EQ(t.m_bCaretHidden, 0);
-    EXPECT_EQ(w.rects, std::vector<CRect>{(CRect{0, 0, 640, 400})});
-    EXPECT_EQ(w.posted, std::vector<unsigned>{ID_TERM_CARET}) << "the caret is shown again";
+    EXPECT_EQ(w.m_rects, std::vector<CRect>{(CRect{0, 0, 640, 400})});
+    EXPECT_EQ(w.m_posted, std::vector<unsigned>{ID_TERM_CARET}) << "the caret is shown again";
 }
 
 TEST(Screen, DoubleByteCharacterAtTheLastColumnWrapsWhole) {
@@ -106,7 +106,7 @@ TEST(Window, ChangedCellsAreInvalidatedInPixels) {
         Feed(t, c.setup);
         w.Clear();
         Feed(t, c.bytes);
-        EXPECT_EQ(w.rects, c.rects) << c.bytes;
+        EXPECT_EQ(w.m_rects, c.rects) << c.bytes;
         EXPECT_EQ(t.ClientWidth(), 80 * c.cell);
     }
 }
@@ -127,7 +127,7 @@ TEST(Window, CaretCommandPostedOncePerMove) {
         Feed(t, "\x0d"); // the first announcement after attaching
         w.Clear();
         Feed(t, bytes);
-        EXPECT_EQ(w.posted, std::vector<unsigned>(posts, ID_TERM_CARET)) << bytes;
+        EXPECT_EQ(w.m_posted, std::vector<unsigned>(posts, ID_TERM_CARET)) << bytes;
     }
     // With the focus, switching the caret off and on is announced even without a move.
     CTerm t;
@@ -138,22 +138,22 @@ TEST(Window, CaretCommandPostedOncePerMove) {
     w.Clear();
     Feed(t, "\x1b[1v\x1b[v\x1b[1v");
     EXPECT_EQ(t.m_nCaretState, CARET_DESTROY);
-    EXPECT_EQ(w.posted.size(), 3u);
+    EXPECT_EQ(w.m_posted.size(), 3u);
 }
 
 TEST(Window, NothingReachesAClosedWindow) {
     CTerm t;
     FakeWnd w;
-    w.alive = false;
+    w.m_alive = false;
     t.AttachWindow(&w);
     Feed(t, "hello\r\n\x1b[2J\x1b[6n");
     EXPECT_FALSE(t.HasWindow());
-    EXPECT_TRUE(w.rects.empty() && w.posted.empty());
+    EXPECT_TRUE(w.m_rects.empty() && w.m_posted.empty());
     // A window attached later hears about the cursor with the next byte.
-    w.alive = true;
+    w.m_alive = true;
     t.AttachWindow(&w);
     Feed(t, "\x1b");
-    EXPECT_EQ(w.posted, std::vector<unsigned>{ID_TERM_CARET});
+    EXPECT_EQ(w.m_posted, std::vector<unsigned>{ID_TERM_CARET});
 }
 
 // Bit 0 of a colour index is red, bit 1 green, bit 2 blue, bit 3 bright; 8 is grey.
@@ -192,7 +192,7 @@ TEST(Robustness, RandomBytesKeepTheModelConsistent) {
         t.Write(b);
         ASSERT_TRUE(t.m_nCol >= 0 && t.m_nCol < 80 && t.m_nRow >= 0 && t.m_nRow < 25) << i;
         ASSERT_TRUE(t.m_nScrollTop < t.m_nScrollBottom && t.m_nScrollBottom <= 25) << i;
-        for (const CRect& rc : w.rects)
+        for (const CRect& rc : w.m_rects)
             ASSERT_TRUE(rc.left >= 0 && rc.right <= 640 && rc.top >= 0 && rc.bottom <= 400);
         w.Clear();
     }
