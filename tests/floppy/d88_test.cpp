@@ -1,7 +1,5 @@
 // D88 images: the rewrite after a format and reading it back, damaged and hostile files,
-// a rewrite that fails halfway, and saves while the image stays open.
-#include <sys/resource.h>
-
+// and saves while the image stays open.
 #include "fdd_test_util.h"
 #include "platform/file_save.h"
 
@@ -214,45 +212,6 @@ TEST(D88Load, DataBeyondTheEndReadsAsE4AndWritesExtendTheFile) {
     EXPECT_EQ(ReadSector(fdd, 0, 0, 1), expect);
     fdd.Close();
     EXPECT_EQ(fs::file_size(dir / "cut.d88"), 688u + 16 + 256);
-}
-
-// The rewrite fails at several points (the process's file size limit; the signal that
-// would end the program is ignored as the program does at start): each time the original
-// stays as it was, no temporary file is left behind, and the disk stays open and
-// modified, so that a later save, here the close, still writes it. A shorter image too:
-// the limit is never answered by a write into the image itself.
-TEST(D88Save, FailedRewriteLeavesTheOriginal) {
-    IgnoreWriteSignals();
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const Bytes raw = AddressedImage(327680); // rewritten as 345536 bytes
-    for (rlim_t limit : {100, 300000, 345535, 99}) {
-        SCOPED_TRACE(limit);
-        const bool shorter = limit == 99;
-        TempDir dir("fdd");
-        WriteFile(dir / "disk.img", raw);
-        CFileFdd fdd;
-        ASSERT_TRUE(fdd.Open(dir / "disk.img", CFile::modeReadWrite));
-        FormatTrack(fdd, 1, 1, {{1, 1024}});
-        if (shorter) fdd.m_tracks.resize(40); // cylinders 20 and up gone
-        rlimit small = old;
-        small.rlim_cur = limit;
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-        int err = 0;
-        try {
-            fdd.Save();
-        } catch (const CFileException& e) {
-            err = e.m_nErrno;
-        }
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
-        EXPECT_EQ(err, EFBIG);
-        EXPECT_EQ(ReadFile(dir / "disk.img"), raw);
-        EXPECT_EQ(dir.Count(), 1);
-        EXPECT_TRUE(fdd.IsOpen() && fdd.HasUnsavedChanges());
-        EXPECT_EQ(Le32(ReadSector(fdd, 19, 1, 16), 0), (163840u - 256) / 4);
-        fdd.Close();
-        EXPECT_EQ(fs::file_size(dir / "disk.img"), shorter ? 688u + 39 * 4352 + 1040 : 345536u);
-    }
 }
 
 // Saved while open, in the middle of a sector transfer: the transfer goes on in the new

@@ -1,7 +1,9 @@
 // Where a save puts a floppy image when its file was deleted or replaced under it, what it
 // keeps of the file (mode, owner), names as long as a folder allows, and the leftovers of
 // saves that were cut short.
+#include <cstring>
 #include <fcntl.h>
+#include <regex>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -10,6 +12,7 @@
 #include <unistd.h>
 
 #include "fdd_test_util.h"
+#include "private_mounts.h"
 #include "platform/file_save.h"
 
 namespace fs = std::filesystem;
@@ -149,115 +152,167 @@ TEST(SavePlace, NameTakenWhileSaving) {
     EXPECT_EQ(ReadFile(dir / "disk-1.img").size(), 688u + 79 * 16 * 272 + 272);
 }
 
-// Folders that take no new file while the image can be written: one the user may not
-// write to, and (where the test can play two users) a sticky one holding another user's
-// image, where the temporary file is made but cannot replace the image. A formatted image
-// goes into its own file, sectors written in place are flushed, the name stays; a longer
-// image that the file-size limit does not allow fails before the file changes; nothing is
-// left beside the image.
-TEST(SavePlace, FolderThatTakesNoNewFileSavesIntoTheFile) {
+// What a guest's format does to the image (a D88 one but for kTrack1), and the length
+// of the image saved after it.
+enum Change { kTrack1, kShorter, kLonger };
+constexpr uint64_t kLength[] = {688 + 79 * 16 * 272 + 272, 688 + 78 * 16 * 272 + 2 * 272,
+                                688 + 79 * 16 * 272 + 272 + 1040};
+
+void Reformat(CFileFdd& fdd, Change change) {
+    if (change == kTrack1) return FormatTrack1(fdd);
+    const bool shorter = change == kShorter;
+    CFddSect s; // cylinder 1, side 1 down to one sector; or a 1024-byte sector more
+    s.m_C = shorter ? 1 : 3, s.m_H = shorter, s.m_R = shorter ? 1 : 17;
+    s.m_N = shorter ? 1 : 3, s.m_nSize = shorter ? 256 : 1024;
+    if (shorter) fdd.m_tracks[3].m_sects.clear();
+    fdd.m_bModified = fdd.AddSector(s);
+}
+
+enum Folder { kOwn, kReadOnly, kSticky };
+
+struct Failing {
+    const char* name;
+    Folder folder;
+    Change change;
+    bool limit;   // the file-size limit one byte short of the new length
+    bool sparse;  // a raw image, holes but cylinders 20 and 39, on a disk with 140 KB free
+    bool halfway; // the write into the file stops halfway
+    int err;
+};
+
+// Saves that fail, run as an ordinary user. In the user's own folder the image is written
+// anew beside the file, in a folder the user may not write to and (where the test can play
+// two users) a sticky one holding another user's image it goes into the file itself once
+// everything that could stop that write is settled: the file-size limit against the new
+// length, a shorter one too, and room for every byte (a sparse image's holes need it as
+// much as growth) fail with the file as it was, byte for byte, nothing beside it, the disk
+// still modified: the next save writes it. A shorter image leaves no old bytes after its
+// end. A write into the file that still stops halfway leaves the whole image in a rescue
+// file; a save that went through leaves no rescue file.
+TEST(SavePlace, FailedSavesLoseNothing) {
     if (OrdinaryUser() == 0) GTEST_SKIP() << "root, without a user `nobody` to become";
-    const bool root = ::geteuid() == 0;
-    for (const bool sticky : {false, true}) {
-        SCOPED_TRACE(sticky ? "sticky folder" : "read-only folder");
-        if (sticky && !root) {
-            std::printf("skipped the sticky folder: another user's image needs root\n");
+    const Failing cases[] = {
+        {"own folder, longer, beyond the limit", kOwn, kLonger, true, false, false, EFBIG},
+        {"own folder, shorter, beyond the limit", kOwn, kShorter, true, false, false, EFBIG},
+        {"read-only folder", kReadOnly, kShorter, false, false, false, 0},
+        {"sticky folder", kSticky, kShorter, false, false, false, 0},
+        {"read-only folder, longer, beyond the limit", kReadOnly, kLonger, true, false, false, EFBIG},
+        {"read-only folder, shorter, beyond the limit", kReadOnly, kShorter, true, false, false, EFBIG},
+        {"read-only folder, sparse, disk full", kReadOnly, kTrack1, false, true, false, ENOSPC},
+        {"read-only folder, stops halfway", kReadOnly, kShorter, false, false, true, EFBIG}};
+    for (const Failing& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir("fdd");
+        const std::string folder = dir / "f", path = folder + "/disk.img", rescue = dir / "r";
+        PrivateMounts mounts;
+        if ((c.folder == kSticky && ::geteuid() != 0) || (c.sparse && !mounts.Why().empty())) {
+            std::printf("skipped %s: %s\n", c.name, c.sparse ? mounts.Why().c_str() : "needs root");
             continue;
         }
-        TempDir dir("fdd");
-        const std::string folder = dir / "f", path = folder + "/disk.img";
         fs::create_directory(folder);
-        WriteFile(path, AddressedImage(327680));
-        if (sticky) { // folder and image the test's, the image writable by all
-            ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
-            ASSERT_EQ(::chmod(folder.c_str(), 01777), 0);
+        if (c.sparse) {
+            ASSERT_TRUE(mounts.SmallDisk(folder, 160 << 10)) << mounts.Why();
+            const Bytes raw = AddressedImage(327680);
+            CFile f(path, CFile::modeCreateReadWrite);
+            f.SetLength(raw.size());
+            for (const uint32_t at : {20 * 8192, 39 * 8192})
+                f.Seek(at), f.Write(raw.data() + at, 8192);
         } else {
-            ASSERT_EQ(::chown(path.c_str(), OrdinaryUser(), gid_t(-1)), 0);
-            ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+            WriteFile(path, AddressedImage(327680));
+            CFileFdd d88;
+            ASSERT_TRUE(d88.Open(path, CFile::modeReadWrite));
+            FormatTrack1(d88);
+            d88.Close();
         }
-        struct stat before {};
-        ASSERT_EQ(::stat(path.c_str(), &before), 0);
+        fs::create_directory(rescue);
+        for (const std::string& own : {path, rescue, folder})
+            if (own != folder || c.folder == kOwn)
+                ASSERT_EQ(::chown(own.c_str(), OrdinaryUser(), gid_t(-1)), 0);
+        if (c.folder == kSticky) // folder and image the test's, the image writable by all
+            ASSERT_EQ(::chown(path.c_str(), 0, 0) | ::chmod(path.c_str(), 0666), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), c.folder == kOwn ? 0755 : c.folder == kSticky ? 01777 : 0555), 0);
+        struct stat old {};
+        ASSERT_EQ(::stat(path.c_str(), &old), 0);
         const int answer = AsOrdinaryUser([&] {
             IgnoreWriteSignals();
-            auto fail = [](const char* what) {
-                std::printf("%s\n", what);
-                return 1;
-            };
+            auto fail = [](const char* what) { return std::printf("%s\n", what), 1; };
             CFileFdd fdd;
             if (!fdd.Open(path, CFile::modeReadWrite)) return fail("not opened");
-            FormatTrack1(fdd);
-            WriteSector(fdd, 0);
-            fdd.Save();
-            WriteSector(fdd, 1); // into the file the image now is
-            fdd.Save();
-            if (fdd.GetFilePath() != path || fdd.FollowedMove()) return fail("moved");
-            CFddSect big;
-            big.m_C = 3, big.m_R = 17, big.m_N = 3, big.m_nSize = 1024;
-            fdd.m_bModified = fdd.AddSector(big);
+            fdd.SetRescueFolder(rescue);
+            Reformat(fdd, c.change);
+            WriteSector(fdd, 0); // in place at once
+            const Bytes was = ReadFile(path);
             rlimit limit{};
             ::getrlimit(RLIMIT_FSIZE, &limit);
-            limit.rlim_cur = fdd.GetLength() + 512;
-            ::setrlimit(RLIMIT_FSIZE, &limit);
+            const rlimit lower{kLength[c.change] - 1, limit.rlim_max};
+            if (c.limit) ::setrlimit(RLIMIT_FSIZE, &lower);
+            if (c.halfway)
+                g_pFileTestSeam = [](const char* where) {
+                    const rlimit half{kLength[kShorter] / 2, RLIM_INFINITY};
+                    if (std::string(where) == "in place") ::setrlimit(RLIMIT_FSIZE, &half);
+                };
+            int err = 0;
             try {
                 fdd.Save();
-                return fail("saved beyond the file-size limit");
             } catch (const CFileException& e) {
-                if (e.m_nErrno != EFBIG || !fdd.FileAsBefore()) return fail(e.what());
+                err = e.m_nErrno;
             }
-            return 0;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            g_pFileTestSeam = nullptr;
+            if (err != c.err) return fail(std::strerror(err));
+            if (err && (fdd.FileDamaged() != c.halfway || fdd.RescuedPath().empty() == c.halfway))
+                return fail("damaged or rescued wrongly told");
+            if (err && !c.halfway && (!fdd.FileAsBefore() || ReadFile(path) != was))
+                return fail("the file changed");
+            if (err && !fdd.HasUnsavedChanges()) return fail("forgotten");
+            if (err && c.sparse) return 0; // the disk stays full
+            if (err) fdd.Save(); // from memory
+            WriteSector(fdd, 1); // into the file the image now is
+            fdd.Save();
+            return fdd.GetFilePath() != path || fdd.FollowedMove() ? fail("moved") : 0;
         });
         ::chmod(folder.c_str(), 0755);
         ASSERT_NE(answer, -1) << "could not become an ordinary user";
         EXPECT_EQ(answer, 0);
         EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
-        struct stat after {};
-        ASSERT_EQ(::stat(path.c_str(), &after), 0);
-        EXPECT_EQ(after.st_ino, before.st_ino);
-        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(std::distance(fs::directory_iterator(rescue), {}), c.halfway ? 1 : 0);
+        struct stat now {};
+        ASSERT_EQ(::stat(path.c_str(), &now), 0);
+        EXPECT_EQ(now.st_uid, old.st_uid);
+        if (c.folder != kOwn) EXPECT_EQ(now.st_ino, old.st_ino);
+        if (c.sparse) continue;
+        EXPECT_EQ(uint64_t(now.st_size), kLength[c.change]);
         ExpectSaved(path, true, 2);
+        if (c.halfway && !fs::is_empty(rescue))
+            ExpectSaved(fs::directory_iterator(rescue)->path(), true, 1);
         CFileFdd back;
         ASSERT_TRUE(back.Open(path, CFile::modeRead));
-        EXPECT_EQ(ReadSector(back, 1, 0, 2), Bytes{});
-        EXPECT_EQ(ReadSector(back, 3, 0, 17), Bytes{});
-        EXPECT_EQ(back.GetLength(), 688u + 79 * 16 * 272 + 272);
+        EXPECT_EQ(ReadSector(back, 1, 1, 2).empty(), c.change == kShorter);
+        EXPECT_EQ(Le32(ReadSector(back, 20, 1, 16), 0), (20 * 8192u + 8192 - 256) / 4);
     }
 }
 
 // The image's folder is moved while the guest writes (formatted, or sectors written in
 // place): the image goes into its file where that now is, which the drive goes on with, and
-// later saves are ordinary ones there. A write into the file that stops halfway loses
-// nothing: the image is kept in memory and a later save writes it whole. With the folder
-// removed, the file has no name left: the save fails, saying the file is not as it was,
-// and the disk stays modified.
+// later saves are ordinary ones there. With the folder removed, the file has no name left:
+// the save fails, saying the file is not as it was, and the disk stays modified; the close
+// then puts the whole image into a new file of the rescue folder, made for the user alone
+// and named after the image with the time, or says why it could not (no folder there).
 TEST(SavePlace, FolderMovedOrRemovedUnderTheImage) {
-    IgnoreWriteSignals();
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     for (const bool format : {true, false}) {
         SCOPED_TRACE(format ? "formatted" : "written");
         TempDir dir("fdd");
         const std::string folder = dir / "f", path = folder + "/disk.img";
-        const std::string moved = dir / "g/disk.img";
+        const std::string moved = dir / "g/disk.img", rescue = dir / (format ? "r/s" : "file/s");
         fs::create_directory(folder);
         WriteFile(path, AddressedImage(327680));
+        WriteFile(dir / "file", "");
         CFileFdd fdd;
         ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
+        fdd.SetRescueFolder(rescue);
         if (format) FormatTrack1(fdd);
         WriteSector(fdd, 0);
         fs::rename(folder, dir / "g");
-        if (format) { // the write stops at half the file
-            g_pFileTestSeam = [](const char* where) {
-                rlimit half{};
-                ::getrlimit(RLIMIT_FSIZE, &half);
-                half.rlim_cur = 327680 / 2;
-                if (std::string(where) == "in place") ::setrlimit(RLIMIT_FSIZE, &half);
-            };
-            EXPECT_THROW(fdd.Save(), CFileException);
-            g_pFileTestSeam = nullptr;
-            ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
-            EXPECT_FALSE(fdd.FileAsBefore());
-            EXPECT_TRUE(fdd.HasUnsavedChanges());
-        }
         fdd.Save();
         EXPECT_EQ(fdd.GetFilePath(), moved);
         EXPECT_EQ(fdd.OpenedPath(), path);
@@ -278,17 +333,25 @@ TEST(SavePlace, FolderMovedOrRemovedUnderTheImage) {
         EXPECT_EQ(std::distance(fs::directory_iterator(dir / "g"), {}), 1);
 
         WriteSector(fdd, 2);
+        if (format) FormatTrack1(fdd);
         fs::remove_all(dir / "g");
-        int err = 0;
-        try {
-            fdd.Save();
-        } catch (const CFileException& e) {
-            err = e.m_nErrno;
+        for (int round = 0; round < 2; ++round) { // a save, then the close
+            int err = 0;
+            try {
+                round ? fdd.Close() : fdd.Save();
+            } catch (const CFileException& e) {
+                err = e.m_nErrno;
+            }
+            EXPECT_EQ(err, ENOENT);
+            EXPECT_FALSE(fdd.FileAsBefore());
+            EXPECT_TRUE(fdd.HasUnsavedChanges());
         }
-        EXPECT_EQ(err, ENOENT);
-        EXPECT_FALSE(fdd.FileAsBefore());
-        EXPECT_TRUE(fdd.HasUnsavedChanges());
-        EXPECT_EQ(ReadSector(fdd, 7, 0, 3), Pattern(256, 0x30));
+        EXPECT_EQ(fdd.RescueError(), format ? 0 : ENOTDIR);
+        if (!format) continue;
+        const std::string name = fs::path(fdd.RescuedPath()).filename();
+        EXPECT_TRUE(std::regex_match(name, std::regex("disk-[0-9]{8}-[0-9]{6}\\.img"))) << name;
+        ExpectSaved(fdd.RescuedPath(), true, 3);
+        EXPECT_EQ(fs::status(dir / "r").permissions(), fs::perms::owner_all);
     }
 }
 
