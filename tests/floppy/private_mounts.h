@@ -13,41 +13,30 @@
 
 class PrivateMounts {
 public:
-    PrivateMounts() {
-        if (::geteuid() != 0) {
-            m_why = "not root: no mount namespace of the test's own";
-            return;
-        }
-        m_old = ::open("/proc/self/ns/mnt", O_RDONLY | O_CLOEXEC);
-        m_cwd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (m_old < 0 || m_cwd < 0 || ::unshare(CLONE_NEWNS) != 0) {
-            Failed("unshare");
-            return;
-        }
-        m_in = true;
-        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) Failed("mount");
+    PrivateMounts() : m_old(::open("/proc/self/ns/mnt", O_RDONLY | O_CLOEXEC)) {
+        if (::geteuid() != 0) m_why = "not root: no mount namespace of the test's own";
+        else if (m_old < 0 || m_cwd < 0 || ::unshare(CLONE_NEWNS) != 0) Failed("unshare");
+        else if (m_in = true; ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr)) Failed("mount");
     }
     ~PrivateMounts() {
-        if (m_in && ::setns(m_old, CLONE_NEWNS) == 0 && ::fchdir(m_cwd) != 0) {
-        }
-        for (const int fd : {m_old, m_cwd})
-            if (fd >= 0) ::close(fd);
+        if (m_in && ::setns(m_old, CLONE_NEWNS) == 0 && ::fchdir(m_cwd) != 0) Failed("fchdir");
+        ::close(m_old), ::close(m_cwd);
     }
     PrivateMounts(const PrivateMounts&) = delete;
     PrivateMounts& operator=(const PrivateMounts&) = delete;
 
     // Empty while the namespace is there, else why not (the reason to skip).
     const std::string& Why() const { return m_why; }
-    // A disk of `bytes` on `folder`; false (Why() tells) when it cannot be made.
+    // A disk of `bytes` on `folder`, or the file `from` bound onto the file `onto` (as a
+    // container is given one); false, Why() telling why, when it cannot be made.
     bool SmallDisk(const std::string& folder, size_t bytes) {
         const std::string size = "size=" + std::to_string(bytes) + ",mode=0755";
-        return m_why.empty() && (::mount("orlo-test", folder.c_str(), "tmpfs", 0, size.c_str()) == 0 ||
-                                 Failed("mount tmpfs"));
+        return m_why.empty() &&
+               (::mount("orlo-test", folder.c_str(), "tmpfs", 0, size.c_str()) == 0 || Failed("mount"));
     }
-    // The file `from` under the name `onto` (an existing file), as a container is given one.
     bool Bind(const std::string& from, const std::string& onto) {
-        return m_why.empty() && (::mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) == 0 ||
-                                 Failed("bind mount"));
+        return m_why.empty() &&
+               (::mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) == 0 || Failed("mount"));
     }
 
 private:
@@ -56,6 +45,6 @@ private:
         return false;
     }
     std::string m_why;
-    int m_old = -1, m_cwd = -1;
+    int m_old, m_cwd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     bool m_in = false;
 };
