@@ -1,10 +1,12 @@
 // Where a save of a floppy image puts it: in place while the image's name still names the
 // open file, back under the name when that names nothing, beside it when the name was
 // given to another file, and into the open file itself where the folder takes no new
-// file. Nothing the guest wrote is lost, and no file this image did not open is replaced.
+// file; what a Close cannot save goes to a rescue file. Nothing the guest wrote is lost,
+// and no file this image did not open is replaced.
 #include <cerrno>
 #include <filesystem>
 #include <new>
+#include <unistd.h>
 
 #include "floppy/file_fdd.h"
 #include "platform/file_save.h"
@@ -14,10 +16,12 @@ namespace fs = std::filesystem;
 namespace {
 constexpr int kMaxNamesBeside = 1000; // "disk-1.d88" .. "disk-1000.d88"
 
-// The folder refuses a new file, or is not where it was: the open file can still take the
-// image. A full disk or the file-size limit is none of these.
+// The folder refuses a new file, is not where it was, or the file cannot be replaced by
+// another (a single file bound onto its name): the open file can still take the image. A
+// full disk or the file-size limit is none of these.
 bool RefusesNewFiles(int err) {
-    return err == EACCES || err == EPERM || err == ENOENT || err == ENOTDIR || err == EROFS;
+    return err == EACCES || err == EPERM || err == ENOENT || err == ENOTDIR || err == EROFS ||
+           err == EBUSY || err == EXDEV;
 }
 } // namespace
 
@@ -27,6 +31,17 @@ void CFileFdd::Close() {
     try {
         Save();
     } catch (...) {
+        // Nothing the guest wrote goes with the program: the whole image goes to a file of
+        // the user's own, unless the failed save left one already.
+        if (m_strRescued.empty()) {
+            try {
+                m_strRescued = WriteRescueFile(nullptr);
+            } catch (const CFileException& e) {
+                m_nRescueError = e.m_nErrno;
+            } catch (const std::bad_alloc&) {
+                m_nRescueError = ENOMEM;
+            }
+        }
         try {
             CFile::Close();
         } catch (const CFileException&) {
@@ -41,11 +56,27 @@ void CFileFdd::Save() {
     const uint32_t changes = m_nChanges;
     const PathState where = CheckPath();
     m_bFileAsBefore = where == PathState::same;
+    m_bFileDamaged = false;
+    m_strRescued.clear();
+    m_nRescueError = 0;
     if (where != PathState::same || m_bModified)
         Rewrite(where);
     else
         Flush();
     m_nSavedChanges = changes;
+}
+
+std::string CFileFdd::WriteRescueFile(const std::vector<uint8_t>* image) {
+    return WriteTimedFile(m_strRescueFolder, fs::path(OpenedPath()).filename(), [&](CFile& out) {
+        if (image) {
+            out.Write(image->data(), static_cast<uint32_t>(image->size()));
+        } else if (m_bModified) {
+            const D88Layout layout = LayoutD88();
+            WriteD88(layout, [&](const uint8_t* p, uint32_t n) { out.Write(p, n); });
+        } else {
+            CopyFileTo(out);
+        }
+    });
 }
 
 void CFileFdd::Rewrite(PathState where) {
@@ -123,8 +154,16 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
         } catch (const std::bad_alloc&) {
             throw CFileException(now, ENOMEM);
         }
-        Reserve(image.size()); // a full disk or the file-size limit stops here
+        Reserve(image.size()); // the file-size limit or a full disk stops here
+        // Should the write still stop halfway, the user has the image in a file of his own.
+        std::string rescue;
+        try {
+            rescue = WriteRescueFile(&image);
+        } catch (const CFileException&) {
+        } catch (const std::bad_alloc&) {
+        }
         m_bFileAsBefore = false;
+        m_bFileDamaged = true;
         try {
             if (g_pFileTestSeam) g_pFileTestSeam("in place");
             Seek(0);
@@ -138,8 +177,11 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
                 p.s->m_data.swap(*k++);
                 p.s->m_nState = CFddSect::stateMemory;
             }
+            m_strRescued = rescue;
             throw;
         }
+        m_bFileDamaged = false;
+        if (!rescue.empty()) ::unlink(rescue.c_str());
         AdoptD88(layout);
     } else {
         Flush(); // sectors written in place: the file holds every change

@@ -21,12 +21,16 @@
 //   host I/O error. Bytes that a damaged D88 file promises beyond its end read as 0xE4;
 //   writing them extends the file.
 // - Close and Save throw CFileException when a rewrite failed. The file on disk is then
-//   as it was (FileAsBefore() tells whether its name still names it): the new image goes
-//   to a temporary file in the same folder (CFileSave; removed again on failure) and
-//   replaces the original by rename only once it is complete and flushed. Close closes
-//   the file either way; after a failed Save the disk stays open and modified, nothing
-//   lost. Destroying an open object closes it without rewriting.
-//
+//   as it was (FileAsBefore() tells whether its name still names it), unless a write into
+//   the open file stopped halfway (FileDamaged(), see below): the new image goes to a
+//   temporary file in the same folder (CFileSave; removed again on failure) and replaces
+//   the original by rename only once it is complete and flushed. Close closes the file
+//   either way; after a failed Save the disk stays open and modified, nothing lost.
+//   Destroying an open object closes it without rewriting.
+// - A Close whose save failed writes the whole image (D88 after a format, else a copy of
+//   the file) to a new file in the rescue folder (SetRescueFolder; WriteTimedFile names it
+//   after the image with the time): RescuedPath() names it, or RescueError() says why
+//   there is none, and only then is the change lost.
 // Save puts the changes on disk while the image stays open (the view does so once the
 // guest has left the disk alone for a while); Changes() counts every change the guest
 // made, so that the caller can tell when it has stopped. A save (Close's too) never
@@ -40,13 +44,17 @@
 //   names that file from then on. OpenedPath() still names the image as opened.
 // Where no temporary file can be made or put in place for lack of permission or of the
 // folder (one the user may not write to, a sticky folder holding another user's image, a
-// folder moved or removed), the image goes into the open file itself, as long as that
-// still has a name: a formatted disk is built in memory, room for a longer image is
-// reserved (a full disk or the file-size limit fails there, the file as it was), then the
-// file is overwritten and flushed. When the open file is no longer under its name (its
-// folder was moved, say), GetFilePath() names it where it now is from then on and
-// FollowedMove() says so. A full disk or the file-size limit never leads to a write in
-// place: half of one would break the image.
+// folder moved or removed), or the file cannot be replaced by rename (a single file bound
+// onto its name: EBUSY, EXDEV), the image goes into the open file itself, as long as that
+// still has a name: a formatted disk is built in memory and everything that could stop the
+// write is settled first (the file-size limit against the new length, room on disk for
+// every byte of it, holes included: the file as it was when either fails). Then the whole
+// image goes to a rescue file as at Close, so that a write that still stops halfway (an I/O
+// error) leaves that copy (RescuedPath()) besides the damaged file, and the file is
+// overwritten, cut to the new length and flushed; the copy is removed once it has. Where no
+// copy can be made the write goes on without one. When the open file is no longer under
+// its name (its folder was moved, say), GetFilePath() names it where it now is from then
+// on and FollowedMove() says so.
 // Opening for writing removes what saves cut short left beside the image.
 #pragma once
 
@@ -111,6 +119,15 @@ public:
     // After a save that threw: whether GetFilePath() still names the image's file with its
     // contents as before that save.
     bool FileAsBefore() const { return m_bFileAsBefore; }
+    // After a save that threw: whether a write into the open file stopped halfway.
+    bool FileDamaged() const { return m_bFileDamaged; }
+    // The folder of rescue files (see Errors); none while empty.
+    void SetRescueFolder(const std::string& folder) { m_strRescueFolder = folder; }
+    // After a save or Close that threw: the rescue file that holds the whole image, or
+    // empty; RescueError() is then the errno of the failure to write one at Close (0: none
+    // tried).
+    const std::string& RescuedPath() const { return m_strRescued; }
+    int RescueError() const { return m_nRescueError; }
     // Whether GetFilePath() last changed because the save followed the image's file to
     // where it had been moved, rather than putting the image beside another file.
     bool FollowedMove() const { return m_bFollowedMove; }
@@ -169,6 +186,9 @@ private:
     void RewriteBeside(PathState where);
     void RewriteInPlace(PathState where, const CFileException& refused);
     void CopyFileTo(CFile& out);
+    // Writes the whole image into a new rescue file (`image`, else built as Close does);
+    // answers its path. Throws CFileException.
+    std::string WriteRescueFile(const std::vector<uint8_t>* image);
     void Reset();
     CFddSect* CurSect();
     void ReadFileData(uint64_t offset, uint8_t* buf, uint32_t count);
@@ -185,6 +205,10 @@ private:
     uint32_t m_nChanges = 0;      // sector writes and added sectors, wrapping
     uint32_t m_nSavedChanges = 0; // m_nChanges when the file last held every change
     std::string m_strOpenedPath;
+    std::string m_strRescueFolder;
+    std::string m_strRescued;
+    int m_nRescueError = 0;
     bool m_bFileAsBefore = true;
+    bool m_bFileDamaged = false;
     bool m_bFollowedMove = false;
 };

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -142,13 +143,18 @@ std::string CFile::CurrentPath() const {
 }
 
 void CFile::Reserve(uint64_t length) {
-    const uint64_t now = GetLength();
-    if (length <= now) return;
     if (length > static_cast<uint64_t>(LLONG_MAX)) Fail(EFBIG);
-    const int err =
-        ::posix_fallocate(m_fd, static_cast<off_t>(now), static_cast<off_t>(length - now));
+    // The limit stops a write at its offset, shorter files included.
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        length > limit.rlim_cur)
+        Fail(EFBIG);
+    if (length == 0) return;
+    const uint64_t now = GetLength();
+    // From the start: a hole in the part that is overwritten needs room as much as growth.
+    const int err = ::posix_fallocate(m_fd, 0, static_cast<off_t>(length));
     if (err == 0) return;
-    while (::ftruncate(m_fd, static_cast<off_t>(now)) != 0 && errno == EINTR) {
+    while (length > now && ::ftruncate(m_fd, static_cast<off_t>(now)) != 0 && errno == EINTR) {
     }
     Fail(err);
 }

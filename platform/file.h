@@ -64,8 +64,11 @@ public:
     // system's list of the process's files: also after the file or a folder above it was
     // moved. Empty when it has no name left (deleted) or its place cannot be told.
     std::string CurrentPath() const;
-    // Makes room for the file to grow to `length` bytes before anything is written: throws
-    // (ENOSPC, EDQUOT, EFBIG for the file-size limit, ...) with the file as it was.
+    // Settles what could stop a write of the file's first `length` bytes before anything is
+    // written: the process's file-size limit, and room on disk for every one of them (holes
+    // of a sparse file included). Throws (EFBIG for the limit, ENOSPC, EDQUOT, ...) with the
+    // file's contents and length as they were. A file system that copies on write may
+    // still fail a write later.
     void Reserve(uint64_t length);
     // Throws if the system reports an error while closing; the file is closed regardless.
     virtual void Close();

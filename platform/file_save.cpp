@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -19,6 +20,7 @@ constexpr size_t kNameMax = NAME_MAX; // bytes of one name in a folder
 constexpr size_t kRandomChars = 6;    // what mkstemp puts in place of XXXXXX
 constexpr size_t kMaxExtension = 16;  // longer "extensions" are part of the stem
 constexpr char kSaveSuffix[] = ".save";
+constexpr int kMaxNamesBeside = 1000;  // "disk-1.d88" .. "disk-1000.d88"
 
 // The longest beginning of `s` of at most `max` bytes that does not cut a UTF-8 sequence.
 std::string CutUtf8(const std::string& s, size_t max) {
@@ -155,14 +157,53 @@ int RemoveSaveLeftovers(const std::string& target) {
     return removed;
 }
 
-std::string NameBeside(const std::string& path, int n) {
+namespace {
+
+// `path` with `tag` put between its stem and its extension; the stem is shortened where the
+// name would be too long.
+std::string Tagged(const std::string& path, const std::string& tag) {
     const fs::path p(path);
     const std::string name = p.filename().string();
     const size_t dot = name.rfind('.');
     const bool hasExt = dot != std::string::npos && dot > 0 && name.size() - dot <= kMaxExtension;
     const std::string ext = hasExt ? name.substr(dot) : std::string();
     const std::string stem = hasExt ? name.substr(0, dot) : name;
-    const std::string tag = "-" + std::to_string(n);
     const std::string other = CutUtf8(stem, kNameMax - tag.size() - ext.size()) + tag + ext;
     return (p.parent_path() / other).string();
+}
+
+// Makes `folder` and the folders above it that are missing, each for the user alone.
+void MakeFolders(const fs::path& folder) {
+    fs::path at;
+    for (const fs::path& part : folder) {
+        at /= part;
+        if (::mkdir(at.c_str(), 0700) != 0 && errno != EEXIST) throw CFileException(at, errno);
+    }
+    struct stat st;
+    if (::stat(folder.c_str(), &st) != 0) throw CFileException(folder, errno);
+    if (!S_ISDIR(st.st_mode)) throw CFileException(folder, ENOTDIR);
+}
+
+} // namespace
+
+std::string NameBeside(const std::string& path, int n) {
+    return Tagged(path, "-" + std::to_string(n));
+}
+
+std::string WriteTimedFile(const std::string& folder, const std::string& name,
+                           const std::function<void(CFile&)>& write) {
+    if (folder.empty()) throw CFileException(name, ENOENT);
+    MakeFolders(folder);
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char stamp[32] = "";
+    if (::localtime_r(&now, &local)) std::strftime(stamp, sizeof stamp, "-%Y%m%d-%H%M%S", &local);
+    const std::string first = Tagged((fs::path(folder) / fs::path(name).filename()).string(), stamp);
+    CFileSave save(first);
+    write(save.File());
+    for (int n = 0; n <= kMaxNamesBeside; ++n) {
+        const std::string path = n == 0 ? first : NameBeside(first, n);
+        if (save.Commit(path, save.File(), false)) return path;
+    }
+    throw CFileException(first, EEXIST);
 }

@@ -13,6 +13,7 @@
 // and nothing else.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/file.h"
@@ -54,3 +55,10 @@ int RemoveSaveLeftovers(const std::string& target);
 // The n-th other name for `path` in its folder: "disk.d88" -> "disk-1.d88"; the
 // extension stays, the stem is shortened where the name would be too long.
 std::string NameBeside(const std::string& path, int n);
+// Writes a new file into `folder` (made where missing, for the user alone) named after
+// `name` with the local time, "disk.d88" -> "disk-20250102-030405.d88" ("...-1.d88" and so
+// on where that is taken). `write` fills it; it is flushed before it takes its name, so a
+// file of that name is always whole. Answers its path; throws CFileException, leaving
+// nothing behind.
+std::string WriteTimedFile(const std::string& folder, const std::string& name,
+                           const std::function<void(CFile&)>& write);

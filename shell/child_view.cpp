@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPainter>
+#include <QStandardPaths>
 #include <QTimerEvent>
 #include <cerrno>
 #include <cstdio>
@@ -46,6 +47,11 @@ const char* const kPrnOpenFailed = "プリンタ出力ファイルを開けま�
 const char* const kFddSaveFailed =
     "フロッピーディスクイメージを保存できませんでした。ファイルは以前の内容のまま残っています。";
 const char* const kFddNotSaved = "フロッピーディスクイメージを保存できませんでした。";
+const char* const kFddDamaged = "フロッピーディスクイメージを保存できませんでした。"
+                                "書き込みが途中で止まったため、イメージファイルは壊れています。";
+const char* const kFddRescued = "ディスクの内容はすべて次のファイルに保存しました。";
+const char* const kFddLost = "ディスクの内容を別のファイルに保存することもできませんでした。"
+                             "変更した内容は失われました。";
 const char* const kCloseFailed = "ファイルを正しく閉じることができませんでした。";
 const char* const kFddMoved =
     "フロッピーディスクイメージのファイルが別のファイルに置き換えられていました。"
@@ -126,6 +132,7 @@ void CChildView::OpenFdd(int i, const std::string& path) {
     m_quiet[i] = {};
     if (path.empty()) return;
     auto* fdd = new CFileFdd;
+    fdd->SetRescueFolder(RescueFolder());
     if (const int err = OpenOrCreate(*fdd, path)) {
         delete fdd;
         // An image is a regular file: a FIFO, device or socket is refused with EINVAL.
@@ -186,7 +193,7 @@ void CChildView::CloseFdd(int i) {
     try {
         fdd->Close();
     } catch (const CFileException& e) {
-        ReportSaveFailure(*fdd, e.m_nErrno);
+        ReportSaveFailure(*fdd, e.m_nErrno, true);
     }
     ReportMove(before, *fdd);
     delete fdd;
@@ -228,9 +235,30 @@ void CChildView::ReportFileFailure(const char* what, const std::string& path,
     MessageBox(text.toStdString(), "ORLO");
 }
 
-// Only a file whose name still names it is said to be as it was.
-void CChildView::ReportSaveFailure(const CFileFdd& fdd, int err) {
-    ReportFileFailure(fdd.FileAsBefore() ? kFddSaveFailed : kFddNotSaved, fdd.GetFilePath(), err);
+// Only a file whose name still names it is said to be as it was. A rescue file is named;
+// at close, without one, the change is said to be lost.
+void CChildView::ReportSaveFailure(const CFileFdd& fdd, int err, bool closing) {
+    const char* what = fdd.FileDamaged()    ? kFddDamaged
+                       : fdd.FileAsBefore() ? kFddSaveFailed
+                                            : kFddNotSaved;
+    QString text = QString::fromUtf8(what) + "\n\n" + QString::fromStdString(fdd.GetFilePath()) +
+                   "\n" + QString::fromLocal8Bit(std::generic_category().message(err));
+    if (!fdd.RescuedPath().empty()) {
+        text += "\n\n" + QString::fromUtf8(kFddRescued) + "\n" +
+                QString::fromStdString(fdd.RescuedPath());
+    } else if (closing) {
+        text += "\n\n" + QString::fromUtf8(kFddLost) + "\n" +
+                QString::fromStdString(RescueFolder()) + "\n" +
+                QString::fromLocal8Bit(std::generic_category().message(fdd.RescueError()));
+    }
+    MessageBox(text.toStdString(), "ORLO");
+}
+
+// Where a floppy image that cannot be saved to its own file goes: the data folder the
+// desktop gives the program (~/.local/share/Helka/Orlo), "rescued" in it.
+std::string CChildView::RescueFolder() {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return data.isEmpty() ? std::string() : (data + "/rescued").toStdString();
 }
 
 // A save found the image's name given to another file and put the image beside it, or
@@ -275,7 +303,7 @@ void CChildView::SaveQuietImages() {
             w.dirtySince = now; // a busy guest retries no sooner than kMaxUnsavedMs
             if (!w.reported) {
                 w.reported = true;
-                ReportSaveFailure(*fdd, e.m_nErrno);
+                ReportSaveFailure(*fdd, e.m_nErrno, false);
             }
         }
     }

@@ -12,7 +12,8 @@
 // image's name given to another file puts the image beside it and says so once, as does
 // one that follows the image's file to where it was moved; the configured path stays. A
 // failed save is reported once (again at the end), saying the file is as it was only
-// where its name still names it. The view is the boards'
+// where its name still names it, and naming the rescue file that holds the image
+// (~/.local/share/Helka/Orlo/rescued/) where one was written. The view is the boards'
 // window (platform CWnd): they invalidate it, post commands to it and show message
 // boxes through it.
 // A 100 ms timer sets both boards' tick flags and every 5 s shows the measured speed in
@@ -132,7 +133,8 @@ private:
     void PushText(const std::string& cp932);
     void ReportFileFailure(const char* what, const std::string& path, int err);
     void ReportFileFailure(const char* what, const std::string& path, const QString& reason);
-    void ReportSaveFailure(const CFileFdd& fdd, int err);
+    void ReportSaveFailure(const CFileFdd& fdd, int err, bool closing);
+    static std::string RescueFolder();
     void ReportMove(const std::string& from, const CFileFdd& fdd);
     int CellAt(const QPoint& pt) const;
     void DrawSelection();

@@ -1,9 +1,6 @@
 // D88 images: the rewrite after a format and reading it back, damaged and hostile files,
-// a rewrite that fails halfway, and saves while the image stays open.
-#include <sys/resource.h>
-
+// and the exact bytes of a rewrite.
 #include "fdd_test_util.h"
-#include "platform/file_save.h"
 
 namespace fs = std::filesystem;
 
@@ -90,32 +87,6 @@ TEST(D88Save, PhysicalOrderSlotCountsAndEmptyTracks) {
     D88Record(expect, 3, 0, 1, 256, 0, 1);
     expect.resize(expect.size() + 256, 0xE4);
     EXPECT_EQ(ReadFile(path), expect);
-}
-
-// Opened through a symbolic link: what a cut-short save of the file it names left goes,
-// and the save replaces that file; the link stays a link and keeps naming the image.
-TEST(D88Save, FormattedRawImageBecomesD88AndKeepsItsData) {
-    TempDir dir("fdd");
-    WriteFile(dir / "disk.img", AddressedImage(327680));
-    WriteFile(dir / (SaveTempPrefix("disk.img") + "Xy12Z3"), {1});
-    fs::create_symlink(dir / "disk.img", dir / "link.img");
-    CFileFdd fdd;
-    ASSERT_TRUE(fdd.Open(dir / "link.img", CFile::modeReadWrite));
-    EXPECT_EQ(dir.Count(), 2);
-    WriteSector(fdd, 5, 0, 2, Pattern(256, 0x99));
-    FormatTrack(fdd, 1, 1, {{1, 1024}, {2, 1024}, {3, 1024}, {4, 1024}, {5, 1024}});
-    fdd.Save();
-    EXPECT_EQ(fdd.GetFilePath(), dir / "link.img"); // nothing to tell the user
-    fdd.Close();
-
-    EXPECT_TRUE(fs::is_symlink(dir / "link.img"));
-    EXPECT_EQ(dir.Count(), 2);
-    EXPECT_EQ(fs::file_size(dir / "disk.img"), 688u + 79 * 16 * 272 + 5 * 1040);
-    CFileFdd back;
-    ASSERT_TRUE(back.Open(dir / "disk.img", CFile::modeReadWrite));
-    EXPECT_EQ(ReadSector(back, 5, 0, 2), Pattern(256, 0x99));
-    EXPECT_EQ(Le32(ReadSector(back, 39, 1, 16), 0), (327680u - 256) / 4);
-    EXPECT_EQ(ReadSector(back, 1, 1, 5), Bytes(1024, 0xE4));
 }
 
 // Several tracks in one run: their physical positions pass each track's slot count, and
@@ -214,74 +185,6 @@ TEST(D88Load, DataBeyondTheEndReadsAsE4AndWritesExtendTheFile) {
     EXPECT_EQ(ReadSector(fdd, 0, 0, 1), expect);
     fdd.Close();
     EXPECT_EQ(fs::file_size(dir / "cut.d88"), 688u + 16 + 256);
-}
-
-// The rewrite fails at several points (the process's file size limit; the signal that
-// would end the program is ignored as the program does at start): each time the original
-// stays as it was, no temporary file is left behind, and the disk stays open and
-// modified, so that a later save, here the close, still writes it. A shorter image too:
-// the limit is never answered by a write into the image itself.
-TEST(D88Save, FailedRewriteLeavesTheOriginal) {
-    IgnoreWriteSignals();
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const Bytes raw = AddressedImage(327680); // rewritten as 345536 bytes
-    for (rlim_t limit : {100, 300000, 345535, 99}) {
-        SCOPED_TRACE(limit);
-        const bool shorter = limit == 99;
-        TempDir dir("fdd");
-        WriteFile(dir / "disk.img", raw);
-        CFileFdd fdd;
-        ASSERT_TRUE(fdd.Open(dir / "disk.img", CFile::modeReadWrite));
-        FormatTrack(fdd, 1, 1, {{1, 1024}});
-        if (shorter) fdd.m_tracks.resize(40); // cylinders 20 and up gone
-        rlimit small = old;
-        small.rlim_cur = limit;
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-        int err = 0;
-        try {
-            fdd.Save();
-        } catch (const CFileException& e) {
-            err = e.m_nErrno;
-        }
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
-        EXPECT_EQ(err, EFBIG);
-        EXPECT_EQ(ReadFile(dir / "disk.img"), raw);
-        EXPECT_EQ(dir.Count(), 1);
-        EXPECT_TRUE(fdd.IsOpen() && fdd.HasUnsavedChanges());
-        EXPECT_EQ(Le32(ReadSector(fdd, 19, 1, 16), 0), (163840u - 256) / 4);
-        fdd.Close();
-        EXPECT_EQ(fs::file_size(dir / "disk.img"), shorter ? 688u + 39 * 4352 + 1040 : 345536u);
-    }
-}
-
-// Saved while open, in the middle of a sector transfer: the transfer goes on in the new
-// file, which the image holds (and locks) from then on.
-TEST(D88Save, SaveWhileOpenKeepsTheDiskInUse) {
-    TempDir dir("fdd");
-    const std::string path = dir / "disk.d88";
-    CFileFdd fdd;
-    ASSERT_TRUE(fdd.Open(path, CFile::modeCreateReadWrite));
-    EXPECT_FALSE(fdd.HasUnsavedChanges());
-    FormatTrack(fdd, 0, 0, {{1, 256}, {2, 256}});
-    const Bytes data = Pattern(256, 0x40);
-    ASSERT_EQ(fdd.SeekSector(0, 0, 1), 256);
-    fdd.Write(data.data(), 100);
-    fdd.Save();
-    EXPECT_FALSE(fdd.HasUnsavedChanges());
-    EXPECT_EQ(fs::file_size(path), 688u + 2 * 272);
-    fdd.Write(data.data() + 100, 156);
-    EXPECT_TRUE(fdd.HasUnsavedChanges());
-    fdd.Save(); // data of a sector in the file: flushed in place
-    EXPECT_FALSE(fdd.HasUnsavedChanges());
-    CFile other;
-    EXPECT_FALSE(other.Open(path, CFile::modeReadWrite));
-    EXPECT_EQ(dir.Count(), 1);
-    CFileFdd copy; // what a crash at this point would leave
-    fs::copy_file(path, dir / "copy.d88");
-    ASSERT_TRUE(copy.Open(dir / "copy.d88", CFile::modeReadWrite));
-    EXPECT_EQ(ReadSector(copy, 0, 0, 2), data);
-    EXPECT_EQ(ReadSector(copy, 0, 0, 1), Bytes(256, 0xE4));
 }
 
 } // namespace

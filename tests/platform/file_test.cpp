@@ -7,7 +7,6 @@
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/file.h"
@@ -146,23 +145,6 @@ TEST(File, LockHoldsTheFileTheNameNames) {
     EXPECT_EQ(f.Read(buf, sizeof buf), 3u);
     EXPECT_STREQ(buf, "new");
     EXPECT_EQ(OpenErrno(path, CFile::modeRead), EWOULDBLOCK);
-}
-
-TEST(File, HeldAgainstAnotherProcess) {
-    TempDir dir;
-    std::string path = dir / "image";
-    WriteFile(path, "data");
-    CFile held(path, CFile::modeReadWrite);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        CFile f;
-        _exit(f.Open(path, CFile::modeRead) ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the other process opened a held file";
 }
 
 TEST(File, FailuresCarryTheSystemText) {
