@@ -7,14 +7,24 @@
 #include <functional>
 #include <grp.h>
 #include <pwd.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "tests/platform/temp_dir.h"
 
 // The user permission tests run as; 0 when root has no `nobody` to become.
 inline uid_t OrdinaryUser() {
     if (::geteuid() != 0) return ::geteuid();
     const passwd* pw = ::getpwnam("nobody");
     return pw ? pw->pw_uid : 0;
+}
+
+// Why a case cannot run as OrdinaryUser() with its files in `dir`; empty when it can.
+inline std::string WhyNotAsOrdinaryUser(const std::filesystem::path& dir) {
+    if (OrdinaryUser() == 0) return "root, without a user `nobody` to become";
+    if (::geteuid() != 0 || OthersCanReach(dir)) return "";
+    return "`nobody` cannot reach " + dir.string() + ", and no temporary folder is open to all";
 }
 
 // Runs `body` in a forked child as OrdinaryUser() and answers what it answered (0 for
