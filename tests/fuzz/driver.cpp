@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <grp.h>
-#include <pwd.h>
 #include <sys/prctl.h>
 #include <vector>
 
@@ -35,21 +33,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     const TempDir scratch("fuzz");
-    const passwd* user = ::geteuid() == 0 ? ::getpwuid(OrdinaryUser()) : nullptr;
-    if (::geteuid() == 0) {
-        const std::string why = WhyNotAsOrdinaryUser(scratch.Path());
-        if (!why.empty()) {
-            std::printf("fuzz smoke skipped: %s\n", why.c_str());
-            return kSkipped;
-        }
-        if (!user || ::chown(scratch.Path().c_str(), user->pw_uid, user->pw_gid) != 0) return 1;
+    if (const std::string why = WhyNotAsOrdinaryUser(scratch.Path()); !why.empty()) {
+        std::printf("fuzz smoke skipped: %s\n", why.c_str());
+        return kSkipped;
     }
+    if (!GiveToOrdinaryUser(scratch.Path())) return 1;
     Child child;
     const bool started = child.Start([&] {
-        if (user && (::setgroups(0, nullptr) != 0 || ::setgid(user->pw_gid) != 0 ||
-                     ::setuid(user->pw_uid) != 0 || ::prctl(PR_SET_DUMPABLE, 1) != 0))
-            return 126; // dumpable again for the leak checker of a sanitized build
-        if (::chdir(scratch.Path().c_str()) != 0 || ::setenv("TMPDIR", scratch.Path().c_str(), 1) != 0)
+        // Dumpable again after the change of user, for the leak checker of a sanitized build.
+        if (!BecomeOrdinaryUser() || ::prctl(PR_SET_DUMPABLE, 1) != 0 ||
+            ::chdir(scratch.Path().c_str()) != 0 || ::setenv("TMPDIR", scratch.Path().c_str(), 1) != 0)
             return 126;
         for (const Bytes& in : inputs)
             LLVMFuzzerTestOneInput(in.data(), in.size());

@@ -20,8 +20,8 @@ public:
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
 
-    // Forks a process that runs `body` (which usually execs) and exits with its answer;
-    // false when the fork failed.
+    // Forks a process that runs `body` (which usually execs) and exits with its answer
+    // (127 when it threw, saying why); false when the fork failed.
     bool Start(const std::function<int()>& body) {
         End();
         std::fflush(nullptr);
@@ -30,8 +30,10 @@ public:
             int answer = 127;
             try {
                 answer = body();
-            } catch (const std::exception&) {
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "%s\n", e.what());
             }
+            std::fflush(nullptr);
             ::_exit(answer);
         }
         m_pid = pid > 0 ? pid : 0;

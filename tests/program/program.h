@@ -14,9 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <grp.h>
 #include <iterator>
-#include <pwd.h>
 #include <string>
 #include <sys/inotify.h>
 #include <sys/resource.h>
@@ -120,13 +118,9 @@ protected:
     // skips where WhyNotAsOrdinaryUser answers). Call it in ASSERT_NO_FATAL_FAILURE.
     void Start(rlim_t fileSizeLimit = 0, bool asUser = false) {
         m_child.End();
-        const passwd* user = asUser && ::geteuid() == 0 ? ::getpwuid(OrdinaryUser()) : nullptr;
-        if (user) {
-            const std::string why = WhyNotAsOrdinaryUser(m_dir.Path());
-            ASSERT_EQ(why, "");
-            ASSERT_EQ(::chown(m_dir.Path().c_str(), user->pw_uid, user->pw_gid), 0);
-            for (const auto& e : fs::recursive_directory_iterator(m_dir.Path()))
-                ASSERT_EQ(::lchown(e.path().c_str(), user->pw_uid, user->pw_gid), 0);
+        if (asUser && ::geteuid() == 0) {
+            ASSERT_EQ(WhyNotAsOrdinaryUser(m_dir.Path()), "");
+            ASSERT_TRUE(GiveToOrdinaryUser(m_dir.Path()));
             m_program = m_dir / "program/orlo"; // the build folder may be closed to the user
             fs::create_directory(m_dir / "program");
             fs::copy_file(ORLO_PROGRAM, m_program, fs::copy_options::overwrite_existing);
@@ -143,13 +137,11 @@ protected:
         ASSERT_GE(log, 0);
         const bool started = m_child.Start([&] {
             const rlimit lim{fileSizeLimit, RLIM_INFINITY};
-            if (user && (::setgroups(0, nullptr) != 0 || ::setgid(user->pw_gid) != 0 ||
-                         ::setuid(user->pw_uid) != 0))
+            if ((asUser && !BecomeOrdinaryUser()) || ::chdir(m_dir.Path().c_str()) != 0 ||
+                (fileSizeLimit && ::setrlimit(RLIMIT_FSIZE, &lim) != 0) || ::dup2(log, 1) != 1 ||
+                ::dup2(log, 2) != 2)
                 return 126;
-            if (::chdir(m_dir.Path().c_str()) == 0 &&
-                (!fileSizeLimit || ::setrlimit(RLIMIT_FSIZE, &lim) == 0) &&
-                ::dup2(log, 1) == 1 && ::dup2(log, 2) == 2)
-                ::execve(m_program.c_str(), argv, envp);
+            ::execve(m_program.c_str(), argv, envp);
             return 127;
         });
         ::close(log);
