@@ -6,8 +6,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,21 +15,9 @@
 #include "tests/platform/fake_wnd.h"
 #include "tests/platform/temp_dir.h"
 
-using Bytes = std::vector<uint8_t>;
-
 // Every byte of a test image tells where it lies.
 inline uint8_t ImageByte(uint32_t offset) {
     return uint8_t(offset ^ offset >> 8 ^ offset >> 16);
-}
-
-inline Bytes FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteBytes(const std::string& path, const Bytes& b) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
 
 inline Bytes PatternImage(uint32_t size) {
@@ -46,29 +32,22 @@ inline Bytes PatternImage(uint32_t size) {
 struct TrackBuilder {
     Bytes bytes;
     std::vector<size_t> ends; // offset of each data field's $F7
-    void Fill(int n, uint8_t b) { bytes.insert(bytes.end(), size_t(n), b); }
-    void Start() {
-        Fill(80, 0x4E);
-        Fill(12, 0x00);
-        Fill(3, 0xF6);
-        Fill(1, 0xFC);
-        Fill(50, 0x4E);
+    // Runs of (count, byte).
+    void Fill(std::initializer_list<std::pair<int, uint8_t>> runs) {
+        for (auto [n, b] : runs)
+            bytes.insert(bytes.end(), size_t(n), b);
     }
+    TrackBuilder() { Fill({{80, 0x4E}, {12, 0x00}, {3, 0xF6}, {1, 0xFC}, {50, 0x4E}}); }
     void Sector(uint8_t c, uint8_t h, uint8_t r, uint8_t n, int size, int zeros = 12) {
-        Fill(zeros, 0x00);
-        Fill(3, 0xF5);
+        Fill({{zeros, 0x00}, {3, 0xF5}});
         bytes.insert(bytes.end(), {0xFE, c, h, r, n, 0xF7});
-        Fill(22, 0x4E);
+        Fill({{22, 0x4E}});
         Data(size);
     }
     void Data(int size) {
-        Fill(12, 0x00);
-        Fill(3, 0xF5);
-        Fill(1, 0xFB);
-        Fill(size, 0xE5);
+        Fill({{12, 0x00}, {3, 0xF5}, {1, 0xFB}, {size, 0xE5}});
         ends.push_back(bytes.size());
-        Fill(1, 0xF7);
-        Fill(54, 0x4E);
+        Fill({{1, 0xF7}, {54, 0x4E}});
     }
 };
 
@@ -76,18 +55,27 @@ class FdcTest : public ::testing::Test {
 protected:
     static constexpr uint32_t kRow0Bytes = 327680; // 40 x 2 x 16 x 256
 
-    FdcTest() {
+    FdcTest() { NewBoard(); }
+    // A board fresh from a reset (the one before, if any, closes its images).
+    void NewBoard() {
+        m_board = std::make_unique<CMainCpu>();
         m_board->m_pView = &m_view;
         m_board->Reset();
     }
 
     uint8_t In(uint8_t reg) { return m_board->ReadIo(uint16_t(0xFD00 | reg)); }
     void Out(uint8_t reg, uint8_t v) { m_board->WriteIo(uint16_t(0xFD00 | reg), v); }
+    // Track and sector register of the floppy unit at `base`, then its command register.
+    void Command(uint8_t base, uint8_t track, uint8_t sector, uint8_t cmd) {
+        Out(uint8_t(base + 1), track);
+        Out(uint8_t(base + 2), sector);
+        Out(base, cmd);
+    }
 
     // Writes the file, opens it and gives it to the board at m_pFdd[slot].
     CFileFdd* AttachFloppy(int slot, const std::string& name, const Bytes& content,
                            CFile::OpenMode mode = CFile::modeReadWrite) {
-        if (!std::filesystem::exists(m_dir / name)) WriteBytes(m_dir / name, content);
+        if (!std::filesystem::exists(m_dir / name)) WriteFile(m_dir / name, content);
         auto* fdd = new CFileFdd;
         EXPECT_TRUE(fdd->Open(m_dir / name, mode));
         m_board->m_pFdd[slot] = fdd;
@@ -112,5 +100,5 @@ protected:
 
     TempDir m_dir;
     FakeWnd m_view;
-    std::unique_ptr<CMainCpu> m_board = std::make_unique<CMainCpu>();
+    std::unique_ptr<CMainCpu> m_board;
 };

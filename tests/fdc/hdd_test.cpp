@@ -7,7 +7,7 @@ constexpr uint32_t kImageBytes = 0x30000; // cylinders 0-5
 class Hdd : public FdcTest {
 protected:
     Hdd() {
-        WriteBytes(m_dir / "hd0", PatternImage(kImageBytes));
+        WriteFile(m_dir / "hd0", PatternImage(kImageBytes));
         m_board->m_pHdd[0] = new CFile(m_dir / "hd0", CFile::modeReadWrite);
     }
     // Command (if any), parameters, then the eight result bytes.
@@ -62,7 +62,7 @@ const TransferCase kTransfers[] = {
 TEST_F(Hdd, TransfersMoveDataBothWaysAtTheSectorOffset) {
     for (const TransferCase& c : kTransfers) {
         SCOPED_TRACE(c.name);
-        const Bytes image = FileBytes(m_dir / "hd0");
+        const Bytes image = ReadFile(m_dir / "hd0");
         std::fill(m_board->m_ram + 0x20000, m_board->m_ram + 0x20400, 0xAA);
         for (int i = 0; i < c.moved; ++i)
             m_board->m_ram[0x20000 + i] = uint8_t(0x5A ^ i);
@@ -72,7 +72,7 @@ TEST_F(Hdd, TransfersMoveDataBothWaysAtTheSectorOffset) {
         EXPECT_EQ(results, (Bytes{c.r0, c.r1, 0, 0, 0, 0, 0, 0}));
         const int count = c.params[6] << 8 | c.params[7];
         EXPECT_EQ(DmaCount(2), c.dmaCount - std::min(count, c.dmaCount));
-        const Bytes after = FileBytes(m_dir / "hd0");
+        const Bytes after = ReadFile(m_dir / "hd0");
         if (c.ctrl & 1) {
             ASSERT_EQ(after.size(), c.offset + size_t(c.moved));
             for (int i = 0; i < c.moved; ++i)
@@ -107,7 +107,7 @@ TEST_F(Hdd, MissingUnitsAbandonAndHostErrors) {
     SetDma(0, 0x1000, 256, 0x01);
     EXPECT_EQ(Run(0x22, {0, 0, 0, 0, 0, 0, 1, 0}), (Bytes{0x80, 0x20, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(DmaCount(0), 256);
-    EXPECT_EQ(FileBytes(m_dir / "hd0"), PatternImage(kImageBytes));
+    EXPECT_EQ(ReadFile(m_dir / "hd0"), PatternImage(kImageBytes));
 }
 
 } // namespace

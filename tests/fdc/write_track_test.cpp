@@ -16,16 +16,9 @@ protected:
         Out(0x18, 0xF0);
         return In(0x18);
     }
-    void Reopen() {
-        m_board = std::make_unique<CMainCpu>();
-        m_board->m_pView = &m_view;
-        m_board->Reset();
-    }
     Bytes ReadByProgrammedIo(uint8_t track, uint8_t sector, int size) {
         Out(0x50, 0x00);
-        Out(0x19, track);
-        Out(0x1A, sector);
-        Out(0x18, 0x80);
+        Command(0x18, track, sector, 0x80);
         Bytes data;
         if (In(0x18) != 0x03) return data;
         for (int i = 0; i < size; ++i) {
@@ -42,39 +35,31 @@ TEST_F(WriteTrack, FormattedTrackIsSavedAsD88AndReadsBackAfterReopening) {
     AttachFloppy(4, "disk.img", PatternImage(kRow0Bytes));
     const uint8_t order[16] = {1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15, 8, 16};
     TrackBuilder t;
-    t.Start();
     for (uint8_t r : order)
         t.Sector(0, 0, r, 1, 256);
-    t.Fill(200, 0x4E);
+    t.Fill({{200, 0x4E}});
     EXPECT_EQ(FormatA(t, 0), 0x00);
 
     m_board.reset(); // the board closes its images: the formatted disk is rewritten
-    const Bytes file = FileBytes(path);
+    const Bytes file = ReadFile(path);
     ASSERT_EQ(file.size(), 688u + 80 * 16 * 272);
     EXPECT_EQ(std::memcmp(file.data(), "ORLO FDD", 9), 0);
     for (size_t p = 0; p < 16; ++p)
         EXPECT_EQ(file[688 + p * 272 + 2], order[p]) << "physical position " << p;
 
-    Reopen();
+    NewBoard();
     AttachFloppy(4, "disk.img", {});
     for (int i = 0; i < 256; ++i)
         m_board->m_ram[0x6000 + i] = uint8_t(255 - i);
+    const Bytes written = Ram(0x6000, 256), raw = PatternImage(4096 + 256);
     SetDma(0, 0x6000, 256, 0x05);
-    Out(0x19, 0);
-    Out(0x1A, 5);
-    Out(0x18, 0xA0);
-    Bytes written(256), head1(256);
-    for (int i = 0; i < 256; ++i) {
-        written[size_t(i)] = uint8_t(255 - i);
-        head1[size_t(i)] = ImageByte(4096 + uint32_t(i)); // C0 H1 R1 of the raw image
-    }
-    m_board.reset();
-    Reopen();
+    Command(0x18, 0, 5, 0xA0);
+    NewBoard();
     AttachFloppy(4, "disk.img", {});
     EXPECT_EQ(ReadByProgrammedIo(0, 5, 256), written);
     EXPECT_EQ(ReadByProgrammedIo(0, 6, 256), Bytes(256, 0xE4));
     Out(0x1C, 1);
-    EXPECT_EQ(ReadByProgrammedIo(0, 1, 256), head1);
+    EXPECT_EQ(ReadByProgrammedIo(0, 1, 256), Bytes(raw.begin() + 4096, raw.end())); // C0 H1 R1
 }
 
 TEST_F(WriteTrack, StopsAtEachUnitsByteLimit) {
@@ -87,7 +72,6 @@ TEST_F(WriteTrack, StopsAtEachUnitsByteLimit) {
         SCOPED_TRACE(u.name);
         CFileFdd* fdd = AttachFloppy(u.slot, u.name, PatternImage(kRow0Bytes));
         TrackBuilder t;
-        t.Start();
         for (int r = 1; r <= 30; ++r)
             t.Sector(3, 0, uint8_t(r), 1, 256);
         ASSERT_GT(t.bytes.size(), size_t(u.limit));
@@ -113,7 +97,6 @@ TEST_F(WriteTrack, StopsAtEachUnitsByteLimit) {
 TEST_F(WriteTrack, KeepsOnlySectorsOfThisTrackInPhysicalOrder) {
     CFileFdd* fdd = AttachFloppy(4, "disk", PatternImage(kRow0Bytes));
     TrackBuilder t;
-    t.Start();
     t.Sector(3, 0, 1, 1, 256);
     t.Sector(4, 0, 2, 1, 256);    // another cylinder
     t.Sector(3, 1, 3, 1, 256);    // another head
@@ -142,7 +125,6 @@ TEST_F(WriteTrack, KeepsOnlySectorsOfThisTrackInPhysicalOrder) {
     CFileFdd* other = AttachFloppy(5, "other", PatternImage(kRow0Bytes));
     Out(0x1D, 1);
     TrackBuilder f;
-    f.Start();
     f.Sector(9, 0, 1, 1, 256);
     EXPECT_EQ(FormatA(f, 2), 0x00);
     EXPECT_FALSE(other->HasTrack(2, 0));

@@ -2,7 +2,6 @@
 // extension and opened as a disk; every sector is read, one is written partly, and a
 // small disk is formatted on one track and rewritten at Close.
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,8 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const TempDir scratch("fuzz-d88");
     static const std::string path = scratch / "img";
     static std::vector<uint8_t> buf(65536);
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    WriteFile(path, Bytes(data, data + size));
 
     CFileFdd fdd;
     if (!fdd.Open(path, CFile::modeReadWrite)) return 0;

@@ -5,56 +5,37 @@
 // Posted window commands must stay few per run (the view drains them between batches).
 //
 // The host-file port creates files named by the guest relative to the working folder:
-// run this target by hand from a scratch folder, as an unprivileged user.
+// run this target by hand from a scratch folder, as an unprivileged user (as the smoke
+// run does).
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
-#include <unistd.h>
-#include <vector>
 
 #include "display/sub_cpu.h"
 #include "floppy/file_fdd.h"
 #include "mainboard/main_cpu.h"
 #include "platform/file.h"
-#include "platform/wnd.h"
 #include "terminal/term.h"
+#include "tests/platform/fake_wnd.h"
 #include "tests/platform/temp_dir.h"
 
 namespace {
 
-class CountingWnd : public CWnd {
-public:
-    void InvalidateRect(const CRect*, bool) override {}
-    void PostCommand(unsigned) override { ++posted; }
-    void MessageBox(const std::string&, const std::string&) override {}
-    int ClientWidth() const override { return 640; }
-    int ClientHeight() const override { return 400; }
-    bool IsWindow() const override { return true; }
-    long posted = 0;
-};
-
-struct Scratch : TempDir {
-    Scratch() : TempDir("fuzz-machine") {}
-    std::string Fresh(const std::string& name, size_t size) const {
-        const std::string path = *this / name;
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        std::vector<char> zeros(size, char(0xE5));
-        out.write(zeros.data(), std::streamsize(size));
-        return path;
-    }
-};
+// A file of `size` bytes $E5 in the scratch folder.
+std::string Fresh(const std::string& name, size_t size) {
+    static const TempDir scratch("fuzz-machine");
+    WriteFile(scratch / name, std::string(size, '\xE5'));
+    return scratch / name;
+}
 
 constexpr long kPairs = 20000;
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const Scratch scratch;
     if (size == 0) return 0;
-    CountingWnd wnd;
+    FakeWnd wnd;
     auto main = std::make_unique<CMainCpu>();
     auto sub = std::make_unique<CSubCpu>();
     main->m_pView = sub->m_pWnd = &wnd;
@@ -68,13 +49,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t sizes[4] = {512512, 0, 327680, 0};
     for (int d = 0; d < 4; ++d) {
         auto fdd = std::make_unique<CFileFdd>();
-        if (fdd->Open(scratch.Fresh("fd" + std::to_string(d), sizes[d]), CFile::modeReadWrite))
+        if (fdd->Open(Fresh("fd" + std::to_string(d), sizes[d]), CFile::modeReadWrite))
             main->m_pFdd[drives[d]] = fdd.release();
     }
     auto hdd = std::make_unique<CFile>();
-    if (hdd->Open(scratch.Fresh("hd0", 65536), CFile::modeReadWrite)) main->m_pHdd[0] = hdd.release();
+    if (hdd->Open(Fresh("hd0", 65536), CFile::modeReadWrite)) main->m_pHdd[0] = hdd.release();
     auto prn = std::make_unique<CFile>();
-    if (prn->Open(scratch.Fresh("prn", 0), CFile::modeReadWrite)) main->m_pPrn[1] = prn.release();
+    if (prn->Open(Fresh("prn", 0), CFile::modeReadWrite)) main->m_pPrn[1] = prn.release();
     for (int n = 1; n < 5; n += 2) {
         main->m_pTerm[n] = new CTerm;
         main->m_pTerm[n]->AttachWindow(&wnd);
@@ -128,6 +109,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     run(kPairs);
-    if (wnd.posted > kPairs) std::abort();
+    if (long(wnd.m_posted.size()) > kPairs) std::abort();
     return 0;
 }

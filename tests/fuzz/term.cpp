@@ -6,26 +6,12 @@
 #include <cstdlib>
 
 #include "terminal/term.h"
-
-namespace {
-class NullWnd : public CWnd {
-  public:
-    void InvalidateRect(const CRect* rc, bool) override {
-        if (rc && (rc->left < 0 || rc->top < 0 || rc->right > 640 || rc->bottom > 400))
-            std::abort();
-    }
-    void PostCommand(unsigned) override {}
-    void MessageBox(const std::string&, const std::string&) override {}
-    int ClientWidth() const override { return 640; }
-    int ClientHeight() const override { return 400; }
-    bool IsWindow() const override { return true; }
-};
-} // namespace
+#include "tests/platform/fake_wnd.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     CTerm term;
-    NullWnd wnd;
+    FakeWnd wnd;
     if (data[0] & 1) term.AttachWindow(&wnd);
     for (int i = 0, n = (data[0] >> 1) * 9; i < n; ++i)
         term.PutKey(uint8_t(i));
@@ -35,6 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             term.m_nRow >= term.m_nLines || term.m_nInCount < 0 || term.m_nInCount > 1024 ||
             term.m_nScrollTop >= term.m_nScrollBottom || term.m_nHistory > term.m_nHistoryMax)
             std::abort();
+        for (const auto& [rc, erase] : wnd.m_invalidated) // every rectangle within the window
+            if (rc && (rc->left < 0 || rc->top < 0 || rc->right > 640 || rc->bottom > 400))
+                std::abort();
+        wnd.m_invalidated.clear();
     }
     return 0;
 }

@@ -42,12 +42,7 @@ TEST(Cp932, BrokenBytesBecomeOneReplacementEach) {
         {"\x88\x9F\x88", u"\u4E9C\uFFFD", "\u4E9C\uFFFD"},
         {"\x80", u"\uFFFD", "\uFFFD"}, // bytes that start nothing
         {"\xFD\xFE\xFF", u"\uFFFD\uFFFD\uFFFD", "\uFFFD\uFFFD\uFFFD"},
-        {"\x81\x7F"
-         "A",
-         u"\uFFFD\x7F"
-         "A",
-         "\uFFFD\x7F"
-         "A"}, // bad trail byte stays itself
+        {"\x81\x7F" "A", u"\uFFFD\x7F" u"A", "\uFFFD\x7F" "A"}, // bad trail byte stays itself
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.in));
@@ -61,9 +56,7 @@ TEST(Cp932, UnencodableCharactersBecomeQuestionMarks) {
         std::string utf8;
         std::string out;
     } cases[] = {
-        {"a\xE2\x82\xAC"
-         "b",
-         "a?b"},                               // euro sign
+        {"a\xE2\x82\xAC" "b", "a?b"},             // euro sign
         {"\xF0\x9F\x98\x80", "?"},             // outside the BMP: one mark, not four
         {"x\xFF\xFEy", "x??y"},                // not UTF-8 at all
         {"\xE4\xBA\x9C\xE4\xBA", "\x88\x9F?"}, // truncated at the end
@@ -75,9 +68,7 @@ TEST(Cp932, UnencodableCharactersBecomeQuestionMarks) {
     }
     EXPECT_EQ(Utf16ToCp932(u"a\U0001F600b"), "a?b");
     EXPECT_EQ(Utf16ToCp932(std::u16string(u"a\xD800")), "a?"); // lone surrogates
-    EXPECT_EQ(Utf16ToCp932(std::u16string(u"\xDC00"
-                                          u"b")),
-              "?b");
+    EXPECT_EQ(Utf16ToCp932(std::u16string(u"\xDC00" u"b")), "?b");
 }
 
 } // namespace

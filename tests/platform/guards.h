@@ -1,11 +1,14 @@
 // Process-wide settings a test changes, put back when the guard goes, whatever failed.
 #pragma once
 
+#include <csignal>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
+
+#include "platform/file.h"
 
 // The soft file-size limit, lowered for the guard's life.
 class FileSizeLimit {
@@ -49,4 +52,25 @@ public:
     ~Alarm() { ::alarm(0); }
     Alarm(const Alarm&) = delete;
     Alarm& operator=(const Alarm&) = delete;
+};
+
+// SIGXFSZ and SIGPIPE ignored as the program has them (IgnoreWriteSignals), put back when
+// the guard goes.
+class WriteSignalsIgnored {
+public:
+    WriteSignalsIgnored() {
+        for (int i = 0; i < 2; ++i)
+            ::sigaction(kSignals[i], nullptr, &m_old[i]);
+        IgnoreWriteSignals();
+    }
+    ~WriteSignalsIgnored() {
+        for (int i = 0; i < 2; ++i)
+            ::sigaction(kSignals[i], &m_old[i], nullptr);
+    }
+    WriteSignalsIgnored(const WriteSignalsIgnored&) = delete;
+    WriteSignalsIgnored& operator=(const WriteSignalsIgnored&) = delete;
+
+private:
+    static constexpr int kSignals[2] = {SIGXFSZ, SIGPIPE};
+    struct sigaction m_old[2] {};
 };

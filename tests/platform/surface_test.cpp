@@ -18,15 +18,19 @@ Surface Pattern(uint32_t tag = 0) {
     return s;
 }
 
-// Count the pixels of s inside [l, r) x [t, b) equal to v, and those outside equal to out.
-void ExpectRect(const Surface& s, int l, int t, int r, int b, uint32_t in, uint32_t out) {
+// How many pixels of s differ from want(x, y, inside [l, r) x [t, b)).
+template <class Want> int Mismatches(const Surface& s, int l, int t, int r, int b, Want want) {
     int bad = 0;
     for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-            bool inside = x >= l && x < r && y >= t && y < b;
-            bad += s.GetPixel(x, y) != (inside ? in : out);
-        }
-    EXPECT_EQ(bad, 0) << "rect " << l << "," << t << "-" << r << "," << b;
+        for (int x = 0; x < W; ++x)
+            bad += s.GetPixel(x, y) != want(x, y, x >= l && x < r && y >= t && y < b);
+    return bad;
+}
+
+// The pixels of s inside [l, r) x [t, b) are `in`, those outside `out`.
+void ExpectRect(const Surface& s, int l, int t, int r, int b, uint32_t in, uint32_t out) {
+    EXPECT_EQ(Mismatches(s, l, t, r, b, [&](int, int, bool inside) { return inside ? in : out; }), 0)
+        << "rect " << l << "," << t << "-" << r << "," << b;
 }
 
 TEST(Surface, StartsBlackAndPixelAccessClips) {
@@ -79,14 +83,11 @@ TEST(Surface, CopyClipsBothSourceAndDestination) {
                                           << " from " << c.sx << "," << c.sy);
         Surface dst;
         dst.Copy(c.dx, c.dy, c.w, c.h, src, c.sx, c.sy);
-        int bad = 0;
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x) {
-                bool inside = x >= c.l && x < c.r && y >= c.t && y < c.b;
-                uint32_t want = inside ? src.GetPixel(x - c.dx + c.sx, y - c.dy + c.sy) : 0;
-                bad += dst.GetPixel(x, y) != want;
-            }
-        EXPECT_EQ(bad, 0);
+        EXPECT_EQ(Mismatches(dst, c.l, c.t, c.r, c.b,
+                             [&](int x, int y, bool inside) {
+                                 return inside ? src.GetPixel(x - c.dx + c.sx, y - c.dy + c.sy) : 0;
+                             }),
+                  0);
     }
 }
 

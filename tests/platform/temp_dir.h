@@ -1,5 +1,5 @@
-// A folder of the test's own under the system's temporary directory (made by mkdtemp, so
-// two runs never share one), removed with everything in it; and whole-file helpers.
+// A folder of the test's own (made by mkdtemp, so two runs never share one), removed with
+// everything in it; and whole-file helpers.
 #pragma once
 
 #include <cstdint>
@@ -11,12 +11,37 @@
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
+
+// Whether a user who is neither owner nor in the group may pass through every folder from
+// the root down to `path`, that included.
+inline bool OthersCanReach(std::filesystem::path path) {
+    for (path = std::filesystem::absolute(path);; path = path.parent_path()) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0 || !(st.st_mode & S_IXOTH)) return false;
+        if (path == path.root_path()) return true;
+    }
+}
+
+// Where scratch folders go: the system's temporary folder, unless (as root) cases that run
+// as another user could not reach it, or it is too long for a socket address (108 bytes)
+// to hold a name in a scratch folder there; then /tmp or /var/tmp, where open to all.
+inline std::filesystem::path ScratchBase() {
+    const std::filesystem::path tmp = std::filesystem::temp_directory_path();
+    if ((::geteuid() != 0 || OthersCanReach(tmp)) && tmp.native().size() <= 64) return tmp;
+    for (const char* shared : {"/tmp", "/var/tmp"}) {
+        struct stat st {};
+        if (::stat(shared, &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & 01777) == 01777)
+            return shared;
+    }
+    return tmp;
+}
 
 class TempDir {
 public:
     explicit TempDir(const std::string& tag = "test") {
-        std::string name = (std::filesystem::temp_directory_path() / ("orlo-" + tag + "-XXXXXX"));
+        std::string name = ScratchBase() / ("orlo-" + tag + "-XXXXXX");
         if (!::mkdtemp(name.data())) throw std::runtime_error("mkdtemp failed under " + name);
         m_path = name;
         ::chmod(name.c_str(), 0755); // cases that run as another user must reach it

@@ -1,20 +1,17 @@
 #include <fcntl.h>
-#include <filesystem>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/file.h"
 #include "port_fixture.h"
+#include "tests/platform/guards.h"
 #include "tests/platform/temp_dir.h"
 
 namespace {
 
 class HostFile : public PortTest {
 protected:
-    HostFile() {
-        std::ofstream(m_dir / "abc", std::ios::binary) << std::string{'\x01', '\xFF', 'c'};
-    }
+    HostFile() { WriteFile(m_dir / "abc", "\x01\xFF" "c"); }
 
     // Command, name bytes, terminating 0; returns the status.
     uint8_t Open(uint8_t command, const std::string& name) {
@@ -42,14 +39,14 @@ TEST_F(HostFile, ReadsAThreeByteFileWithReadAhead) {
     EXPECT_EQ(Read(0xFDD1), 0x00);
     EXPECT_EQ(Read(0xFDD0), 0x00);
 
-    std::ofstream(m_dir / "empty");
+    WriteFile(m_dir / "empty", "");
     EXPECT_EQ(Open(0, m_dir / "empty"), 0x11); // an empty file ends at once
     EXPECT_EQ(m_board->m_nFileState, 4);
     EXPECT_EQ(Read(0xFDD1), 0x00);
 }
 
 TEST_F(HostFile, WritesAFileAndReadsItBack) {
-    std::ofstream(m_dir / "out") << "old and longer contents";
+    WriteFile(m_dir / "out", "old and longer contents");
     EXPECT_EQ(Open(1, m_dir / "out"), 0x41);
     for (uint8_t b : {0x6F, 0x6B, 0x00, 0x80})
         Write(0xFDD1, b);
@@ -57,7 +54,7 @@ TEST_F(HostFile, WritesAFileAndReadsItBack) {
     Write(0xFDD0, 2);
     EXPECT_EQ(Read(0xFDD0), 0x11);
     EXPECT_EQ(Read(0xFDD1), 0x00);
-    EXPECT_EQ(Slurp(m_dir / "out"), std::string("ok\0\x80", 4));
+    EXPECT_EQ(ReadFile<std::string>(m_dir / "out"), std::string("ok\0\x80", 4));
 
     EXPECT_EQ(Open(0, m_dir / "out"), 0x21);
     std::string back;
@@ -83,7 +80,7 @@ TEST_F(HostFile, ANewCommandClosesTheOpenFileAndOthersAreIgnored) {
 // someone who never moves a byte would otherwise block the reader, and the writer too
 // once the pipe is full. (Should it block after all, the alarm ends the test.)
 TEST_F(HostFile, FailuresEndInStateFiveAndReadOneOnce) {
-    alarm(5);
+    const Alarm ends(5);
     CFile held(m_dir / "held", CFile::modeCreateWrite);
     const std::string tooLong = "/" + std::string(5000, 'x');
     const std::string fifo = m_dir / "fifo";
@@ -121,26 +118,23 @@ TEST_F(HostFile, FailuresEndInStateFiveAndReadOneOnce) {
     EXPECT_EQ(Read(0xFDD0), 0x11);
     EXPECT_EQ(Read(0xFDD1), 0x01);
     ::close(both);
-    alarm(0);
 }
 
 TEST_F(HostFile, AWriteErrorFailsThePort) {
-    IgnoreWriteSignals();
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const WriteSignalsIgnored ignored;
     EXPECT_EQ(Open(1, m_dir / "limited"), 0x41);
-    rlimit small = old;
-    small.rlim_cur = 1;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    Write(0xFDD1, 'x');
-    EXPECT_EQ(Read(0xFDD0), 0x41);
-    Write(0xFDD1, 'y'); // beyond the limit
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
+    {
+        const FileSizeLimit limit(1);
+        ASSERT_TRUE(limit.Ok());
+        Write(0xFDD1, 'x');
+        EXPECT_EQ(Read(0xFDD0), 0x41);
+        Write(0xFDD1, 'y'); // beyond the limit
+    }
     EXPECT_EQ(Read(0xFDD0), 0x11);
     EXPECT_EQ(m_board->m_pFile, nullptr);
     Write(0xFDD1, 'z'); // ignored
     EXPECT_EQ(Read(0xFDD1), 0x01);
-    EXPECT_EQ(Slurp(m_dir / "limited"), "x");
+    EXPECT_EQ(ReadFile<std::string>(m_dir / "limited"), "x");
 }
 
 TEST_F(HostFile, TheFileSurvivesAResetAndTheBoardClosesIt) {
@@ -149,7 +143,7 @@ TEST_F(HostFile, TheFileSurvivesAResetAndTheBoardClosesIt) {
     m_board->Reset();
     Write(0xFDD1, 'b');
     m_board.reset();
-    EXPECT_EQ(Slurp(m_dir / "kept"), "ab");
+    EXPECT_EQ(ReadFile<std::string>(m_dir / "kept"), "ab");
     CFile other;
     EXPECT_TRUE(other.Open(m_dir / "kept", CFile::modeReadWrite));
 }

@@ -7,8 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,11 +67,6 @@ protected:
         for (int c = 0; c < term->m_nCols; ++c)
             s.push_back(cells[c].ch ? char(cells[c].ch) : ' ');
         return s.erase(s.find_last_not_of(' ') + 1);
-    }
-
-    static std::string Slurp(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
     std::array<uint8_t, 4096> m_rom{};

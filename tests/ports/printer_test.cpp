@@ -37,11 +37,11 @@ TEST_F(Printer, StrobePrintsAcknowledgesAndInterrupts) {
         Write(c.data, 'H');
         Write(c.control, 0x40); // rising: acknowledge withdrawn
         EXPECT_EQ(m_board->m_io[0x100 + (c.status & 0xFF)], 0x02);
-        EXPECT_EQ(Slurp(path), "");
+        EXPECT_EQ(ReadFile<std::string>(path), "");
         Write(c.control, 0x40); // no edge
         Write(c.control, 0x00); // falling: printed
         Write(c.control, 0x00); // no edge: nothing more
-        EXPECT_EQ(Slurp(path), "H");
+        EXPECT_EQ(ReadFile<std::string>(path), "H");
         EXPECT_EQ(m_board->m_io[0x100 + (c.status & 0xFF)], 0x06);
         EXPECT_EQ(m_board->m_io[c.raw], c.rawBit);
         EXPECT_EQ(Read(c.irqStatus) & c.rawBit, c.rawBit);
@@ -55,7 +55,7 @@ TEST_F(Printer, StrobePrintsAcknowledgesAndInterrupts) {
         Write(c.control, 0x40);
         Write(c.control, 0x00);
         EXPECT_EQ(m_board->m_io[c.raw], 0);
-        EXPECT_EQ(Slurp(path), "H");
+        EXPECT_EQ(ReadFile<std::string>(path), "H");
     }
 }
 

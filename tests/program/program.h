@@ -9,14 +9,14 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <grp.h>
 #include <iterator>
-#include <pwd.h>
 #include <string>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -26,6 +26,7 @@
 
 #include "floppy/file_fdd.h"
 #include "platform/file_save.h"
+#include "tests/platform/child.h"
 #include "tests/platform/ordinary_user.h"
 #include "tests/platform/temp_dir.h"
 
@@ -80,12 +81,28 @@ inline bool WaitFor(const std::function<bool()>& done, int seconds) {
     return true;
 }
 
-class Program : public ::testing::Test {
-protected:
-    ~Program() override {
-        if (m_pid > 0) ::kill(m_pid, SIGKILL), ::waitpid(m_pid, &m_status, 0);
+// Watches a file (not a link) for opens, reads and writes from its making on.
+class Watch {
+public:
+    explicit Watch(const std::string& path) : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        m_ok = m_fd >= 0 && ::inotify_add_watch(m_fd, path.c_str(), IN_OPEN | IN_ACCESS | IN_MODIFY) >= 0;
+    }
+    ~Watch() { ::close(m_fd); }
+    Watch(const Watch&) = delete;
+    Watch& operator=(const Watch&) = delete;
+    bool Ok() const { return m_ok; }
+    bool Touched() const {
+        char events[4096];
+        return ::read(m_fd, events, sizeof events) > 0;
     }
 
+private:
+    int m_fd;
+    bool m_ok = false;
+};
+
+class Program : public ::testing::Test {
+protected:
     // The boot image `name` in the folder "disks", configured as mini drive 0.
     void MakeImage(const std::string& name = "boot.d88") {
         fs::create_directories(m_dir / "config/Helka");
@@ -95,81 +112,70 @@ protected:
         std::ofstream(m_settings) << "[ORLO]\n2D0=" << m_image << "\n";
     }
 
-    // Starts orlo in the scratch folder; its output goes to the file "log". With `asUser`
-    // it runs as OrdinaryUser(), to whom the scratch folder is given.
+    // Starts orlo in the scratch folder (ending the one before, if it still runs); its
+    // output goes to the file "log". With `asUser` it runs as OrdinaryUser(), to whom the
+    // scratch folder is given, from a copy of the program that user may run (a case first
+    // skips where WhyNotAsOrdinaryUser answers). Call it in ASSERT_NO_FATAL_FAILURE.
     void Start(rlim_t fileSizeLimit = 0, bool asUser = false) {
-        const passwd* user = asUser && ::geteuid() == 0 ? ::getpwuid(OrdinaryUser()) : nullptr;
-        if (user) {
-            ASSERT_EQ(::chown(m_dir.Path().c_str(), user->pw_uid, user->pw_gid), 0);
-            for (const auto& e : fs::recursive_directory_iterator(m_dir.Path()))
-                ASSERT_EQ(::lchown(e.path().c_str(), user->pw_uid, user->pw_gid), 0);
+        m_child.End();
+        if (asUser && ::geteuid() == 0) {
+            ASSERT_EQ(WhyNotAsOrdinaryUser(m_dir.Path()), "");
+            ASSERT_TRUE(GiveToOrdinaryUser(m_dir.Path()));
+            m_program = m_dir / "program/orlo"; // the build folder may be closed to the user
+            fs::create_directory(m_dir / "program");
+            fs::copy_file(ORLO_PROGRAM, m_program, fs::copy_options::overwrite_existing);
+            ASSERT_EQ(::chmod((m_dir / "program").c_str(), 0755), 0);
+            ASSERT_EQ(::chmod(m_program.c_str(), 0755), 0);
         }
         std::string home = "HOME=" + m_dir.Path().string(),
                     config = "XDG_CONFIG_HOME=" + m_dir / "config",
                     runtime = "XDG_RUNTIME_DIR=" + m_dir.Path().string();
         char* envp[] = {home.data(), config.data(), runtime.data(),
                         const_cast<char*>("QT_QPA_PLATFORM=offscreen"), nullptr};
-        char* argv[] = {const_cast<char*>(ORLO_PROGRAM), nullptr};
-        const int log = ::open((m_dir / "log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        char* argv[] = {m_program.data(), nullptr};
+        const int log = ::open((m_dir / "log").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         ASSERT_GE(log, 0);
-        m_pid = ::fork();
-        ASSERT_GE(m_pid, 0);
-        if (m_pid == 0) {
+        const bool started = m_child.Start([&] {
             const rlimit lim{fileSizeLimit, RLIM_INFINITY};
-            if (user && (::setgroups(0, nullptr) != 0 || ::setgid(user->pw_gid) != 0 ||
-                         ::setuid(user->pw_uid) != 0))
-                ::_exit(126);
-            if (::chdir(m_dir.Path().c_str()) == 0 &&
-                (!fileSizeLimit || ::setrlimit(RLIMIT_FSIZE, &lim) == 0)) {
-                ::dup2(log, 1);
-                ::dup2(log, 2);
-                ::execve(ORLO_PROGRAM, argv, envp);
-            }
-            ::_exit(127);
-        }
+            if ((asUser && !BecomeOrdinaryUser()) || ::chdir(m_dir.Path().c_str()) != 0 ||
+                (fileSizeLimit && ::setrlimit(RLIMIT_FSIZE, &lim) != 0) || ::dup2(log, 1) != 1 ||
+                ::dup2(log, 2) != 2)
+                return 126;
+            ::execve(m_program.c_str(), argv, envp);
+            return 127;
+        });
         ::close(log);
+        ASSERT_TRUE(started) << "could not start a process";
     }
 
     // Waits until the guest has created the host file `name` while the program runs.
     void WaitForGuest(const char* name) {
-        ASSERT_TRUE(WaitFor([&] { return fs::exists(m_dir / name) || !Running(); }, 60));
-        ASSERT_TRUE(Running()) << ReadFile<std::string>(m_dir / "log");
+        ASSERT_TRUE(WaitFor([&] { return fs::exists(m_dir / name) || !Running(); }, 60))
+            << "the guest made no \"" << name << "\" in a minute";
+        ASSERT_TRUE(Running()) << Ended();
     }
 
-    bool Running() {
-        if (m_pid > 0 && ::waitpid(m_pid, &m_status, WNOHANG) == m_pid) m_pid = 0;
-        return m_pid > 0;
-    }
+    bool Running() { return m_child.Running(); }
 
     // Sends `sig` once, or every 200 us while `stream`, until the program is gone; it
     // must have ended with status 0.
     void Quit(int sig, bool stream = false) {
+        ASSERT_TRUE(m_child.Signal(sig)) << Ended();
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        if (m_pid > 0) ::kill(m_pid, sig);
         while (Running() && std::chrono::steady_clock::now() < end) {
             std::this_thread::sleep_for(std::chrono::microseconds(stream ? 200 : 20000));
-            if (stream && m_pid > 0) ::kill(m_pid, sig);
+            if (stream) m_child.Signal(sig);
         }
         ASSERT_FALSE(Running()) << "still running after the signal";
-        EXPECT_TRUE(WIFEXITED(m_status) && WEXITSTATUS(m_status) == 0)
-            << "status " << m_status << "\n"
-            << ReadFile<std::string>(m_dir / "log");
+        EXPECT_EQ(m_child.ExitCode(), 0) << Ended();
     }
 
-    // Waits until the program catches SIGTERM (its quit signals are installed).
+    // Waits until the program catches SIGTERM (its quit signals are installed); false
+    // when it ended before.
     bool WaitForHandlers() {
-        const std::string status = "/proc/" + std::to_string(m_pid) + "/status";
-        const std::string exe = "/proc/" + std::to_string(m_pid) + "/exe";
-        return WaitFor(
-            [&] {
-                std::error_code ec;
-                if (!fs::equivalent(exe, ORLO_PROGRAM, ec)) return false; // not yet exec'ed
-                const std::string text = ReadFile<std::string>(status);
-                const size_t at = text.find("SigCgt:");
-                return at != std::string::npos &&
-                       (std::stoull(text.substr(at + 7), nullptr, 16) >> (SIGTERM - 1) & 1);
-            },
-            20);
+        bool caught = false;
+        WaitFor([&] { return !Running() || (caught = Catches(SIGTERM)); }, 20);
+        return caught;
     }
 
     size_t FilesIn(const std::string& folder) {
@@ -177,9 +183,29 @@ protected:
         return size_t(std::distance(fs::directory_iterator(m_dir / folder, ec), {}));
     }
 
+    // How the program ended and what it wrote.
+    std::string Ended() {
+        const int st = m_child.Status();
+        return (st < 0              ? std::string("the program has not ended")
+                : WIFSIGNALED(st) ? "the program was ended by signal " + std::to_string(WTERMSIG(st))
+                                  : "the program exited with " + std::to_string(WEXITSTATUS(st))) +
+               ", its output:\n" + ReadFile<std::string>(m_dir / "log");
+    }
+
     TempDir m_dir;
     std::string m_image, m_settings = m_dir / "config/Helka/Orlo.conf";
-    pid_t m_pid = 0;
-    int m_status = 0;
-};
+    std::string m_program = ORLO_PROGRAM;
+    Child m_child; // after m_dir: ended before the folder goes
 
+private:
+    // Whether the program (exec'ed already) catches `sig`.
+    bool Catches(int sig) {
+        const std::string proc = "/proc/" + std::to_string(m_child.Pid());
+        std::error_code ec;
+        if (!fs::equivalent(proc + "/exe", m_program, ec)) return false;
+        const std::string text = ReadFile<std::string>(proc + "/status");
+        const size_t at = text.find("SigCgt:");
+        return at != std::string::npos &&
+               (std::strtoull(text.c_str() + at + 7, nullptr, 16) >> (sig - 1) & 1);
+    }
+};
