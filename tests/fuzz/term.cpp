@@ -21,10 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             term.m_nRow >= term.m_nLines || term.m_nInCount < 0 || term.m_nInCount > 1024 ||
             term.m_nScrollTop >= term.m_nScrollBottom || term.m_nHistory > term.m_nHistoryMax)
             std::abort();
-        for (const auto& [rc, erase] : wnd.m_invalidated) // every rectangle within the window
-            if (rc && (rc->left < 0 || rc->top < 0 || rc->right > 640 || rc->bottom > 400))
+        for (const CRect& rc : wnd.m_rects) // every rectangle within the window
+            if (!(rc == CRect{-1, -1, -1, -1}) &&
+                (rc.left < 0 || rc.top < 0 || rc.right > 640 || rc.bottom > 400))
                 std::abort();
-        wnd.m_invalidated.clear();
+        wnd.m_rects.clear();
     }
     return 0;
 }
