@@ -231,10 +231,10 @@ private Q_SLOTS:
     // As an ordinary user (root drops to `nobody` in a child): a folder that may not be
     // written, and an old file that may not be read, fail with the reason and stay.
     void failedSavesAsAnOrdinaryUser() {
-        if (OrdinaryUser() == 0) QSKIP("running as root and there is no user `nobody`");
-        QTemporaryDir shared; // reachable for `nobody` too
-        QVERIFY(shared.isValid());
-        QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 0755) == 0);
+        const TempDir scratch; // reachable for `nobody` too
+        if (const std::string why = WhyNotAsOrdinaryUser(scratch.Path()); !why.empty())
+            QSKIP(why.c_str());
+        const QDir shared(QString::fromStdString(scratch.Path().string()));
         const QString folder = shared.filePath("Helka"), path = folder + "/Orlo.conf";
         const QByteArray kept = "[ORLO]\nDipSW=93\n";
         const struct { mode_t folderMode, fileMode; } cases[] = {{0555, 0644}, {0777, 0200}};

@@ -22,10 +22,17 @@
 #include "platform/clock.h"
 #include "platform/file.h"
 #include "shell/main_frame.h"
+#include <optional>
+
+#include "tests/platform/guards.h"
 #include "tests/platform/temp_dir.h"
 
-// Call first in initTestCase: no test ever touches the user's settings.
+// Call first in initTestCase: no test ever touches the user's settings or data folder
+// (HOME is the test's folder until the test program ends).
 inline void RedirectSettings(const QTemporaryDir& dir) {
+    static std::optional<EnvVar> home;
+    home.reset();
+    home.emplace("HOME", dir.path().toLocal8Bit().constData());
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
@@ -66,34 +73,6 @@ struct HostClock {
         SetHostTickSource([this] { return now; });
     }
     ~HostClock() { SetHostTickSource(nullptr); }
-};
-
-// While it lives: writes past `bytes` fail (the limit is lowered, never raised) with the
-// signals of such a write ignored, as the program runs; all put back however a test ends.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::sigaction(SIGXFSZ, nullptr, &m_xfsz);
-        ::sigaction(SIGPIPE, nullptr, &m_pipe);
-        IgnoreWriteSignals();
-        m_set = ::getrlimit(RLIMIT_FSIZE, &m_old) == 0;
-        rlimit low = m_old;
-        low.rlim_cur = std::min(bytes, m_old.rlim_cur);
-        m_set = m_set && ::setrlimit(RLIMIT_FSIZE, &low) == 0;
-    }
-    ~FileSizeLimit() {
-        if (m_set) ::setrlimit(RLIMIT_FSIZE, &m_old);
-        ::sigaction(SIGXFSZ, &m_xfsz, nullptr);
-        ::sigaction(SIGPIPE, &m_pipe, nullptr);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    bool IsSet() const { return m_set; }
-
-private:
-    rlimit m_old{};
-    struct sigaction m_xfsz = {}, m_pipe = {};
-    bool m_set = false;
 };
 
 // What the guest's format command does to an image: one more sector, of 128 bytes.

@@ -152,7 +152,10 @@ TEST_F(BootTest, ReadmeExampleBoots) {
     fs::create_symlink(ASM6309_TOOL, m_dir.Path() / "build/tools/asm6309/asm6309");
     fs::create_symlink(ORLO_SOURCE_DIR "/rom", m_dir.Path() / "rom");
     std::ofstream(m_dir / "hello.asm") << readme.substr(code, codeEnd - code);
-    const std::string run = "cd '" + m_dir.Path().string() + "' && " + script + " >log 2>&1";
+    std::string folder = m_dir.Path().string(); // in single quotes, each quote as '\''
+    for (size_t at = 0; (at = folder.find('\'', at)) != std::string::npos; at += 4)
+        folder.replace(at, 1, "'\\''");
+    const std::string run = "cd '" + folder + "' && " + script + " >log 2>&1";
     ASSERT_EQ(std::system(run.c_str()), 0) << script << "\n"
                                            << std::ifstream(m_dir / "log").rdbuf();
 

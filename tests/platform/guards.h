@@ -1,6 +1,7 @@
 // Process-wide settings a test changes, put back when the guard goes, whatever failed.
 #pragma once
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <optional>
@@ -9,25 +10,6 @@
 #include <unistd.h>
 
 #include "platform/file.h"
-
-// The soft file-size limit, lowered for the guard's life.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        m_ok = ::getrlimit(RLIMIT_FSIZE, &m_old) == 0;
-        rlimit small = m_old;
-        small.rlim_cur = bytes;
-        m_ok = m_ok && ::setrlimit(RLIMIT_FSIZE, &small) == 0;
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_old); }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    bool Ok() const { return m_ok; }
-
-private:
-    rlimit m_old{};
-    bool m_ok = false;
-};
 
 // An environment variable set (or, with nullptr, unset) for the guard's life.
 class EnvVar {
@@ -73,4 +55,27 @@ public:
 private:
     static constexpr int kSignals[2] = {SIGXFSZ, SIGPIPE};
     struct sigaction m_old[2] {};
+};
+
+// While it lives: writes past `bytes` fail (the soft limit is lowered, never raised) with
+// the signals of such a write ignored, as the program runs.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        m_set = ::getrlimit(RLIMIT_FSIZE, &m_old) == 0;
+        rlimit low = m_old;
+        low.rlim_cur = std::min(bytes, m_old.rlim_cur);
+        m_set = m_set && ::setrlimit(RLIMIT_FSIZE, &low) == 0;
+    }
+    ~FileSizeLimit() {
+        if (m_set) ::setrlimit(RLIMIT_FSIZE, &m_old);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool IsSet() const { return m_set; }
+
+private:
+    WriteSignalsIgnored m_signals;
+    rlimit m_old{};
+    bool m_set = false;
 };

@@ -121,11 +121,10 @@ TEST_F(HostFile, FailuresEndInStateFiveAndReadOneOnce) {
 }
 
 TEST_F(HostFile, AWriteErrorFailsThePort) {
-    const WriteSignalsIgnored ignored;
     EXPECT_EQ(Open(1, m_dir / "limited"), 0x41);
     {
         const FileSizeLimit limit(1);
-        ASSERT_TRUE(limit.Ok());
+        ASSERT_TRUE(limit.IsSet());
         Write(0xFDD1, 'x');
         EXPECT_EQ(Read(0xFDD0), 0x41);
         Write(0xFDD1, 'y'); // beyond the limit
