@@ -14,8 +14,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-constexpr int kMaxNamesBeside = 1000; // "disk-1.d88" .. "disk-1000.d88"
-
 // The folder refuses a new file, is not where it was, or the file cannot be replaced by
 // another (a single file bound onto its name): the open file can still take the image. A
 // full disk or the file-size limit is none of these.
@@ -109,18 +107,11 @@ void CFileFdd::RewriteBeside(PathState where) {
     }
     if (g_pFileTestSeam) g_pFileTestSeam("save");
     // Looked at again: the name may have been given to another file while writing.
-    std::string placed;
-    if (CheckPath() == PathState::same) {
+    std::string placed = path;
+    if (CheckPath() == PathState::same)
         save.Commit(target, *this, true);
-        placed = path;
-    } else if (save.Commit(target, *this, false)) {
-        placed = target;
-    }
-    for (int n = 1; placed.empty(); ++n) {
-        if (n > kMaxNamesBeside) throw CFileException(target, EEXIST);
-        const std::string other = NameBeside(target, n);
-        if (save.Commit(other, *this, false)) placed = other;
-    }
+    else
+        placed = save.CommitUnderFreeName(target, *this);
     if (placed != path) m_bFollowedMove = false;
     TakeOver(save.File(), placed); // the new file, already locked, is the image from now on
     if (m_bModified) AdoptD88(layout);

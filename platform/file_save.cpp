@@ -201,9 +201,13 @@ std::string WriteTimedFile(const std::string& folder, const std::string& name,
     const std::string first = Tagged((fs::path(folder) / fs::path(name).filename()).string(), stamp);
     CFileSave save(first);
     write(save.File());
+    return save.CommitUnderFreeName(first, save.File());
+}
+
+std::string CFileSave::CommitUnderFreeName(const std::string& name, const CFile& like) {
     for (int n = 0; n <= kMaxNamesBeside; ++n) {
-        const std::string path = n == 0 ? first : NameBeside(first, n);
-        if (save.Commit(path, save.File(), false)) return path;
+        const std::string path = n == 0 ? name : NameBeside(name, n);
+        if (Commit(path, like, false)) return path;
     }
-    throw CFileException(first, EEXIST);
+    throw CFileException(name, EEXIST);
 }

@@ -33,6 +33,10 @@ public:
     // replaced; without, `name` must name nothing: false when it names something
     // (nothing changed then). Throws CFileException on a write, flush or rename error.
     bool Commit(const std::string& name, const CFile& like, bool replace);
+    // Puts the new file in place under `name` if that names nothing, else under the first
+    // free NameBeside(name, n) of the first thousand; answers the name it took. Throws
+    // CFileException (EEXIST when all are taken).
+    std::string CommitUnderFreeName(const std::string& name, const CFile& like);
 
 private:
     std::string m_strTarget;
