@@ -38,9 +38,6 @@ std::string CaseName(const BootCase& c) {
         name += "_Byte" + std::to_string(c.patchAt) + "Is" + std::to_string(c.patch);
     return name;
 }
-void PrintTo(const BootCase& c, std::ostream* os) {
-    *os << CaseName(c);
-}
 
 class BootTest : public MachineTest, public ::testing::WithParamInterface<BootCase> {
 protected:

@@ -16,7 +16,7 @@
 #include "display/sub_cpu.h"
 #include "mainboard/main_cpu.h"
 #include "rom/roms.h"
-#include "tests/display/board.h" // HostClock
+#include "tests/display/board.h"     // HostClock
 #include "tests/platform/temp_dir.h" // Bytes, scratch folders, whole files
 
 // Guest programs (tests/guest), assembled for their load addresses.
