@@ -1,5 +1,6 @@
 // A display board with the main board's I/O area, palette, a recording window and test
 // images: ROM of $12 with every vector $B000, font row r of c = c ^ r, kanji byte i = i.
+// Also the host clock that the board and whole-machine tests set.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +12,19 @@
 #include "platform/clock.h"
 #include "tests/platform/fake_wnd.h"
 
+// The host's millisecond clock at `now` and a fixed local time, while it lives.
+struct HostClock {
+    uint32_t now;
+    explicit HostClock(uint32_t start = 1000) : now(start) {
+        SetHostTickSource([this] { return now; });
+        SetHostTimeSource([] { return HostTime{2026, 12, 5, 13, 5, 9, 6}; });
+    }
+    ~HostClock() {
+        SetHostTickSource(nullptr);
+        SetHostTimeSource(nullptr);
+    }
+};
+
 class BoardTest : public ::testing::Test {
 protected:
     BoardTest() : rom(20480, 0x12), font(4096), kanji(131072) {
@@ -20,12 +34,6 @@ protected:
             font[i] = uint8_t((i >> 4) ^ (i & 15));
         for (size_t i = 0; i < kanji.size(); ++i)
             kanji[i] = uint8_t(i);
-        SetHostTickSource([this] { return now; });
-        SetHostTimeSource([] { return HostTime{2026, 12, 5, 13, 5, 9, 6}; });
-    }
-    ~BoardTest() override {
-        SetHostTickSource(nullptr);
-        SetHostTimeSource(nullptr);
     }
     void SetUp() override { ResetBoard(); }
     void ResetBoard() {
@@ -65,7 +73,7 @@ protected:
     std::vector<uint8_t> rom, font, kanji;
     uint8_t io[4096] = {};
     uint8_t pal[8] = {0, 1, 2, 3, 4, 5, 6, 7};
-    uint32_t now = 1000;
+    HostClock clock;
     FakeWnd wnd;
     std::unique_ptr<CSubCpu> owner = std::make_unique<CSubCpu>();
     CSubCpu& sub = *owner;

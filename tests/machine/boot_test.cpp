@@ -1,6 +1,6 @@
 // Booting from images holding the two-block record of tests/guest/bootrec.asm (its message
-// is in the second block): mini floppy (raw and D88), 8-inch and hard disk; the DIP
-// switches choose the devices and the drive; damaged records are refused. The boot record
+// is in the second block): mini floppy, 8-inch and hard disk; the DIP switches choose the
+// devices and the drive; damaged records are refused. The boot record
 // that rom/README.md prints, made and written with the commands printed under it, boots.
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +14,7 @@
 
 namespace {
 
-enum Kind { kMiniRaw, kMiniD88, kEightRaw, kHardDisk };
+enum Kind { kMiniRaw, kEightRaw, kHardDisk };
 
 using Disk = std::pair<Kind, int>; // and the drive
 
@@ -26,9 +26,9 @@ struct BootCase {
     uint8_t patch = 'O';
 };
 
-// A short name from the fields, such as Dip9F_MiniD88In0_Byte4Is65.
+// A short name from the fields, such as Dip9F_MiniRawIn0_Byte4Is65.
 std::string CaseName(const BootCase& c) {
-    static const char* const kKind[] = {"MiniRaw", "MiniD88", "EightRaw", "HardDisk"};
+    static const char* const kKind[] = {"MiniRaw", "EightRaw", "HardDisk"};
     char dip[8];
     std::snprintf(dip, sizeof dip, "%02X", c.dip);
     std::string name = std::string("Dip") + dip;
@@ -38,37 +38,17 @@ std::string CaseName(const BootCase& c) {
         name += "_Byte" + std::to_string(c.patchAt) + "Is" + std::to_string(c.patch);
     return name;
 }
-void PrintTo(const BootCase& c, std::ostream* os) {
-    *os << CaseName(c);
-}
 
 class BootTest : public MachineTest, public ::testing::WithParamInterface<BootCase> {
 protected:
-    // A D88 image of track 0, side 0: 16 sectors of 256 bytes from `data`.
-    static Bytes D88(Bytes data) {
-        data.resize(16 * 256);
-        Bytes b(688, 0);
-        std::copy_n("ORLO FDD", 9, b.begin());
-        b[32] = 688 & 0xFF; // track 0 starts after the header
-        b[33] = 688 >> 8;
-        for (int r = 1; r <= 16; ++r) {
-            const uint8_t head[16] = {0, 0, uint8_t(r), 1, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-            b.insert(b.end(), head, head + 16);
-            b.insert(b.end(), data.begin() + (r - 1) * 256, data.begin() + r * 256);
-        }
-        for (int i = 0; i < 4; ++i)
-            b[28 + i] = uint8_t(b.size() >> 8 * i);
-        return b;
-    }
-
     // Puts an image of `kind` holding the boot record into a drive or unit.
     void Insert(Kind kind, int drive, int patchAt = 0, uint8_t patch = 'O') {
         Bytes record(g_guest_bootrec, g_guest_bootrec + 512);
         record[patchAt] = patch;
         const std::string path = m_dir / ("disk" + std::to_string(m_images++));
-        const size_t size[] = {327680, 0, 512512, 65536}; // 2D; 8-inch 26 x 128
-        Bytes image = kind == kMiniD88 ? D88(record) : Bytes(size[kind], 0);
-        if (kind != kMiniD88) std::copy(record.begin(), record.end(), image.begin());
+        const size_t size[] = {327680, 512512, 65536}; // 2D; 8-inch 26 x 128
+        Bytes image(size[kind], 0);
+        std::copy(record.begin(), record.end(), image.begin());
         ASSERT_TRUE(WriteFile(path, image));
         if (kind == kHardDisk) {
             main.m_pHdd[drive] = new CFile;
@@ -98,7 +78,6 @@ const std::vector<Disk> kInDrive1 = {{kHardDisk, 1}, {kEightRaw, 1}, {kMiniRaw, 
 INSTANTIATE_TEST_SUITE_P(Machine, BootTest, ::testing::Values(
     // Every device enabled, drive 0, one image.
     BootCase{0x1F, {{kMiniRaw, 0}}, "\nMini floppy 0: booting\nBooted from device 2, drive 0\n\n"},
-    BootCase{0x1F, {{kMiniD88, 0}}, "\nMini floppy 0: booting\nBooted from device 2, drive 0\n\n"},
     BootCase{0x1F, {{kEightRaw, 0}}, "\nHard disk 0: no disk\n8-inch floppy 0: booting\n"
                                      "Booted from device 1, drive 0\n\n"},
     BootCase{0x1F, {{kHardDisk, 0}}, "\nHard disk 0: booting\nBooted from device 0, drive 0\n\n"},
@@ -109,9 +88,9 @@ INSTANTIATE_TEST_SUITE_P(Machine, BootTest, ::testing::Values(
     BootCase{0x9D, kInDrive1, "\n8-inch floppy 2: no disk\nMini floppy 2: no disk\n"},
     BootCase{0xE3, kInDrive1, "\nNo boot device is enabled.\n"},
     // Records refused: no signature, too long, longer than track 0.
-    BootCase{0x9F, {{kMiniD88, 0}}, "\nMini floppy 0: not bootable\nNothing to boot.\n", 0, 'X'},
-    BootCase{0x9F, {{kMiniD88, 0}}, "\nMini floppy 0: boot record too long\n", 4, 65},
-    BootCase{0x9F, {{kMiniD88, 0}}, "\nMini floppy 0: read error\n", 4, 17}),
+    BootCase{0x9F, {{kMiniRaw, 0}}, "\nMini floppy 0: not bootable\nNothing to boot.\n", 0, 'X'},
+    BootCase{0x9F, {{kMiniRaw, 0}}, "\nMini floppy 0: boot record too long\n", 4, 65},
+    BootCase{0x9F, {{kMiniRaw, 0}}, "\nMini floppy 0: read error\n", 4, 17}),
     [](const auto& info) { return CaseName(info.param); });
 // clang-format on
 

@@ -14,7 +14,7 @@ enum : uint8_t { kPut = 1, kCursor, kWidth, kRead, kClock, kKey };
 enum : uint8_t { kGMode = 0x10, kGCls, kPSet, kLine, kBox, kFill, kKanji };
 
 constexpr uint32_t kBlack = 0x000000, kBlue = 0x0000FF, kRed = 0xFF0000, kGreen = 0x00FF00;
-constexpr uint32_t kMagenta = 0xFF00FF, kWhite = 0xFFFFFF;
+constexpr uint32_t kMagenta = 0xFF00FF;
 
 Bytes Put(const std::string& text) {
     Bytes b{kPut, uint8_t(text.size())};
@@ -37,9 +37,6 @@ std::function<bool(int, int)> KanjiGlyph(int jis) {
     const int r = (jis >> 8) - 0x20, c = (jis & 0xFF) - 0x20;
     const uint8_t* g = g_kanjiRom + ((r <= 8 ? r - 1 : r - 8) * 94 + c - 1) * 32;
     return [g](int b, int r) { return bool(g[r * 2 + b / 8] & (0x80 >> b % 8)); };
-}
-std::function<bool(int, int)> FontGlyph(int ch) {
-    return [ch](int b, int r) { return bool(g_fontRom[ch * 16 + r] & (1 << b)); };
 }
 
 class DisplayTest : public MachineTest {
@@ -65,16 +62,6 @@ protected:
     }
     Bytes Result(int offset, int count) const {
         return Bytes(main.m_ram + 0x3200 + offset, main.m_ram + 0x3200 + offset + count);
-    }
-    uint32_t Px(int x, int y) const { return sub.m_dcOut.GetPixel(x, y); }
-    // Compares a 16-row glyph of the given width with the surface at (x, y).
-    void ExpectGlyph(int x, int y, int width, const std::function<bool(int, int)>& lit,
-                     uint32_t off, const char* what) {
-        int wrong = 0;
-        for (int r = 0; r < 16; ++r)
-            for (int b = 0; b < width; ++b)
-                wrong += Px(x + b, y + r) != (lit(b, r) ? kWhite : off);
-        EXPECT_EQ(wrong, 0) << what;
     }
 };
 

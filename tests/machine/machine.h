@@ -15,9 +15,8 @@
 
 #include "display/sub_cpu.h"
 #include "mainboard/main_cpu.h"
-#include "platform/clock.h"
 #include "rom/roms.h"
-#include "tests/platform/fake_wnd.h"
+#include "tests/display/board.h"     // HostClock
 #include "tests/platform/temp_dir.h" // Bytes, scratch folders, whole files
 
 // Guest programs (tests/guest), assembled for their load addresses.
@@ -30,15 +29,6 @@ class MachineTest : public ::testing::Test {
 protected:
     static constexpr int kPairsPerTick = 20000;
     static constexpr int kDefaultDip = 0x9F; // 8-inch and mini enabled, drive 0
-
-    MachineTest() {
-        SetHostTickSource([this] { return m_now; });
-        SetHostTimeSource([] { return HostTime{2026, 12, 5, 13, 5, 9, 6}; });
-    }
-    ~MachineTest() override {
-        SetHostTickSource(nullptr);
-        SetHostTimeSource(nullptr);
-    }
 
     // Powers on and waits for the monitor.
     void StartMonitor(int dip = kDefaultDip) {
@@ -55,7 +45,7 @@ protected:
     void Run(long pairs) {
         for (long i = 0; i < pairs; ++i) {
             if (++m_pairs % kPairsPerTick == 0) {
-                m_now += 100;
+                m_clock.now += 100;
                 main.m_bTick = 1;
                 sub.m_bTick = 1;
             }
@@ -132,11 +122,26 @@ protected:
     bool ScreenHas(const std::string& text) const {
         return Screen().find(text) != std::string::npos;
     }
+    uint32_t Px(int x, int y) const { return sub.m_dcOut.GetPixel(x, y); }
+    static constexpr uint32_t kWhite = 0xFFFFFF;
+    // Glyph ch of the font ROM, lit at dot (b, r).
+    static std::function<bool(int, int)> FontGlyph(int ch) {
+        return [ch](int b, int r) { return bool(g_fontRom[ch * 16 + r] & (1 << b)); };
+    }
+    // Compares a 16-row glyph of the given width with the surface at (x, y).
+    void ExpectGlyph(int x, int y, int width, const std::function<bool(int, int)>& lit,
+                     uint32_t off, const char* what, uint32_t on = kWhite) {
+        int wrong = 0;
+        for (int r = 0; r < 16; ++r)
+            for (int b = 0; b < width; ++b)
+                wrong += Px(x + b, y + r) != (lit(b, r) ? on : off);
+        EXPECT_EQ(wrong, 0) << what;
+    }
     // The firmware keeps the cursor in the status area of the shared block.
     int CursorColumn() const { return main.m_io[0xCFA]; }
     int CursorRow() const { return main.m_io[0xCFB]; }
 
-    uint32_t m_now = 5000;
+    HostClock m_clock{5000};
     long m_pairs = 0;
     FakeWnd wnd;
     std::unique_ptr<CMainCpu> m_main = std::make_unique<CMainCpu>();

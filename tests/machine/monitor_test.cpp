@@ -132,12 +132,7 @@ TEST_F(MonitorTest, ScrollsAtTheBottom) {
     EXPECT_EQ(Row(22).substr(0, 6), "0FE0  ");
     EXPECT_EQ(Row(23).substr(0, 6), "0FF0  ");
     Run(2 * kPairsPerTick);
-    int wrong = 0;
-    for (int r = 0; r < 16; ++r)
-        for (int b = 0; b < 8; ++b)
-            wrong +=
-                (sub.m_dcOut.GetPixel(b, 384 + r) != 0) != bool(g_fontRom['>' * 16 + r] & (1 << b));
-    EXPECT_EQ(wrong, 0);
+    ExpectGlyph(0, 384, 8, FontGlyph('>'), 0, "the prompt", CSubCpu::kColorTable[7]);
 }
 
 } // namespace

@@ -101,39 +101,24 @@ TEST_F(Usart, DroppingDtrClosesAndAnInternalResetReopens) {
     EXPECT_EQ(Read(0xFD2B), 0x81);
 }
 
-struct IrqCase {
-    int port;
-    uint16_t mask;
-    uint8_t maskOn;
-    int raw;         // m_io index of the raw flag byte
-    uint16_t status; // interrupt status register showing it
-    uint8_t bit;
-};
-
-const IrqCase kIrqCases[] = {
-    {0, 0xFD02, 0x08, 0x103, 0xFD03, 0x80},
-    {2, 0xFD2C, 0x40, 0x12C, 0xFD2C, 0x80},
-    {4, 0xFD2C, 0x20, 0x12C, 0xFD2C, 0x80},
-};
+// The port's raw flag cell; how it shows in the interrupt status is the I/O page's.
+const std::pair<int, int> kIrqCases[] = {{0, 0x103}, {2, 0x12C}, {4, 0x12C}};
 
 TEST_F(Usart, EvaluationRaisesTheInterruptFlagForTransmitAndReceive) {
-    for (const IrqCase& c : kIrqCases) {
-        SCOPED_TRACE(c.port);
-        Write(c.mask, c.maskOn);
-        Write(CmdReg(c.port), 0x06);
+    for (auto [port, raw] : kIrqCases) {
+        SCOPED_TRACE(port);
+        Write(CmdReg(port), 0x06);
         ServeView();
-        EXPECT_EQ(m_board->m_io[c.raw] & 0x80, 0); // nothing to announce
-        Term(c.port)->PutKey('!');
-        Read(CmdReg(c.port));
-        EXPECT_EQ(m_board->m_io[c.raw] & 0x80, 0x80);
-        EXPECT_EQ(Read(c.status) & c.bit, c.bit);
-        EXPECT_NE(m_board->UpdateIrq(), 0);
-        Read(DataReg(c.port));
-        Read(CmdReg(c.port));
-        EXPECT_EQ(m_board->m_io[c.raw] & 0x80, 0);
-        Write(CmdReg(c.port), 0x03); // transmitter ready also interrupts
-        EXPECT_EQ(m_board->m_io[c.raw] & 0x80, 0x80);
-        Write(CmdReg(c.port), 0x05);
+        EXPECT_EQ(m_board->m_io[raw] & 0x80, 0); // nothing to announce
+        Term(port)->PutKey('!');
+        Read(CmdReg(port));
+        EXPECT_EQ(m_board->m_io[raw] & 0x80, 0x80);
+        Read(DataReg(port));
+        Read(CmdReg(port));
+        EXPECT_EQ(m_board->m_io[raw] & 0x80, 0);
+        Write(CmdReg(port), 0x03); // transmitter ready also interrupts
+        EXPECT_EQ(m_board->m_io[raw] & 0x80, 0x80);
+        Write(CmdReg(port), 0x05);
         ServeView();
     }
 }
