@@ -6,18 +6,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// What the format command does: empty the track, add its sectors in physical order.
-void FormatTrack(CFileFdd& fdd, int c, int h, std::vector<std::array<int, 2>> rAndSize) {
-    if (size_t t = c * 2 + h; t < fdd.m_tracks.size()) fdd.m_tracks[t].m_sects.clear();
-    int k = 0;
-    for (auto [r, size] : rAndSize) {
-        CFddSect s;
-        s.m_C = uint8_t(c), s.m_H = uint8_t(h), s.m_R = uint8_t(r), s.m_N = FddSizeCode(size);
-        s.m_nSize = uint16_t(size), s.m_nIndex = k++;
-        fdd.m_bModified |= fdd.AddSector(s);
-    }
-}
-
 void WriteSector(CFileFdd& fdd, int c, int h, int r, const Bytes& data) {
     ASSERT_EQ(fdd.SeekSector(c, h, r - 1), static_cast<int>(data.size()));
     fdd.Write(data.data(), data.size());

@@ -58,6 +58,18 @@ inline void D88Record(Bytes& b, uint8_t c, uint8_t h, uint8_t r, uint16_t size, 
     b.insert(b.end(), data.begin(), data.end());
 }
 
+// What the format command does: empty the track, add its sectors in physical order.
+inline void FormatTrack(CFileFdd& fdd, int c, int h, std::vector<std::array<int, 2>> rAndSize) {
+    if (size_t t = c * 2 + h; t < fdd.m_tracks.size()) fdd.m_tracks[t].m_sects.clear();
+    int k = 0;
+    for (auto [r, size] : rAndSize) {
+        CFddSect s;
+        s.m_C = uint8_t(c), s.m_H = uint8_t(h), s.m_R = uint8_t(r), s.m_N = FddSizeCode(size);
+        s.m_nSize = uint16_t(size), s.m_nIndex = k++;
+        fdd.m_bModified |= fdd.AddSector(s);
+    }
+}
+
 // Selects a sector and reads it whole; empty when SeekSector refuses it.
 inline Bytes ReadSector(CFileFdd& fdd, int c, int h, int r) {
     const int size = fdd.SeekSector(c, h, r - 1);

@@ -61,10 +61,8 @@ private:
 // the signals of such a write ignored, as the program runs.
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        m_set = ::getrlimit(RLIMIT_FSIZE, &m_old) == 0;
-        rlimit low = m_old;
-        low.rlim_cur = std::min(bytes, m_old.rlim_cur);
+    explicit FileSizeLimit(rlim_t bytes) : m_set(::getrlimit(RLIMIT_FSIZE, &m_old) == 0) {
+        const rlimit low{std::min(bytes, m_old.rlim_cur), m_old.rlim_max};
         m_set = m_set && ::setrlimit(RLIMIT_FSIZE, &low) == 0;
     }
     ~FileSizeLimit() {

@@ -26,7 +26,8 @@ inline std::string WhyNotAsOrdinaryUser(const std::filesystem::path& dir) {
     return "`nobody` cannot reach " + dir.string() + ", and no temporary folder is open to all";
 }
 
-// As root, gives `path` and everything in it to OrdinaryUser(); false when it could not.
+// As root, gives `path` (a file, or a folder and everything in it) to OrdinaryUser(); false
+// when it could not.
 inline bool GiveToOrdinaryUser(const std::filesystem::path& path) {
     if (::geteuid() != 0) return true;
     const passwd* pw = ::getpwuid(OrdinaryUser());
@@ -34,7 +35,7 @@ inline bool GiveToOrdinaryUser(const std::filesystem::path& path) {
     std::error_code ec;
     for (std::filesystem::recursive_directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec))
         if (::lchown(it->path().c_str(), pw->pw_uid, pw->pw_gid) != 0) return false;
-    return !ec;
+    return !ec || ec == std::errc::not_a_directory;
 }
 
 // In a child process of a test run as root, becomes OrdinaryUser(); false when it could not.

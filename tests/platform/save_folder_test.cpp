@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <sys/file.h>
 #include <unistd.h>
@@ -21,10 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<std::string> kNames = {"old", "new"};
-
-void Touch(const std::string& path) {
-    std::ofstream(path) << "x";
-}
 
 std::vector<std::string> Entries(const fs::path& folder) {
     std::vector<std::string> names;
@@ -45,7 +40,7 @@ bool Lockable(const std::string& path) {
 TEST(SaveFolder, HeldWhileItLivesAndGoneWithItsFiles) {
     TempDir dir;
     const std::string target = dir / "Orlo.conf";
-    Touch(target);
+    WriteFile(target, "x");
     std::string path;
     {
         CSaveFolder save(target, kNames);
@@ -57,7 +52,7 @@ TEST(SaveFolder, HeldWhileItLivesAndGoneWithItsFiles) {
         EXPECT_EQ(name.size(), prefix.size() + 6);
         EXPECT_FALSE(Lockable(path + "/held"));
         for (const char* f : {"old", "new", "new.lock", "new.aB3dE9"}) // a writer's own too
-            Touch(path + "/" + f);
+            WriteFile(path + "/" + f, "x");
         EXPECT_EQ(RemoveSaveFolderLeftovers(target, kNames), 0); // in use
         EXPECT_EQ(Entries(path).size(), 5u);
     }
@@ -72,7 +67,7 @@ TEST(SaveFolder, LeftoversOfCutSavesGoOthersStay) {
     const auto folder = [&](const std::string& name, std::vector<std::string> files) {
         fs::create_directory(dir / name);
         for (const std::string& f : files)
-            Touch(dir / (name + "/" + f));
+            WriteFile(dir / (name + "/" + f), "x");
     };
     folder(prefix + "Ab12Cd", {"held", "old", "new", "new.lock", "new.q1W2e3"});
     folder(prefix + "ZZ99zz", {});
@@ -90,8 +85,8 @@ TEST(SaveFolder, LeftoversOfCutSavesGoOthersStay) {
     folder(prefix + "Sub000", {"held"});
     fs::create_directory(dir / (prefix + "Sub000/new"));
     fs::create_directory_symlink("elsewhere", dir / (prefix + "Link00"));
-    Touch(dir / (prefix + "File00"));
-    Touch(dir / "Orlo.conf.new-2024-06-01"); // the user's backup
+    WriteFile(dir / (prefix + "File00"), "x");
+    WriteFile(dir / "Orlo.conf.new-2024-06-01", "x"); // the user's backup
     const int live = ::open((dir / (prefix + "Live00/held")).c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_EQ(::flock(live, LOCK_EX | LOCK_NB), 0);
 

@@ -29,7 +29,8 @@ template <class Want> int Mismatches(const Surface& s, int l, int t, int r, int 
 
 // The pixels of s inside [l, r) x [t, b) are `in`, those outside `out`.
 void ExpectRect(const Surface& s, int l, int t, int r, int b, uint32_t in, uint32_t out) {
-    EXPECT_EQ(Mismatches(s, l, t, r, b, [&](int, int, bool inside) { return inside ? in : out; }), 0)
+    EXPECT_EQ(Mismatches(s, l, t, r, b, [&](int, int, bool inside) { return inside ? in : out; }),
+              0)
         << "rect " << l << "," << t << "-" << r << "," << b;
 }
 
@@ -65,8 +66,9 @@ TEST(Surface, FillAndInvertClip) {
     }
 }
 
-TEST(Surface, CopyClipsBothSourceAndDestination) {
-    Surface src = Pattern(0x01000000u);
+// Copy puts the source's pixels in place, CopyOr ORs them into the destination's.
+TEST(Surface, CopiesClipBothSourceAndDestination) {
+    const Surface src = Pattern(0x01000000u);
     struct Case {
         int dx, dy, w, h, sx, sy;
         int l, t, r, b; // destination area written
@@ -79,28 +81,21 @@ TEST(Surface, CopyClipsBothSourceAndDestination) {
         {0, 0, -5, 10, 0, 0, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.dx << "," << c.dy << " " << c.w << "x" << c.h
-                                          << " from " << c.sx << "," << c.sy);
-        Surface dst;
-        dst.Copy(c.dx, c.dy, c.w, c.h, src, c.sx, c.sy);
-        EXPECT_EQ(Mismatches(dst, c.l, c.t, c.r, c.b,
-                             [&](int x, int y, bool inside) {
-                                 return inside ? src.GetPixel(x - c.dx + c.sx, y - c.dy + c.sy) : 0;
-                             }),
-                  0);
+        for (const bool orIn : {false, true}) {
+            SCOPED_TRACE(::testing::Message()
+                         << (orIn ? "CopyOr " : "Copy ") << c.dx << "," << c.dy << " " << c.w << "x"
+                         << c.h << " from " << c.sx << "," << c.sy);
+            Surface dst;
+            dst.FillRect({0, 0, W, H}, 0x800000);
+            (dst.*(orIn ? &Surface::CopyOr : &Surface::Copy))(c.dx, c.dy, c.w, c.h, src, c.sx,
+                                                              c.sy);
+            const uint32_t under = orIn ? 0x800000 : 0;
+            const auto want = [&](int x, int y, bool in) {
+                return in ? src.GetPixel(x - c.dx + c.sx, y - c.dy + c.sy) | under : 0x800000;
+            };
+            EXPECT_EQ(Mismatches(dst, c.l, c.t, c.r, c.b, want), 0);
+        }
     }
-}
-
-TEST(Surface, CopyOrCombinesPixelValues) {
-    Surface a, b;
-    a.FillRect({0, 0, W, H}, 0x00FF00);
-    b.FillRect({0, 0, W, H}, 0x0000F0);
-    b.SetPixel(2, 2, 0xF00000);
-    a.CopyOr(-1, -1, 4, 4, b, 0, 0); // clipped: covers 0..2 x 0..2 from b's 1..3
-    EXPECT_EQ(a.GetPixel(0, 0), 0x00FFF0u);
-    EXPECT_EQ(a.GetPixel(1, 1), 0xF0FF00u); // b(2,2)
-    EXPECT_EQ(a.GetPixel(2, 2), 0x00FFF0u);
-    EXPECT_EQ(a.GetPixel(3, 3), 0x00FF00u);
 }
 
 // Copies within one surface (Scroll, and Copy/CopyOr with itself as the source) must
@@ -120,22 +115,14 @@ TEST(Surface, OverlappingCopiesWithinASurface) {
         SCOPED_TRACE(::testing::Message() << c.dx << "," << c.dy << " " << c.w << "x" << c.h
                                           << " from " << c.sx << "," << c.sy);
         const Surface orig = Pattern(0x01000000u);
-        Surface ref = orig;
-        Surface tmp = orig;
-        ref.Copy(c.dx, c.dy, c.w, c.h, tmp, c.sx, c.sy);
-
-        Surface s = orig;
-        s.Scroll(c.dx, c.dy, c.w, c.h, c.sx, c.sy);
-        EXPECT_TRUE(std::equal(s.Bits(), s.Bits() + W * H, ref.Bits()));
-        s = orig;
-        s.Copy(c.dx, c.dy, c.w, c.h, s, c.sx, c.sy);
-        EXPECT_TRUE(std::equal(s.Bits(), s.Bits() + W * H, ref.Bits()));
-
-        Surface refOr = orig;
-        refOr.CopyOr(c.dx, c.dy, c.w, c.h, tmp, c.sx, c.sy);
-        s = orig;
-        s.CopyOr(c.dx, c.dy, c.w, c.h, s, c.sx, c.sy);
-        EXPECT_TRUE(std::equal(s.Bits(), s.Bits() + W * H, refOr.Bits()));
+        for (const char* op : {"Scroll", "Copy", "CopyOr"}) { // each against a copy from `orig`
+            const auto copy = op[4] == 'O' ? &Surface::CopyOr : &Surface::Copy;
+            Surface ref = orig, s = orig;
+            (ref.*copy)(c.dx, c.dy, c.w, c.h, orig, c.sx, c.sy);
+            op[0] == 'S' ? s.Scroll(c.dx, c.dy, c.w, c.h, c.sx, c.sy)
+                         : (s.*copy)(c.dx, c.dy, c.w, c.h, s, c.sx, c.sy);
+            EXPECT_TRUE(std::equal(s.Bits(), s.Bits() + W * H, ref.Bits())) << op;
+        }
     }
 }
 

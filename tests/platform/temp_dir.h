@@ -48,15 +48,14 @@ public:
     }
     // Never throws: folders a test made read-only are opened up before they are removed.
     ~TempDir() {
+        namespace fs = std::filesystem;
         std::error_code ec;
-        if (std::filesystem::remove_all(m_path, ec) != static_cast<std::uintmax_t>(-1) && !ec)
-            return;
-        for (auto it = std::filesystem::recursive_directory_iterator(
-                 m_path, std::filesystem::directory_options::skip_permission_denied, ec);
-             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-            if (it->is_directory(ec) && !it->is_symlink(ec)) ::chmod(it->path().c_str(), 0700);
         ::chmod(m_path.c_str(), 0700);
-        std::filesystem::remove_all(m_path, ec);
+        const auto skip = fs::directory_options::skip_permission_denied;
+        for (fs::recursive_directory_iterator it(m_path, skip, ec), end; !ec && it != end;
+             it.increment(ec))
+            if (it->is_directory(ec) && !it->is_symlink(ec)) ::chmod(it->path().c_str(), 0700);
+        fs::remove_all(m_path, ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -76,8 +75,7 @@ private:
 using Bytes = std::vector<uint8_t>;
 
 // The whole file as bytes (or as a string with ReadFile<std::string>); empty when unreadable.
-template <class C = Bytes>
-C ReadFile(const std::string& path) {
+template <class C = Bytes> C ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return C(std::istreambuf_iterator<char>(in), {});
 }
@@ -85,9 +83,8 @@ C ReadFile(const std::string& path) {
 // Writes the whole file; false when it could not be written.
 inline bool WriteFile(const std::string& path, std::string_view data) {
     std::ofstream out(path, std::ios::binary);
-    out.write(data.data(), std::streamsize(data.size()));
-    return bool(out.flush());
+    return bool(out.write(data.data(), std::streamsize(data.size())).flush());
 }
 inline bool WriteFile(const std::string& path, const Bytes& data) {
-    return WriteFile(path, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+    return WriteFile(path, {reinterpret_cast<const char*>(data.data()), data.size()});
 }
