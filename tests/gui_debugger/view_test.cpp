@@ -151,14 +151,16 @@ private Q_SLOTS:
     }
 
     void ContinueResumesAndReopensEmpty() {
-        // CONTINUE, Escape and the close box all close the debugger through the view.
+        // CONTINUE, Escape, the close box and a hard reset all close the debugger through
+        // the view.
         const std::function<void(CDebugDlg*)> closers[] = {
             [](CDebugDlg* dlg) { dlg->m_btnContinue->click(); },
             [](CDebugDlg* dlg) {
                 dlg->activateWindow();
                 QTest::keyClick(dlg, Qt::Key_Escape);
             },
-            [](CDebugDlg* dlg) { dlg->close(); }};
+            [](CDebugDlg* dlg) { dlg->close(); },
+            [this](CDebugDlg*) { m_app->m_pMainWnd->OnCmdMsg(ID_HARD_RESET); }};
         for (const auto& close : closers) {
             CDebugDlg* dlg = Open();
             QCOMPARE(dlg->m_pageMain.m_nCount, 1);
@@ -170,13 +172,6 @@ private Q_SLOTS:
             ExpectRunning(true);
             if (QTest::currentTestFailed()) return;
         }
-    }
-
-    void HardResetClosesTheDebugger() {
-        Open();
-        Step("50");
-        m_app->m_pMainWnd->OnCmdMsg(ID_HARD_RESET);
-        ExpectRunning(true);
     }
 
     void Z80CardOffAndOn() {
