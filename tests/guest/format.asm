@@ -60,12 +60,8 @@ START   STB FDA_DRV         ; the drive booted from
 .data   STA ,X+
         INCA
         BNE .data
-        LDX #DATA
-        LDY #256
         LDA #3
-        STA FDA_SEC
-        LDA #$A0            ; write sector
-        LBSR DMACMD
+        LBSR WRSEC
         LDX #DONE
         BSR CREATE
 .wait   CLR FP_CMD          ; open "go" to read
@@ -80,12 +76,8 @@ START   STB FDA_DRV         ; the drive booted from
         DECA
         DECB
         BNE .data2
-        LDX #DATA
-        LDY #256
         LDA #4
-        STA FDA_SEC
-        LDA #$A0            ; write sector
-        LBSR DMACMD
+        LBSR WRSEC
         LDX #DONE2
         BRA CREATE          ; and returns
 
@@ -112,6 +104,12 @@ GAP     CLRA
         DECB
         BNE .zero
         RTS
+
+* Writes the 256 bytes at DATA into sector A of the track; falls into DMACMD.
+WRSEC   STA FDA_SEC
+        LDX #DATA
+        LDY #256
+        LDA #$A0            ; write sector
 
 * Runs floppy command A of unit A with Y bytes at X through DMA channel 0, memory to
 * device; leaves the channel on programmed I/O again.
