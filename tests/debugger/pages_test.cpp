@@ -24,7 +24,9 @@ void Fill(CStat09& page, int from, int to) {
         page.Update(&reg, Line(n).c_str());
 }
 
-TEST(Pages, FirstFillShowsZeroRegistersAndAnEmptyBottomLine) {
+// The first fill shows zero registers and an empty bottom line; then the texts follow
+// the registers.
+TEST(Pages, RegisterFlagAndIffTexts) {
     CStat09 page09;
     CStatZ80 pageZ80;
     REG09 r09{};
@@ -42,13 +44,10 @@ TEST(Pages, FirstFillShowsZeroRegistersAndAnEmptyBottomLine) {
         for (const std::string& line : page->m_strLine)
             EXPECT_EQ(line, "");
     }
-}
 
-TEST(Pages, RegisterFlagAndIffTexts) {
-    CStat09 page09;
     // W D X Y U S V PC, CC DP MD ZERO, wait, signals
-    REG09 r09{0x00FF, 0xABCD, 0x1234, 0xF00F, 0x0001, 0x8000, 0x7FFF,
-              0xFFFF, 0x54,   0x0A,   0xC3,   0,      0,      0};
+    r09 = {0x00FF, 0xABCD, 0x1234, 0xF00F, 0x0001, 0x8000, 0x7FFF,
+           0xFFFF, 0x54,   0x0A,   0xC3,   0,      0,      0};
     page09.Update(&r09, "");
     const char* e09[] = {"ABCD", "00FF", "1234", "F00F", "0001", "8000",
                          "7FFF", "FFFF", "54",   "0A",   "C3",   "-F-I-Z--"};
@@ -60,11 +59,9 @@ TEST(Pages, RegisterFlagAndIffTexts) {
         EXPECT_EQ(page09.m_strText[CStat09::kFlags], flags);
     }
 
-    CStatZ80 pageZ80;
     // AF BC DE HL RI AF' BC' DE' HL' IX IY SP PC, flags S Z H PV N C, IFF1 IFF2, signals
-    REGZ80 rZ80{0x1100, 0x2200, 0x3300, 0x4400, 0x5500, 0x6600, 0x7700, 0x8800,
-                0x9900, 0xAA00, 0xBB00, 0xCC00, 0xDD0F, 0x80,   0,      2,
-                0,      0,      1,      0,      1,      0};
+    rZ80 = {0x1100, 0x2200, 0x3300, 0x4400, 0x5500, 0x6600, 0x7700, 0x8800, 0x9900, 0xAA00, 0xBB00,
+            0xCC00, 0xDD0F, 0x80,   0,      2,      0,      0,      1,      0,      1,      0};
     pageZ80.Update(&rZ80, "");
     const char* eZ80[] = {"1100", "6600", "2200", "7700", "3300", "8800", "S-H--C", "4400",
                           "9900", "0001", "AA00", "BB00", "DD0F", "5500", "CC00"};
@@ -77,6 +74,7 @@ TEST(Pages, RegisterFlagAndIffTexts) {
     EXPECT_EQ(pageZ80.m_strText[CStatZ80::kIFF], "0a0B");
 }
 
+// The board's signal call reads only the signals and adds no line.
 TEST(Pages, SignalWords) {
     struct {
         uint8_t signals;
@@ -88,6 +86,8 @@ TEST(Pages, SignalWords) {
     CStatZ80 pageZ80;
     REG09 r09{};
     REGZ80 rZ80{};
+    page09.Update(&r09, "0100 NOP");
+    r09.PC = 0x1234;
     for (const auto& c : cases) {
         r09.signals = rZ80.signals = c.signals;
         page09.UpdateSignals(&r09);
@@ -98,23 +98,12 @@ TEST(Pages, SignalWords) {
         EXPECT_EQ(page09.m_strText[CStat09::kHalt], c.halt);
         EXPECT_EQ(pageZ80.m_strText[CStatZ80::kIrq], c.irq);
         EXPECT_EQ(pageZ80.m_strText[CStatZ80::kHalt], c.halt);
+        EXPECT_EQ(page09.m_nCount, 1);
+        EXPECT_EQ(page09.m_strLine[0], "0100 NOP");
+        EXPECT_EQ(page09.m_strText[CStat09::kPC], "0000");
     }
-}
-
-TEST(Pages, HaltStepAddsNoLineAndShowsHalt) {
-    CStat09 page;
-    REG09 reg{};
-    page.Update(&reg, "");
-    page.Update(&reg, "0100 NOP");
-    reg.signals = SIG_HALT;
-    reg.PC = 0x1234; // the board's signal call reads only the signals
-    page.UpdateSignals(&reg);
-    EXPECT_EQ(page.m_nCount, 2);
-    EXPECT_EQ(page.m_strLine[0], "0100 NOP");
-    EXPECT_EQ(page.m_strText[CStat09::kHalt], "HALT");
-    EXPECT_EQ(page.m_strText[CStat09::kPC], "0000");
-    page.Update(&reg, "1234 NOP");
-    EXPECT_EQ(page.m_strText[CStat09::kPC], "1234");
+    page09.Update(&r09, "1234 NOP");
+    EXPECT_EQ(page09.m_strText[CStat09::kPC], "1234");
 }
 
 TEST(Pages, ZeroOrWaitChangeNoTextButAppendTheLine) {

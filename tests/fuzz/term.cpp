@@ -1,6 +1,8 @@
 // Fuzz target: bytes to the terminal's output interpreter. The first byte picks whether
 // a window is attached and how many keys are queued beforehand (so answers also meet a
 // full queue); the rest goes to Write. The model must stay within its screen and queue.
+// corpus/term/random_controls is 200000 bytes, two in three of them control bytes and
+// sequence characters, where the states are, after a first byte that attaches a window.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -4,8 +4,7 @@
 * creates the host file "done" (relative to the emulator's working folder) to tell
 * whoever watches that the disk has been changed. Then it waits until an empty host file
 * "go" appears, writes the bytes 255, 254, ... 0 into sector 4 of that track, creates the
-* host file "done2", formats track 1 of the other drive of the pair (unit 1 when booted
-* from unit 0) the same way, creates the host file "done3" and returns to the monitor.
+* host file "done2" and returns to the monitor.
         INCLUDE "orlo.inc"
 
 TRACK   EQU $3000           ; the raw track is built here
@@ -15,7 +14,6 @@ DATA    EQU $2800           ; the sector written
         FCC "ORLO"
         FCB 2,0,0,0
 START   STB FDA_DRV         ; the drive booted from
-        STB UNIT
         CLRA
         STA FDA_SID
         LDX #TRACK
@@ -49,19 +47,21 @@ START   STB FDA_DRV         ; the drive booted from
         TFR X,D
         SUBD #TRACK
         TFR D,Y
-        STY TLEN
-        LBSR FORMAT
+        LDA #1
+        STA FDA_DAT
+        LDA #$10            ; seek to track 1
+        STA FDA_CMD
+        LDA FDA_END
+        LDX #TRACK
+        LDA #$F0            ; write track
+        LBSR DMACMD
         LDX #DATA
         CLRA
 .data   STA ,X+
         INCA
         BNE .data
-        LDX #DATA
-        LDY #256
         LDA #3
-        STA FDA_SEC
-        LDA #$A0            ; write sector
-        LBSR DMACMD
+        LBSR WRSEC
         LDX #DONE
         BSR CREATE
 .wait   CLR FP_CMD          ; open "go" to read
@@ -76,32 +76,10 @@ START   STB FDA_DRV         ; the drive booted from
         DECA
         DECB
         BNE .data2
-        LDX #DATA
-        LDY #256
         LDA #4
-        STA FDA_SEC
-        LDA #$A0            ; write sector
-        LBSR DMACMD
+        LBSR WRSEC
         LDX #DONE2
-        BSR CREATE
-        LDB UNIT
-        EORB #1
-        STB FDA_DRV
-        LDY TLEN
-        BSR FORMAT
-        LDX #DONE3
-        BSR CREATE
-        RTS
-
-* Seeks the selected unit to track 1 and writes the Y bytes of the track built at TRACK.
-FORMAT  LDA #1
-        STA FDA_DAT
-        LDA #$10            ; seek
-        STA FDA_CMD
-        LDA FDA_END
-        LDX #TRACK
-        LDA #$F0            ; write track
-        BRA DMACMD
+        BRA CREATE          ; and returns
 
 * Creates the host file named at X, holding one byte.
 CREATE  LDA #1
@@ -127,6 +105,12 @@ GAP     CLRA
         BNE .zero
         RTS
 
+* Writes the 256 bytes at DATA into sector A of the track; falls into DMACMD.
+WRSEC   STA FDA_SEC
+        LDX #DATA
+        LDY #256
+        LDA #$A0            ; write sector
+
 * Runs floppy command A of unit A with Y bytes at X through DMA channel 0, memory to
 * device; leaves the channel on programmed I/O again.
 DMACMD  CLR DMA_BNK
@@ -144,10 +128,6 @@ DONE    FCC "done"
         FCB 0
 DONE2   FCC "done2"
         FCB 0
-DONE3   FCC "done3"
-        FCB 0
-UNIT    FCB 0
-TLEN    FDB 0
 GO      FCC "go"
         FCB 0
 RNUM    FCB 0

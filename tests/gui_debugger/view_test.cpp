@@ -1,10 +1,12 @@
 // The debugger in the running program: opening and closing through the view, the tabs,
-// STEP runs and the step count check, the Z80 card, hard reset, closing the main window.
+// STEP runs and the step count check, the Z80 card, hard reset, closing the main window;
+// and a page window alone: the refresh once a run of updates is over, the scroll bar.
 #define QT_NO_KEYWORDS // the boards' register records have a member `signals`
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QtTest>
 
@@ -13,6 +15,18 @@
 #include "shell/main_frame.h"
 #include "shell/orlo_app.h"
 #include "tests/gui_shell/shell_test_env.h"
+
+namespace {
+
+void Append(CStat09& model, int from, int to) {
+    REG09 reg{};
+    for (int n = from; n <= to; ++n) {
+        reg.PC = uint16_t(n);
+        model.Update(&reg, QByteArray("L").append(QByteArray::number(n)).constData());
+    }
+}
+
+} // namespace
 
 class ViewTest : public QObject {
     Q_OBJECT
@@ -151,14 +165,16 @@ private Q_SLOTS:
     }
 
     void ContinueResumesAndReopensEmpty() {
-        // CONTINUE, Escape and the close box all close the debugger through the view.
+        // CONTINUE, Escape, the close box and a hard reset all close the debugger through
+        // the view.
         const std::function<void(CDebugDlg*)> closers[] = {
             [](CDebugDlg* dlg) { dlg->m_btnContinue->click(); },
             [](CDebugDlg* dlg) {
                 dlg->activateWindow();
                 QTest::keyClick(dlg, Qt::Key_Escape);
             },
-            [](CDebugDlg* dlg) { dlg->close(); }};
+            [](CDebugDlg* dlg) { dlg->close(); },
+            [this](CDebugDlg*) { m_app->m_pMainWnd->OnCmdMsg(ID_HARD_RESET); }};
         for (const auto& close : closers) {
             CDebugDlg* dlg = Open();
             QCOMPARE(dlg->m_pageMain.m_nCount, 1);
@@ -170,13 +186,6 @@ private Q_SLOTS:
             ExpectRunning(true);
             if (QTest::currentTestFailed()) return;
         }
-    }
-
-    void HardResetClosesTheDebugger() {
-        Open();
-        Step("50");
-        m_app->m_pMainWnd->OnCmdMsg(ID_HARD_RESET);
-        ExpectRunning(true);
     }
 
     void Z80CardOffAndOn() {
@@ -208,6 +217,43 @@ private Q_SLOTS:
         View().PostCommand(ID_CPU_DEBUG);
         Settle();
         QCOMPARE(View().m_pDebugDlg, nullptr);
+    }
+
+    void RefreshAfterTheRunOnly() {
+        CStat09 model;
+        CStat09Page page(model, nullptr);
+        Append(model, 1, 10000);
+        QCOMPARE(page.TraceLine(0)->text(), QString()); // nothing during the run...
+        QCoreApplication::processEvents();              // ...all once the UI thread is back
+        QCOMPARE(page.ValueField(CStat09::kPC)->text(), QString("2710"));
+        QCOMPARE(page.TraceLine(0)->text(), QString("L10000"));
+        QCOMPARE(page.TraceLine(7)->text(), QString("L9993"));
+        QCOMPARE(page.ScrollBar()->value(), 512);
+    }
+
+    void ScrollBarActions() {
+        CStat09 model;
+        CStat09Page page(model, nullptr);
+        Append(model, 1, 20);
+        QCoreApplication::processEvents();
+        QScrollBar* bar = page.ScrollBar();
+        // Each action from where the one before left the bar; position p shows Lp at the bottom.
+        using A = QAbstractSlider;
+        const std::pair<A::SliderAction, int> steps[] = {
+            {A::SliderSingleStepSub, 19}, {A::SliderPageStepSub, 12}, {A::SliderSingleStepAdd, 13},
+            {A::SliderPageStepAdd, 20},   {A::SliderToMinimum, 0},    {A::SliderSingleStepSub, 0},
+            {A::SliderPageStepAdd, 7},    {A::SliderToMaximum, 20}};
+        for (auto [action, value] : steps) {
+            bar->triggerAction(action);
+            QCOMPARE(bar->value(), value);
+            QCOMPARE(page.TraceLine(0)->text(), value ? QString("L%1").arg(value) : QString());
+        }
+        // A thumb dragged beyond the lines held comes back to the newest.
+        bar->triggerAction(A::SliderToMinimum);
+        bar->setSliderPosition(300);
+        QCOMPARE(bar->value(), 20);
+        QCOMPARE(model.m_nScrollPos, 20);
+        QCOMPARE(page.TraceLine(0)->text(), QString("L20"));
     }
 };
 

@@ -1,4 +1,7 @@
-// The terminal window's frame, painting, scroll-back and caret, on the offscreen platform.
+// The terminal window's frame, painting, scroll-back and caret, on the offscreen platform;
+// its life: opened with its window, closed by the user (the model lives on without a
+// window), deleted with commands still queued for its window.
+#include <QPointer>
 #include <QScrollBar>
 #include <QTest>
 #include <memory>
@@ -14,6 +17,9 @@ class TermPaintTest : public QObject {
     CTerm& T() { return *m_term; }
     void Set(int col, int row, uint8_t ch, uint8_t fg, uint8_t bg, uint8_t attr) {
         T().ScreenRow(row)[col] = TERMCELL{fg, bg, attr, ch};
+    }
+    static void DeleteLater() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
 private slots:
@@ -146,6 +152,34 @@ private slots:
         QCoreApplication::sendEvent(m_wnd, &in);
         QCOMPARE(T().m_nCaretState, int(CARET_OFF));
         QVERIFY(!m_wnd->CaretVisible());
+    }
+
+    void openShowsTheWindowAtTheTopLeft() {
+        CTerm* term = OpenTermWindow(3);
+        QPointer<CTermWnd> wnd(dynamic_cast<CTermWnd*>(term->m_pWnd));
+        QVERIFY(wnd);
+        QCOMPARE(wnd->windowTitle(), QString("USART 3"));
+        QVERIFY(wnd->isVisible() && wnd->isWindow());
+        QCOMPARE(wnd->frameGeometry().topLeft(), QPoint(0, 0));
+        QVERIFY(!wnd->testAttribute(Qt::WA_QuitOnClose));
+        QCOMPARE(term->m_bInput, 1);
+        Feed(*term, "abc"); // a caret command and a repaint stay queued
+        CloseTermWindow(term);
+        QCoreApplication::processEvents();
+        DeleteLater();
+        QVERIFY(!wnd);
+    }
+
+    void userCloseKeepsTheModel() {
+        CTerm* term = OpenTermWindow(0);
+        QPointer<CTermWnd> wnd(dynamic_cast<CTermWnd*>(term->m_pWnd));
+        QVERIFY(wnd->close());
+        QVERIFY(!term->HasWindow());
+        DeleteLater();
+        QVERIFY(!wnd);
+        Feed(*term, "\r\nafter"); // still interpreted, drawn nowhere
+        QCOMPARE(term->ScreenRow(1)[0].ch, uint8_t('a'));
+        CloseTermWindow(term);
     }
 };
 

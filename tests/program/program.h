@@ -1,8 +1,7 @@
 // The real program as a user starts it: offscreen, with HOME and the settings folder in a
 // scratch folder, booting tests/guest/format.asm from a D88 image in mini drive 0 (the
 // guest formats track 1 of that image, writes sector 3 and creates the host file "done";
-// once an empty host file "go" appears it writes sector 4 and creates "done2", then formats
-// track 1 of mini drive 1 and creates "done3").
+// once an empty host file "go" appears it writes sector 4 and creates "done2").
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
 // The real program (tests/program/program.h) with an image it cannot save as usual.
-// - Deleted in a folder the user may not write to: at the end the whole image goes to a
-//   new file in the program's data folder under the user's home, named after the image
-//   with the time, and the message names that file.
+// - Formatted in a folder the user may not write to: the save goes into the image's own
+//   file, nothing beside it. Deleted there: at the end the whole image goes to a new file
+//   in the program's data folder under the user's home, named after the image with the
+//   time, and the message names that file.
 // - A single file bound onto the image's name, as a container is given one: the folder
 //   cannot replace it (EBUSY), so the save goes into the file, which holds the change.
 #include "tests/floppy/private_mounts.h"
@@ -9,19 +10,23 @@
 
 namespace {
 
-TEST_F(Program, ImageDeletedInAReadOnlyFolderIsRescued) {
-    if (OrdinaryUser() == 0) GTEST_SKIP() << "root, without a user `nobody` to run as";
+TEST_F(Program, ImageInAReadOnlyFolderSavedIntoItselfOrRescued) {
+    if (const std::string why = WhyNotAsOrdinaryUser(m_dir.Path()); !why.empty())
+        GTEST_SKIP() << why;
     MakeImage();
-    Start(0, true);
-    WaitForGuest("done");
+    const std::string disks = m_dir / "disks";
+    ASSERT_EQ(::chmod(disks.c_str(), 0555), 0);
+    ASSERT_NO_FATAL_FAILURE(Start(0, true));
+    ASSERT_NO_FATAL_FAILURE(WaitForGuest("done"));
     ASSERT_TRUE(WaitFor([&] { return HoldsTheChange(m_image); }, 8)) << "not saved";
+    EXPECT_EQ(FilesIn("disks"), 1u);
+    ASSERT_EQ(::chmod(disks.c_str(), 0755), 0);
     fs::remove(m_image);
-    ASSERT_EQ(::chmod((m_dir / "disks").c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(disks.c_str(), 0555), 0);
     WriteFile(m_dir / "go", "");
     ASSERT_EQ(::chown((m_dir / "go").c_str(), OrdinaryUser(), gid_t(-1)), 0);
-    WaitForGuest("done2");
-    Quit(SIGTERM);
-    ::chmod((m_dir / "disks").c_str(), 0755);
+    ASSERT_NO_FATAL_FAILURE(WaitForGuest("done2"));
+    ASSERT_NO_FATAL_FAILURE(Quit(SIGTERM));
     const std::string log = ReadFile<std::string>(m_dir / "log");
     const std::string folder = ".local/share/Helka/Orlo/rescued";
     ASSERT_EQ(FilesIn(folder), 1u) << log;
@@ -39,10 +44,10 @@ TEST_F(Program, ImageBoundOntoItsNameSavesIntoIt) {
     fs::create_directory(m_dir / "volume");
     WriteFile(bound, BootImage());
     ASSERT_TRUE(mounts.Bind(bound, m_image)) << mounts.Why();
-    Start();
-    WaitForGuest("done");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(WaitForGuest("done"));
     EXPECT_TRUE(WaitFor([&] { return HoldsTheChange(bound); }, 8)) << "not saved";
-    Quit(SIGTERM);
+    ASSERT_NO_FATAL_FAILURE(Quit(SIGTERM));
     EXPECT_TRUE(HoldsTheChange(bound));
     EXPECT_EQ(FilesIn("disks"), 1u);
     const std::string log = ReadFile<std::string>(m_dir / "log");

@@ -8,119 +8,99 @@ namespace {
 
 using namespace std::string_literals;
 
-struct CursorCase {
-    const char* name;
-    std::string bytes;
-    int col, row;
-};
-
-void PrintTo(const CursorCase& c, std::ostream* os) {
-    *os << c.name;
+TEST(Interpreter, CursorMoves) {
+    // clang-format off
+    const struct {
+        const char* name;
+        std::string bytes;
+        int col, row;
+    } cases[] = {
+        {"Locate", "\x12\x05\x03", 5, 3},
+        {"LocateAbandonsCsi", "\x1b[3\x12\x05\x03", 5, 3},
+        {"LocateAfterRepeat", "\x13\x02" "A\x12\x05\x03", 5, 3},
+        {"EscEqualsClamped", "\x12\x05\x05\x1b=\x10\x10", 0, 0},
+        {"DownWraps", "\x12\x00\x18\x1f"s, 0, 0},
+        {"UpWraps", "\x1e", 0, 24},
+        {"BackspaceAtHome", "\x08", 79, 0},
+        {"LeftAndRightWrap", "\x1d\x1c\x1c", 1, 0},
+        {"HomeToRegionTop", "\x1b[5r\x12\x05\x08\x0b", 0, 4},
+        {"CsiRightModulo256", "\x1b[300C", 44, 0},
+        {"CsiBlankSkipped", "\x1b[1 2C", 12, 0},
+        {"CsiUpStopsAtRegion", "\x1b[6;20r\x12\x00\x0a\x1b[20A"s, 0, 5},
+        {"CsiDownBelowRegion", "\x1b[6;20r\x12\x00\x16\x1b[20B"s, 0, 24},
+        {"CsiPosition", "\x1b[5;10H", 9, 4},
+        {"CsiPositionF", "\x1b[5;10f", 9, 4},
+        {"CsiColumn", "\x1b[12`", 11, 0},
+        {"CsiColumnG", "\x1b[12G", 11, 0},
+        {"CsiRow", "\x12\x05\x00\x1b[7d"s, 5, 6},
+        {"CsiLeft", "\x12\x0a\x00\x1b[3D"s, 7, 0},
+        {"CsiNextPrevLine", "\x12\x0a\x05\x1b[3E\x1b[1F", 0, 7},
+        {"CsiSFeeds", "\x1b[3S", 0, 3},
+        {"BackTab", "\x12\x14\x00\x1b[Z"s, 16, 0},
+        {"SaveRestore", "\x12\x05\x03\x1b[s\x12\x00\x00\x1b[u"s, 5, 3},
+        {"ReverseFeedAboveRegion", "\x1b[10r\x12\x00\x03\x1b[9T"s, 0, 0},
+        {"FeedBelowRegionStops", "\x1b[1;10r\x12\x00\x14\n\n\n\n\n\n"s, 0, 24},
+        {"TabAtLastColumn", "\x12\x4f\x00\t"s, 0, 1},
+        {"TabPastClearedStop", "\x12\x08\x00\x1b"s "2\r\t", 16, 0},
+        {"TabWithoutStops", "\x1b[2g\t", 0, 1},
+        {"TabAfterEsc3", "\x1b" "3\t", 0, 1},
+        {"TabToSetStop", "\x1b[2g\x12\x05\x00\x1b" "1\r\t"s, 5, 0},
+        {"EscStarHomesToRegion", "\x1b[5r\x12\x05\x08\x1b*", 0, 4},
+        {"ClearHomesToRegion", "\x1b[5;20r\x12\x05\x08\x0c", 0, 4}};
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTerm t;
+        Feed(t, c.bytes);
+        EXPECT_EQ(t.m_nCol, c.col);
+        EXPECT_EQ(t.m_nRow, c.row);
+        EXPECT_EQ(t.m_nParseState, TS_GROUND);
+    }
 }
 
-class CursorMoves : public ::testing::TestWithParam<CursorCase> {};
-
-TEST_P(CursorMoves, EndsAt) {
-    CTerm t;
-    Feed(t, GetParam().bytes);
-    EXPECT_EQ(t.m_nCol, GetParam().col);
-    EXPECT_EQ(t.m_nRow, GetParam().row);
-    EXPECT_EQ(t.m_nParseState, TS_GROUND);
+TEST(Interpreter, ScreenText) {
+    const std::string A80(80, 'a'), B80(80, 'b'), C80(80, 'c'), D80(80, 'd');
+    // clang-format off
+    const struct {
+        const char* name;
+        int filled; // rows filled with 'a', 'b', ... before the bytes
+        std::string bytes;
+        std::string screen; // the first rows after
+    } cases[] = {
+        {"Repeat", 0, "\x13\x05" "A", "AAAAA\n"},
+        {"RepeatZero", 0, "\x13\x00"s "AB", "B\n"},
+        {"AbandonedCsiWritten", 0, "\x1b[?25h", "?25h\n"},
+        {"HighByteAbandonsCsi", 0, "\x1b[5{", "{\n"},
+        {"BlockWithoutEtx", 0, "\x14\x0e\x00\x01xyA"s, "A\n"},
+        {"DoubleByteOffByBlock", 0, "\x14\x0e\x00\x04\x00\x00\x37\x00\x03\x82"s, "\x02\n"},
+        {"Csi0J", 3, "\x12\x0a\x01\x1b[J", A80 + "\nbbbbbbbbbb\n\n"},
+        {"EscY", 3, "\x12\x0a\x01\x1bY", A80 + "\nbbbbbbbbbb\n\n"},
+        {"Csi2K", 1, "\x12\x0a\x00\x1b[2K"s, "\n"},
+        {"EraseToLineEnd", 2, "\x12\x0a\x00\x05\x12\x05\x01\x1bT"s, "aaaaaaaaaa\nbbbbb\n"},
+        {"BellAndSkipWriteNothing", 0, "\x07\x11XY", "Y\n"},
+        {"EscXIgnoresItsByte", 0, "\x1bXYZ", "Z\n"},
+        {"ModesIgnored", 0, "\x1b[4hA\x1b[4lB", "AB\n"},
+        {"EscE", 2, "\x12\x00\x01\x1b" "E"s, A80 + "\n\n" + B80 + "\n"},
+        {"Csi1J", 7, "\x12\x0a\x05\x1b[1J", "\n\n\n\n\n" + std::string(10, ' ') + std::string(70, 'f') + "\n" + std::string(80, 'g') + "\n"},
+        {"CsiXAt78", 1, "\x12\x4e\x00\x1b[3X"s, std::string(78, 'a') + "\n"},
+        {"CsiInsertChar", 0, "abcd\x12\x01\x00\x1b[2@X"s, "aX bcd\n"},
+        {"CsiDeleteChar", 1, "\x12\x05\x00\x1b[2P"s, std::string(78, 'a') + "\n"},
+        {"Ctrl15Clears", 2, "\x15", "\n\n"},
+        {"Ctrl16Clears", 2, "\x16", "\n\n"},
+        {"EscR", 3, "\x12\x00\x01\x1bR"s, A80 + "\n" + C80 + "\n\n"},
+        {"CsiDeleteLines", 4, "\x12\x00\x01\x1b[2M"s, A80 + "\n" + D80 + "\n\n"},
+        {"CsiLOutsideRegion", 3, "\x1b[3r\x12\x00\x01\x1b[L"s, A80 + "\n" + B80 + "\n"},
+        {"RegionScrollsOnly", 5, "\x1b[2;4r\x12\x00\x03\n"s, A80 + "\n" + C80 + "\n" + D80 + "\n\n" + std::string(80, 'e') + "\n"},
+        {"ReverseFeedScrollsRegion", 4, "\x1b[2;3r\x12\x00\x01\x1b[T"s, A80 + "\n\n" + B80 + "\n" + D80 + "\n"}};
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTerm t;
+        FillRows(t, c.filled);
+        Feed(t, c.bytes);
+        EXPECT_EQ(Screen(t, int(std::count(c.screen.begin(), c.screen.end(), '\n'))), c.screen);
+    }
 }
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(
-    Interpreter, CursorMoves,
-    ::testing::Values(
-        CursorCase{"Locate", "\x12\x05\x03", 5, 3},
-        CursorCase{"LocateAbandonsCsi", "\x1b[3\x12\x05\x03", 5, 3},
-        CursorCase{"LocateAfterRepeat", "\x13\x02" "A\x12\x05\x03", 5, 3},
-        CursorCase{"EscEqualsClamped", "\x12\x05\x05\x1b=\x10\x10", 0, 0},
-        CursorCase{"DownWraps", "\x12\x00\x18\x1f"s, 0, 0},
-        CursorCase{"UpWraps", "\x1e", 0, 24},
-        CursorCase{"BackspaceAtHome", "\x08", 79, 0},
-        CursorCase{"LeftAndRightWrap", "\x1d\x1c\x1c", 1, 0},
-        CursorCase{"HomeToRegionTop", "\x1b[5r\x12\x05\x08\x0b", 0, 4},
-        CursorCase{"CsiRightModulo256", "\x1b[300C", 44, 0},
-        CursorCase{"CsiBlankSkipped", "\x1b[1 2C", 12, 0},
-        CursorCase{"CsiUpStopsAtRegion", "\x1b[6;20r\x12\x00\x0a\x1b[20A"s, 0, 5},
-        CursorCase{"CsiDownBelowRegion", "\x1b[6;20r\x12\x00\x16\x1b[20B"s, 0, 24},
-        CursorCase{"CsiPosition", "\x1b[5;10H", 9, 4},
-        CursorCase{"CsiPositionF", "\x1b[5;10f", 9, 4},
-        CursorCase{"CsiColumn", "\x1b[12`", 11, 0},
-        CursorCase{"CsiColumnG", "\x1b[12G", 11, 0},
-        CursorCase{"CsiRow", "\x12\x05\x00\x1b[7d"s, 5, 6},
-        CursorCase{"CsiLeft", "\x12\x0a\x00\x1b[3D"s, 7, 0},
-        CursorCase{"CsiNextPrevLine", "\x12\x0a\x05\x1b[3E\x1b[1F", 0, 7},
-        CursorCase{"CsiSFeeds", "\x1b[3S", 0, 3},
-        CursorCase{"BackTab", "\x12\x14\x00\x1b[Z"s, 16, 0},
-        CursorCase{"SaveRestore", "\x12\x05\x03\x1b[s\x12\x00\x00\x1b[u"s, 5, 3},
-        CursorCase{"ReverseFeedAboveRegion", "\x1b[10r\x12\x00\x03\x1b[9T"s, 0, 0},
-        CursorCase{"FeedBelowRegionStops", "\x1b[1;10r\x12\x00\x14\n\n\n\n\n\n"s, 0, 24},
-        CursorCase{"TabAtLastColumn", "\x12\x4f\x00\t"s, 0, 1},
-        CursorCase{"TabPastClearedStop", "\x12\x08\x00\x1b"s "2\r\t", 16, 0},
-        CursorCase{"TabWithoutStops", "\x1b[2g\t", 0, 1},
-        CursorCase{"TabAfterEsc3", "\x1b" "3\t", 0, 1},
-        CursorCase{"TabToSetStop", "\x1b[2g\x12\x05\x00\x1b" "1\r\t"s, 5, 0},
-        CursorCase{"EscStarHomesToRegion", "\x1b[5r\x12\x05\x08\x1b*", 0, 4},
-        CursorCase{"ClearHomesToRegion", "\x1b[5;20r\x12\x05\x08\x0c", 0, 4}),
-    [](const auto& info) { return std::string(info.param.name); });
-// clang-format on
-
-struct ScreenCase {
-    const char* name;
-    int filled; // rows filled with 'a', 'b', ... before the bytes
-    std::string bytes;
-    std::string screen; // the first rows after
-};
-
-void PrintTo(const ScreenCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class ScreenText : public ::testing::TestWithParam<ScreenCase> {};
-
-TEST_P(ScreenText, Shows) {
-    CTerm t;
-    FillRows(t, GetParam().filled);
-    Feed(t, GetParam().bytes);
-    int rows = int(std::count(GetParam().screen.begin(), GetParam().screen.end(), '\n'));
-    EXPECT_EQ(Screen(t, rows), GetParam().screen);
-}
-
-const std::string A80(80, 'a'), B80(80, 'b'), C80(80, 'c'), D80(80, 'd');
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(
-    Interpreter, ScreenText,
-    ::testing::Values(
-        ScreenCase{"Repeat", 0, "\x13\x05" "A", "AAAAA\n"},
-        ScreenCase{"RepeatZero", 0, "\x13\x00"s "AB", "B\n"},
-        ScreenCase{"AbandonedCsiWritten", 0, "\x1b[?25h", "?25h\n"},
-        ScreenCase{"HighByteAbandonsCsi", 0, "\x1b[5{", "{\n"},
-        ScreenCase{"BlockWithoutEtx", 0, "\x14\x0e\x00\x01xyA"s, "A\n"},
-        ScreenCase{"DoubleByteOffByBlock", 0, "\x14\x0e\x00\x04\x00\x00\x37\x00\x03\x82"s, "\x02\n"},
-        ScreenCase{"Csi0J", 3, "\x12\x0a\x01\x1b[J", A80 + "\nbbbbbbbbbb\n\n"},
-        ScreenCase{"EscY", 3, "\x12\x0a\x01\x1bY", A80 + "\nbbbbbbbbbb\n\n"},
-        ScreenCase{"Csi2K", 1, "\x12\x0a\x00\x1b[2K"s, "\n"},
-        ScreenCase{"EraseToLineEnd", 2, "\x12\x0a\x00\x05\x12\x05\x01\x1bT"s, "aaaaaaaaaa\nbbbbb\n"},
-        ScreenCase{"BellAndSkipWriteNothing", 0, "\x07\x11XY", "Y\n"},
-        ScreenCase{"EscXIgnoresItsByte", 0, "\x1bXYZ", "Z\n"},
-        ScreenCase{"ModesIgnored", 0, "\x1b[4hA\x1b[4lB", "AB\n"},
-        ScreenCase{"EscE", 2, "\x12\x00\x01\x1b" "E"s, A80 + "\n\n" + B80 + "\n"},
-        ScreenCase{"Csi1J", 7, "\x12\x0a\x05\x1b[1J", "\n\n\n\n\n" + std::string(10, ' ') + std::string(70, 'f') + "\n" + std::string(80, 'g') + "\n"},
-        ScreenCase{"CsiXAt78", 1, "\x12\x4e\x00\x1b[3X"s, std::string(78, 'a') + "\n"},
-        ScreenCase{"CsiInsertChar", 0, "abcd\x12\x01\x00\x1b[2@X"s, "aX bcd\n"},
-        ScreenCase{"CsiDeleteChar", 1, "\x12\x05\x00\x1b[2P"s, std::string(78, 'a') + "\n"},
-        ScreenCase{"Ctrl15Clears", 2, "\x15", "\n\n"},
-        ScreenCase{"Ctrl16Clears", 2, "\x16", "\n\n"},
-        ScreenCase{"EscR", 3, "\x12\x00\x01\x1bR"s, A80 + "\n" + C80 + "\n\n"},
-        ScreenCase{"CsiDeleteLines", 4, "\x12\x00\x01\x1b[2M"s, A80 + "\n" + D80 + "\n\n"},
-        ScreenCase{"CsiLOutsideRegion", 3, "\x1b[3r\x12\x00\x01\x1b[L"s, A80 + "\n" + B80 + "\n"},
-        ScreenCase{"RegionScrollsOnly", 5, "\x1b[2;4r\x12\x00\x03\n"s, A80 + "\n" + C80 + "\n" + D80 + "\n\n" + std::string(80, 'e') + "\n"},
-        ScreenCase{"ReverseFeedScrollsRegion", 4, "\x1b[2;3r\x12\x00\x01\x1b[T"s, A80 + "\n\n" + B80 + "\n" + D80 + "\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
-// clang-format on
 
 TEST(Interpreter, AnswersAndScrollRegions) {
     const std::pair<std::string, std::string> answers[] = {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <random>
 
 #include "term_util.h"
 #include "tests/platform/fake_wnd.h"
@@ -178,24 +177,6 @@ TEST(InputQueue, DropsBytesWhenFullAndWraps) {
         t.PutKey('k');
     Feed(t, "\x1b[6n"); // an answer meeting a full queue is cut
     EXPECT_EQ(Drain(t), std::string(1023, 'k') + "\x1b");
-}
-
-TEST(Robustness, RandomBytesKeepTheModelConsistent) {
-    std::mt19937 rng(12345);
-    CTerm t;
-    FakeWnd w;
-    t.AttachWindow(&w);
-    for (int i = 0; i < 200000; ++i) {
-        // Mostly control bytes and sequence characters, where the states are.
-        uint8_t b =
-            uint8_t(rng() % 3 ? "\x1b[;0123456789\x12\x13\x14\x0e\x03\x0a\x82"[rng() % 19] : rng());
-        t.Write(b);
-        ASSERT_TRUE(t.m_nCol >= 0 && t.m_nCol < 80 && t.m_nRow >= 0 && t.m_nRow < 25) << i;
-        ASSERT_TRUE(t.m_nScrollTop < t.m_nScrollBottom && t.m_nScrollBottom <= 25) << i;
-        for (const CRect& rc : w.m_rects)
-            ASSERT_TRUE(rc.left >= 0 && rc.right <= 640 && rc.top >= 0 && rc.bottom <= 400);
-        w.Clear();
-    }
 }
 
 } // namespace
