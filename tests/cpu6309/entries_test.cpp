@@ -11,13 +11,9 @@ constexpr uint8_t N = CC_N, Z = CC_Z, V = CC_V, C = CC_C;
 class EntryTest : public CpuTest {
 protected:
     void SetUp() override {
-        cpu.SetVector(0xFFF0, 0xF000); // traps
-        cpu.SetVector(0xFFF2, 0xF200); // SWI3
-        cpu.SetVector(0xFFF4, 0xF400); // SWI2
-        cpu.SetVector(0xFFF6, 0xF600); // FIRQ
-        cpu.SetVector(0xFFF8, 0xF800); // IRQ
-        cpu.SetVector(0xFFFA, 0xFA00); // SWI
-        cpu.SetVector(0xFFFC, 0xFC00); // NMI
+        // Traps $F000, SWI3 $F200, SWI2 $F400, FIRQ $F600, IRQ $F800, SWI $FA00, NMI $FC00.
+        for (uint16_t v = 0xFFF0; v < 0xFFFE; v += 2)
+            cpu.SetVector(v, uint16_t(v << 8));
         cpu.SetVector(0xFFFE, 0x1000); // reset
         cpu.ResetRegisters();
         reg.S = 0x8000;
