@@ -123,25 +123,6 @@ TEST_F(EntryTest, SeveralEntriesInOneStepRunTheLastHandlerFirst) {
     EXPECT_EQ(cpu.m_log, (Log{R(0xF600, 0x12)}));
 }
 
-TEST_F(EntryTest, SoftwareInterrupts) {
-    struct {
-        std::initializer_list<uint8_t> code;
-        uint16_t handler;
-        uint8_t masks;
-    } cases[] = {
-        {{0x3F}, 0xFA00, CC_I | CC_F}, {{0x10, 0x3F}, 0xF400, 0}, {{0x11, 0x3F}, 0xF200, 0}};
-    for (auto& t : cases) {
-        SetUp();
-        reg.CC = V;
-        cpu.Run(t.code);
-        uint16_t next = uint16_t(0x1000 + t.code.size());
-        EXPECT_EQ(reg.PC, t.handler);
-        EXPECT_EQ(reg.CC, CC_E | V | t.masks);
-        EXPECT_EQ(Stack(12), Frame(CC_E | V, next, false));
-        EXPECT_EQ(reg.MD, 0);
-    }
-}
-
 TEST_F(EntryTest, CwaiStacksThenIdlesUntilAnEntry) {
     reg.CC = CC_I | CC_F | N | Z;
     cpu.Run({0x3C, 0xEF}); // CWAI #$EF: clears I
@@ -175,17 +156,23 @@ TEST_F(EntryTest, FirqEndsTheCwaiWaitKeepingE) {
     EXPECT_EQ(reg.PC, 0xF600);
 }
 
-// Samples of each page's holes, prefix after prefix, a division by zero, and defined
-// neighbours that must not trap. The stacked PC is the one after the faulting bytes.
-TEST_F(EntryTest, IllegalOpcodesAndDivisionByZeroTrap) {
+// SWI, SWI2 and SWI3 (only SWI sets the masks); samples of each page's holes, prefix after
+// prefix, a division by zero; and defined neighbours that must not trap. The stacked PC is
+// the one after the instruction or the faulting bytes.
+TEST_F(EntryTest, SoftwareInterruptsIllegalOpcodesAndDivisionByZero) {
     // clang-format off
     struct {
         std::initializer_list<uint8_t> code;
         uint8_t md;
+        uint16_t handler;
+        uint8_t masks;
     } cases[] = {
-        {{0x87}, MD_IL},       {{0x10, 0x20}, MD_IL},       {{0x10, 0x11}, MD_IL},
-        {{0x11, 0x10}, MD_IL}, {{0x11, 0xC7}, MD_IL},       {{0x11, 0x8D, 0x00}, MD_DZ},
-        {{0x11, 0x8E, 0, 0}, MD_DZ}, {{0x10, 0x21, 0, 0}, 0}, {{0x11, 0xF7, 0, 0}, 0},
+        {{0x3F}, 0, 0xFA00, CC_I | CC_F},       {{0x10, 0x3F}, 0, 0xF400, 0},
+        {{0x11, 0x3F}, 0, 0xF200, 0},           {{0x87}, MD_IL, 0xF000, 0},
+        {{0x10, 0x20}, MD_IL, 0xF000, 0},       {{0x10, 0x11}, MD_IL, 0xF000, 0},
+        {{0x11, 0x10}, MD_IL, 0xF000, 0},       {{0x11, 0xC7}, MD_IL, 0xF000, 0},
+        {{0x11, 0x8D, 0x00}, MD_DZ, 0xF000, 0}, {{0x11, 0x8E, 0, 0}, MD_DZ, 0xF000, 0},
+        {{0x10, 0x21, 0, 0}, 0, 0x1004, 0},     {{0x11, 0xF7, 0, 0}, 0, 0x1004, 0},
     };
     // clang-format on
     for (auto& t : cases) {
@@ -194,9 +181,9 @@ TEST_F(EntryTest, IllegalOpcodesAndDivisionByZeroTrap) {
         reg.CC = V;
         cpu.Run(t.code);
         ASSERT_EQ(reg.MD, t.md);
-        if (!t.md) continue;
-        EXPECT_EQ(reg.PC, 0xF000);
-        EXPECT_EQ(reg.CC, CC_E | V); // no mask set
+        ASSERT_EQ(reg.PC, t.handler);
+        if (t.handler == 0x1004) continue;
+        EXPECT_EQ(reg.CC, CC_E | V | t.masks);
         EXPECT_EQ(Stack(12), Frame(CC_E | V, uint16_t(0x1000 + t.code.size()), false));
     }
 }
