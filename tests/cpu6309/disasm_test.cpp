@@ -30,8 +30,8 @@ struct Case {
 };
 
 // The exact texts (column layout, number bases and case, the "???" of undefined codes, the
-// lower-case [$addr] form, targets wrapping) and how many bytes an undefined code takes;
-// the round trip reads every other form back.
+// lower-case [$addr] form, targets wrapping), how many bytes an undefined code takes, and
+// the names of a sample of rows; the round trip reads the other index forms back.
 TEST_F(CpuTest, DisasmTextsAndLengths) {
     const Case cases[] = {
         {0x1000, {0x10, 0x10}, "???", 2},
@@ -40,9 +40,11 @@ TEST_F(CpuTest, DisasmTextsAndLengths) {
         {0x1000, {0x11, 0x38, 0x45}, "???", 3},
         {0x1000, {0x11, 0x3B, 0x50}, "???", 3},
         {0x1000, {0x12}, "NOP  ", 1},
+        {0x1000, {0x10, 0x97, 0x40}, "STW   <$40", 3},
         {0x1000, {0x11, 0x8E, 0x00, 0x05}, "DIVQ  #$0005", 4},
         {0xFFF0, {0x20, 0x20}, "BRA   $0012", 2},
         {0xFFF0, {0x16, 0x00, 0x20}, "LBRA  $0013", 3},
+        {0x1000, {0x10, 0x26, 0xFF, 0xFC}, "LBNE  $1000", 4},
         {0xFFFC, {0xA6, 0x8C, 0x10}, "LDA   $000F,PCR", 3},
         {0x1000, {0xA6, 0x9F, 0xC0, 0x00}, "LDA   [$c000]", 4},
         {0x1000, {0xA6, 0x10}, "LDA   -16,X", 2},
@@ -50,9 +52,15 @@ TEST_F(CpuTest, DisasmTextsAndLengths) {
         {0x1000, {0x0B, 0xAB, 0xCD}, "TIM   #$ab,<$CD", 3},
         {0x1000, {0x62, 0xF0, 0xB9, 0x80, 0x00}, "AIM   #$F0,[-32768,Y]", 5},
         {0x1000, {0x11, 0x30, 0x1D, 0x40}, "BAND  <$40:3,CC:5", 4},
+        {0x1000, {0x11, 0x36, 0xC7, 0xFF}, "LDBT  <$FF:0,N:7", 4},
         {0x1000, {0x11, 0x37, 0x5D, 0x40}, "STBT  A:3,<$40:5", 4},
+        {0x1000, {0x11, 0x39, 0x34}, "TFM   U-,S-", 3},
+        {0x1000, {0x11, 0x3A, 0x01}, "TFM   D+,X", 3},
         {0x1000, {0x34, 0x00}, "PSHS  ", 2},
         {0x1000, {0x34, 0xFF}, "PSHS  CC,A,B,DP,X,Y,U,PC", 2},
+        {0x1000, {0x37, 0x86}, "PULU  A,B,PC", 2},
+        {0x1000, {0x1F, 0xC8}, "TFR   ?,A", 2},
+        {0x1000, {0x1E, 0x57}, "EXG   PC,V", 2},
     };
     for (const Case& c : cases) {
         uint16_t next = 0;
