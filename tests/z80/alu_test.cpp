@@ -10,7 +10,7 @@ namespace {
 // the low byte plus carry taken as one value: $FF + 1 = $100 has bit 4 clear.
 TEST(Alu, ResultAndFlags) {
     struct Case {
-        std::vector<uint8_t> code; // one instruction at $0000
+        std::initializer_list<uint8_t> code; // one instruction at $0000
         uint8_t a;
         uint16_t hl, rr; // rr goes to BC and DE
         const char* flagsIn;
@@ -57,15 +57,14 @@ TEST(Alu, ResultAndFlags) {
     };
     // clang-format on
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::hex << int(c.code[0]) << " " << int(c.code.back())
-                                        << " A=" << int(c.a) << " HL=" << c.hl);
+        SCOPED_TRACE(testing::Message() << testing::PrintToString(std::vector<uint8_t>(c.code))
+                                        << std::hex << " A=" << int(c.a) << " HL=" << c.hl);
         auto z = std::make_unique<FlatZ80>();
-        std::copy(c.code.begin(), c.code.end(), z->m_ram);
         z->m_reg.SetA(c.a);
         z->m_reg.HL = c.hl;
         z->m_reg.BC = z->m_reg.DE = c.rr;
         SetFlags(z->m_reg, c.flagsIn);
-        z->Execute();
+        z->Run(0, c.code);
         EXPECT_EQ(z->m_reg.A(), c.aOut);
         EXPECT_EQ(z->m_reg.HL, c.hlOut);
         EXPECT_EQ(FlagText(z->m_reg), c.flagsOut);

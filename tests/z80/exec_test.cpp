@@ -9,7 +9,7 @@ namespace {
 // first, stores go low byte first, pops read high byte first.
 TEST(Exec, AccessSequences) {
     struct Case {
-        std::vector<uint8_t> code; // at $1000; HL $2000, DE $3000, SP $8000, IX $4000
+        std::initializer_list<uint8_t> code; // at $1000; HL $2000, DE $3000, SP $8000, IX $4000
         Log expected;
     };
     // clang-format off
@@ -39,23 +39,21 @@ TEST(Exec, AccessSequences) {
     };
     // clang-format on
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.code));
+        SCOPED_TRACE(testing::PrintToString(std::vector<uint8_t>(c.code)));
         auto z = std::make_unique<FlatZ80>();
         z->Load(0x1234, {0x34, 0x12});
         z->Load(0x8000, {0x11, 0x22});
         z->m_ram[0x2000] = 0x81, z->m_ram[0x4002] = 0x7F;
         REGZ80& r = z->m_reg;
         r.HL = 0x2000, r.DE = 0x3000, r.BC = 0x0001, r.SP = 0x8000, r.IX = 0x4000;
-        std::copy(c.code.begin(), c.code.end(), z->m_ram + 0x1000);
-        r.PC = 0x1000;
-        z->Execute();
+        z->Run(0x1000, c.code);
         EXPECT_EQ(z->m_log, c.expected);
     }
 }
 
 TEST(Exec, ControlFlow) {
     struct Case {
-        std::vector<uint8_t> code; // at $0100, SP $9000, B 3, IX $1234, IY $7777
+        std::initializer_list<uint8_t> code; // at $0100, SP $9000, B 3, IX $1234, IY $7777
         const char* flags;
         int steps;
         uint16_t pc;
@@ -73,15 +71,12 @@ TEST(Exec, ControlFlow) {
     };
     // clang-format on
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::hex << int(c.code[0]));
+        SCOPED_TRACE(testing::Message() << std::hex << int(*c.code.begin()));
         auto z = std::make_unique<FlatZ80>();
         REGZ80& r = z->m_reg;
         r.SP = 0x9000, r.BC = 0x0300, r.IX = 0x1234, r.IY = 0x7777;
         SetFlags(r, c.flags);
-        std::copy(c.code.begin(), c.code.end(), z->m_ram + 0x0100);
-        r.PC = 0x0100;
-        for (int i = 0; i < c.steps; ++i)
-            z->Execute();
+        z->Run(0x0100, c.code, c.steps);
         EXPECT_EQ(r.PC, c.pc);
     }
 }

@@ -14,11 +14,11 @@ class FlatZ80 : public CSimZ80 {
 public:
     uint8_t ReadMem(uint16_t addr) override {
         uint8_t v = m_ram[addr];
-        if (m_bLog) m_log.push_back(R(addr, v));
+        m_log.push_back(R(addr, v));
         return v;
     }
     void WriteMem(uint16_t addr, uint8_t value) override {
-        if (m_bLog) m_log.push_back(W(addr, value));
+        m_log.push_back(W(addr, value));
         m_ram[addr] = value;
     }
     uint8_t InPort(uint8_t port) override {
@@ -44,7 +44,6 @@ public:
     }
 
     uint8_t m_ram[65536] = {};
-    bool m_bLog = true;
     Log m_log;
     std::vector<uint8_t> m_ins;
     std::vector<uint16_t> m_outs; // port << 8 | value

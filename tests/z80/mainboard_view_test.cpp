@@ -44,16 +44,6 @@ TEST_F(MainViewTest, EveryAccessCountsOnBothCounters) {
     Run(2);
     EXPECT_EQ(m_main->m_nPtmCount, 9);
     EXPECT_EQ(m_main->m_nSpeedCount, 9);
-    class Page : public CTracePageZ80 {
-    public:
-        void Update(const REGZ80*, const char*) override {}
-        void UpdateSignals(const REGZ80*) override {}
-    } page;
-    Z().m_pStat = &page;
-    Run(1); // NOP plus six trace reads
-    Z().m_pStat = nullptr;
-    EXPECT_EQ(m_main->m_nPtmCount, 16);
-    EXPECT_EQ(m_main->m_nSpeedCount, 16);
 }
 
 TEST_F(MainViewTest, FixedAreaAndIoPageAreTheBoardsAndVectorAreaIsBankedRam) {
