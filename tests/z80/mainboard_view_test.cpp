@@ -49,7 +49,7 @@ TEST_F(MainViewTest, EveryAccessCountsOnBothCounters) {
 TEST_F(MainViewTest, FixedAreaAndIoPageAreTheBoardsAndVectorAreaIsBankedRam) {
     m_main->m_io[0xC10] = 0x5A;
     m_main->m_io[0xD2F] = 1;
-    m_main->m_io[0xD04] = 0x03; // BREAK, dropped by a read through the board
+    m_main->m_io[0xD04] = 0x03;        // BREAK, dropped by a read through the board
     Load(0x10000, {0x3A, 0x04, 0xFD,   // LD A,($FD04)
                    0x3A, 0x10, 0xFC,   // LD A,($FC10)
                    0x32, 0x81, 0xFC,   // LD ($FC81),A
