@@ -28,34 +28,26 @@ struct CodeCase {
 
 TEST(Assembler, OperandForms) {
     const CodeCase cases[] = {
-        // Offsets: 5, 8 and 16 bits by value; no 5-bit form when indirect.
-        {" LDA ,X", {0xA6, 0x84}},
+        // Offsets: 5, 8 and 16 bits by value at the edges; no 5-bit form when indirect. The
+        // round trip covers every postbyte and register pair as the disassembler writes them.
         {" LDA 16,U", {0xA6, 0xC8, 0x10}},
         {" LDA -129,S", {0xA6, 0xE9, 0xFF, 0x7F}},
         {" LDA [0,X]", {0xA6, 0x98, 0x00}},
-        {" LDA [,X]", {0xA6, 0x94}},
-        {" LDA [$c000]", {0xA6, 0x9F, 0xC0, 0x00}},
-        {" LDA W,S", {0xA6, 0xEE}},
-        {" LDA ,W", {0xA6, 0x8F}},
         {" LDA 0,W", {0xA6, 0xAF, 0x00, 0x00}},
-        {" LDA [,--W]", {0xA6, 0xF0}},
         {" LDA *-125,PCR", {0xA6, 0x8C, 0x80}},
         {" LDA *+130,PCR", {0xA6, 0x8C, 0x7F}},
         {" LDA *+131,PCR", {0xA6, 0x8D, 0x00, 0x7F}},
         // Direct only with SETDP or '<'; '>' forces extended.
         {" LDA $40", {0xB6, 0x00, 0x40}},
-        {" LDA <$40", {0x96, 0x40}},
         {" SETDP $20\n LDA $2040\n LDA >$2040\n LDA $40",
          {0x96, 0x40, 0xB6, 0x20, 0x40, 0xB6, 0x00, 0x40}},
         {" OIM #1,$40", {0x71, 0x01, 0x00, 0x40}},
         {" AIM #-1,[,Y]", {0x62, 0xFF, 0xB4}},
-        // Immediates of 8 and 16 bits, registers and lists.
+        // Immediates of 8 and 16 bits, and lists as the disassembler does not write them.
         {" LDX #-1\n LDQ <0", {0x8E, 0xFF, 0xFF, 0x10, 0xDC, 0x00}},
-        {" TFR A,B\n EXG PC,V\n ADDR ?,F", {0x1F, 0x89, 0x1E, 0x57, 0x10, 0x30, 0xCF}},
         {" PSHS D,CC,PC\n PULU S,X\n PSHS", {0x34, 0x87, 0x37, 0x50, 0x34, 0x00}},
         {" TFM X-,Y-\n TFM D+,S\n tfm u,x+",
          {0x11, 0x39, 0x12, 0x11, 0x3A, 0x04, 0x11, 0x3B, 0x31}},
-        {" BIOR $40:7,B:0\n LDBT <1:2,N:3", {0x11, 0x33, 0xB8, 0x40, 0x11, 0x36, 0xD3, 0x01}},
         // Branches as written; other names of the same opcodes.
         {"L BRA L\n LBRA L\n LBNE L\n BSR L",
          {0x20, 0xFE, 0x16, 0xFF, 0xFB, 0x10, 0x26, 0xFF, 0xF7, 0x8D, 0xF5}},

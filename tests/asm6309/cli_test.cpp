@@ -1,10 +1,8 @@
 // The asm6309 command: exact image size, and on errors a message, status 1 and no output.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <filesystem>
-#include <sstream>
-#include <vector>
+#include <unistd.h>
 
 #include "tests/platform/child.h"
 #include "tests/platform/temp_dir.h"
@@ -15,23 +13,14 @@ class Cli : public testing::Test {
 protected:
     std::string Read(const std::string& name) { return ReadFile<std::string>(m_dir / name); }
     bool Exists(const std::string& name) { return std::filesystem::exists(m_dir / name); }
-    // Runs the tool in the scratch folder with the blank-separated `args`, its errors going
-    // to err.txt; its exit code (-1 when it did not end by itself within a minute).
+    // Runs the tool in the scratch folder with `args`, its errors going to err.txt; its exit
+    // code (-1 when it did not end by itself within a minute).
     int Run(const std::string& args) {
-        std::vector<std::string> words{ASM6309_TOOL};
-        std::istringstream in(args);
-        for (std::string w; in >> w;)
-            words.push_back(w);
-        std::vector<char*> argv;
-        for (std::string& w : words)
-            argv.push_back(w.data());
-        argv.push_back(nullptr);
-        const std::string err = m_dir / "err.txt";
+        const std::string cmd =
+            "cd '" + m_dir.Path().string() + "' && exec " ASM6309_TOOL " " + args + " 2>err.txt";
         Child tool;
         EXPECT_TRUE(tool.Start([&] {
-            const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (fd >= 0 && ::dup2(fd, 2) == 2 && ::chdir(m_dir.Path().c_str()) == 0)
-                ::execv(argv[0], argv.data());
+            ::execl("/bin/sh", "sh", "-c", cmd.c_str(), nullptr);
             return 127;
         }));
         return tool.Wait(60) ? tool.ExitCode() : -1;

@@ -1,18 +1,11 @@
-// Shared by the assembler tests: a flat 64 KB RAM processor and in-memory assembly.
+// Shared by the assembler tests: in-memory assembly, and the core's test processor.
 #pragma once
 
 #include <map>
 #include <string>
 
-#include "cpu6309/sim09.h"
+#include "tests/cpu6309/test_cpu.h"
 #include "tools/asm6309/asm6309_lib.h"
-
-class RamCpu : public CSim09 {
-public:
-    uint8_t mem[65536] = {};
-    uint8_t ReadByte(uint16_t addr) override { return mem[addr]; }
-    void WriteByte(uint16_t addr, uint8_t value) override { mem[addr] = value; }
-};
 
 // Assembles `source` as "main.asm"; other files come from `files` by name.
 inline asm6309::Result AsmText(const std::string& source, uint32_t base = 0x1000,

@@ -27,14 +27,14 @@ TEST(Program, RunsOnTheCore) {
     std::map<std::string, int> symbols = ReadSymbols(ASM6309_SUM_SYMBOLS);
     EXPECT_EQ(symbols["START"], 0x1000);
     EXPECT_EQ(symbols["COUNT"], 10);
-    auto cpu = std::make_unique<RamCpu>();
-    std::copy(g_sumProgram, g_sumProgram + 256, cpu->mem + 0x1000);
+    auto cpu = std::make_unique<CTestCpu>();
+    std::copy(g_sumProgram, g_sumProgram + 256, cpu->m_mem + 0x1000);
     cpu->m_reg.PC = 0x1000;
     int done = symbols.at("DONE");
     for (int i = 0; i < 1000 && cpu->m_reg.PC != done; ++i)
         cpu->Execute();
     ASSERT_EQ(cpu->m_reg.PC, done);
-    const uint8_t* r = cpu->mem + symbols.at("RESULT");
+    const uint8_t* r = cpu->m_mem + symbols.at("RESULT");
     EXPECT_EQ(r[0] << 8 | r[1], 55);                              // sum of 1..10
     EXPECT_EQ(r[2], 0xFF);                                        // remainder -1
     EXPECT_EQ(r[3], 0xFD);                                        // quotient -3

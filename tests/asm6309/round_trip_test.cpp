@@ -125,14 +125,14 @@ void RoundTrip(int page, int opcode, uint16_t start, bool allPostbytes) {
     if (page) prefix.push_back(page == 1 ? 0x10 : 0x11);
     prefix.push_back(uint8_t(opcode));
 
-    auto cpu = std::make_unique<RamCpu>();
+    auto cpu = std::make_unique<CTestCpu>();
     Bytes expected;
     uint16_t addr = start;
     for (const Bytes& operand : Operands(row.form, allPostbytes)) {
         Bytes b = prefix;
         b.insert(b.end(), operand.begin(), operand.end());
         for (size_t i = 0; i < b.size(); ++i)
-            cpu->mem[uint16_t(addr + i)] = b[i];
+            cpu->m_mem[uint16_t(addr + i)] = b[i];
         Bytes c = Canonical(row.form, prefix.size(), b);
         expected.insert(expected.end(), c.begin(), c.end());
         addr = uint16_t(addr + b.size());
@@ -182,10 +182,10 @@ TEST(RoundTrip, BranchesAndPcrWrapAroundTheAddressSpace) {
     RoundTrip(0, 0x16, 0xFFE0, false); // LBRA
     RoundTrip(1, 0x26, 0xFFE0, false); // LBNE
     RoundTrip(0, 0x8D, 0xFFE0, false); // BSR
-    auto cpu = std::make_unique<RamCpu>();
+    auto cpu = std::make_unique<CTestCpu>();
     const Bytes b = {0xA6, 0x8C, 0x20, 0xA6, 0x9D, 0x7F, 0x00};
     for (size_t i = 0; i < b.size(); ++i)
-        cpu->mem[0xFFF0 + i] = b[i];
+        cpu->m_mem[0xFFF0 + i] = b[i];
     char t1[32], t2[32];
     uint16_t next = cpu->Disasm(t1, 0xFFF0);
     cpu->Disasm(t2, next);

@@ -59,7 +59,7 @@ TEST_F(AddressingTest, IndexedFormsComputeAddressStepAndReadInOrder) {
         uint16_t ea = t.pointerAt >= 0 ? cpu.Word(uint16_t(t.pointerAt)) : t.ea;
         REG09 before = reg;
         cpu.Run({0xA6});
-        std::vector<Access> want = {R(0x1000, 0xA6), R(0x1001, t.post[0])};
+        Log want = {R(0x1000, 0xA6), R(0x1001, t.post[0])};
         for (uint16_t a : t.offsetAt)
             want.push_back(R(a, cpu.m_mem[a]));
         if (t.pointerAt >= 0) {
@@ -79,19 +79,17 @@ TEST_F(AddressingTest, IndexedFormsComputeAddressStepAndReadInOrder) {
 TEST_F(AddressingTest, DirectExtendedAndSixteenBitOrders) {
     reg.DP = 0x12;
     cpu.Run({0x96, 0x34}); // LDA <$34
-    EXPECT_EQ(cpu.m_log, (std::vector<Access>{R(0x1000, 0x96), R(0x1001, 0x34),
-                                              R(0x1234, cpu.m_mem[0x1234])}));
+    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x96), R(0x1001, 0x34), R(0x1234, cpu.m_mem[0x1234])}));
     cpu.Run({0xFC, 0xFF, 0xFF}); // LDD $FFFF: address low first, data low (wrapped) first
-    EXPECT_EQ(cpu.m_log,
-              (std::vector<Access>{R(0x1000, 0xFC), R(0x1002, 0xFF), R(0x1001, 0xFF),
-                                   R(0x0000, cpu.m_mem[0]), R(0xFFFF, cpu.m_mem[0xFFFF])}));
+    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0xFC), R(0x1002, 0xFF), R(0x1001, 0xFF),
+                              R(0x0000, cpu.m_mem[0]), R(0xFFFF, cpu.m_mem[0xFFFF])}));
     EXPECT_EQ(reg.D, cpu.m_mem[0xFFFF] << 8 | cpu.m_mem[0]);
     reg.D = 0xABCD;
     cpu.Run({0xFD, 0x20, 0x00}); // STD $2000: high byte first
-    EXPECT_EQ(cpu.m_log, (std::vector<Access>{R(0x1000, 0xFD), R(0x1002, 0x00), R(0x1001, 0x20),
-                                              W(0x2000, 0xAB), W(0x2001, 0xCD)}));
+    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0xFD), R(0x1002, 0x00), R(0x1001, 0x20), W(0x2000, 0xAB),
+                              W(0x2001, 0xCD)}));
     cpu.Run({0xCC, 0x12, 0x34}); // LDD #$1234: immediate high byte first
-    EXPECT_EQ(cpu.m_log, (std::vector<Access>{R(0x1000, 0xCC), R(0x1001, 0x12), R(0x1002, 0x34)}));
+    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0xCC), R(0x1001, 0x12), R(0x1002, 0x34)}));
     EXPECT_EQ(reg.D, 0x1234);
 }
 

@@ -4,7 +4,6 @@
 
 namespace {
 
-using Log = std::vector<Access>;
 constexpr uint8_t N = CC_N, Z = CC_Z, V = CC_V, C = CC_C, H = CC_H;
 constexpr uint8_t K = CC_E | CC_F | CC_H | CC_I; // kept by the divisions
 

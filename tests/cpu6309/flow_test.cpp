@@ -4,7 +4,6 @@
 
 namespace {
 
-using Log = std::vector<Access>;
 constexpr uint8_t N = CC_N, Z = CC_Z, V = CC_V, C = CC_C;
 
 TEST_F(CpuTest, MemoryFormsAccessInOrder) {

@@ -1,36 +1,11 @@
 // A processor on 64 KB of flat RAM that logs every access, for the core's tests.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <cstdio>
 #include <initializer_list>
 #include <memory>
-#include <ostream>
-#include <vector>
 
 #include "cpu6309/sim09.h"
-
-struct Access {
-    uint16_t addr;
-    char kind; // 'R' or 'W'
-    uint8_t value;
-    bool operator==(const Access&) const = default;
-};
-
-inline std::ostream& operator<<(std::ostream& os, const Access& a) {
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "%c %04X=%02X", a.kind, a.addr, a.value);
-    return os << buf;
-}
-
-inline Access R(uint16_t addr, uint8_t value) {
-    return {addr, 'R', value};
-}
-inline Access W(uint16_t addr, uint8_t value) {
-    return {addr, 'W', value};
-}
+#include "tests/cpu6309/access_log.h"
 
 inline bool operator==(const REG09& a, const REG09& b) {
     return a.W == b.W && a.D == b.D && a.X == b.X && a.Y == b.Y && a.U == b.U && a.S == b.S &&

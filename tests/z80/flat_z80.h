@@ -7,30 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "tests/cpu6309/access_log.h"
 #include "z80/simz80.h"
-
-struct Access {
-    char kind; // 'R' or 'W'
-    uint16_t addr;
-    uint8_t value;
-    bool operator==(const Access&) const = default;
-};
-
-inline std::ostream& operator<<(std::ostream& os, const Access& a) {
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "%c %04X %02X", a.kind, a.addr, a.value);
-    return os << buf;
-}
 
 class FlatZ80 : public CSimZ80 {
 public:
     uint8_t ReadMem(uint16_t addr) override {
         uint8_t v = m_ram[addr];
-        if (m_bLog) m_log.push_back({'R', addr, v});
+        m_log.push_back(R(addr, v));
         return v;
     }
     void WriteMem(uint16_t addr, uint8_t value) override {
-        if (m_bLog) m_log.push_back({'W', addr, value});
+        m_log.push_back(W(addr, value));
         m_ram[addr] = value;
     }
     uint8_t InPort(uint8_t port) override {
@@ -56,8 +44,7 @@ public:
     }
 
     uint8_t m_ram[65536] = {};
-    bool m_bLog = true;
-    std::vector<Access> m_log;
+    Log m_log;
     std::vector<uint8_t> m_ins;
     std::vector<uint16_t> m_outs; // port << 8 | value
 };
