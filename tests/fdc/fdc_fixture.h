@@ -20,10 +20,11 @@ inline uint8_t ImageByte(uint32_t offset) {
     return uint8_t(offset ^ offset >> 8 ^ offset >> 16);
 }
 
-inline Bytes PatternImage(uint32_t size) {
+// `size` bytes of a test image from offset `from` on.
+inline Bytes PatternImage(uint32_t size, uint32_t from = 0) {
     Bytes b(size);
     for (uint32_t o = 0; o < size; ++o)
-        b[o] = ImageByte(o);
+        b[o] = ImageByte(from + o);
     return b;
 }
 
@@ -50,6 +51,20 @@ struct TrackBuilder {
         Fill({{1, 0xF7}, {54, 0x4E}});
     }
 };
+
+// The two floppy units.
+struct FdcUnit {
+    const char* name;
+    uint8_t base; // command/status; track, sector, data follow
+    int slot;     // m_pFdd index of the unit's drive 0
+    int rawCell;  // m_io index of the raw interrupt flag
+    uint8_t rawBit;
+    uint8_t done, side; // completion register that acknowledges; side register
+    int channel;        // DMA channel
+    int trackLimit;     // bytes a WRITE TRACK takes
+};
+inline const FdcUnit kFdcUnits[] = {{"A", 0x18, 4, 0x103, 0x08, 0x1F, 0x1C, 0, 6400},
+                                    {"B", 0x30, 0, 0x12C, 0x40, 0x37, 0x34, 1, 10900}};
 
 class FdcTest : public ::testing::Test {
 protected:

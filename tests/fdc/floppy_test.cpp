@@ -7,16 +7,6 @@ uint32_t Row0Offset(int c, int h, int r) {
     return uint32_t(((c * 2 + h) * 16 + r - 1) * 256);
 }
 
-struct Unit {
-    const char* name;
-    uint8_t base; // command/status; track, sector, data follow
-    int slot;     // m_pFdd index of the unit's drive 0
-    int rawCell;  // m_io index of the raw interrupt flag
-    uint8_t rawBit;
-    uint8_t done; // completion register that acknowledges
-};
-const Unit kUnits[] = {{"A", 0x18, 4, 0x103, 0x08, 0x1F}, {"B", 0x30, 0, 0x12C, 0x40, 0x37}};
-
 struct SeekCase {
     uint8_t track, outwards, data, cmd;
     uint8_t newTrack, newOutwards, status;
@@ -33,7 +23,7 @@ const SeekCase kSeekCases[] = {
 };
 
 TEST_F(FdcTest, CommandsSetTrackDirectionStatusAndInterrupt) {
-    for (const Unit& u : kUnits) {
+    for (const FdcUnit& u : kFdcUnits) {
         SCOPED_TRACE(u.name);
         AttachFloppy(u.slot, std::string("row0") + u.name, PatternImage(kRow0Bytes));
         for (const SeekCase& c : kSeekCases) {
@@ -53,8 +43,8 @@ TEST_F(FdcTest, CommandsSetTrackDirectionStatusAndInterrupt) {
         // An empty drive: $80 wherever the image is asked for.
         delete m_board->m_pFdd[u.slot];
         m_board->m_pFdd[u.slot] = nullptr;
-        for (auto [cmd, status] : {std::pair{0x04, 0x80}, {0xA0, 0x80}, {0xF0, 0x80}, {0x10, 0x00},
-                                   {0xD0, 0x00}}) {
+        for (auto [cmd, status] :
+             {std::pair{0x04, 0x80}, {0xA0, 0x80}, {0xF0, 0x80}, {0x10, 0x00}, {0xD0, 0x00}}) {
             Out(u.base, uint8_t(cmd));
             EXPECT_EQ(In(u.base), status) << cmd;
         }
@@ -73,12 +63,11 @@ TEST_F(FdcTest, UnitASideLatchSelectsTheHeadAndShowsInTheCompletionRegisters) {
 
 // A drive or side select ends a programmed-I/O transfer, its pending data request too.
 TEST_F(FdcTest, SelectWritesEndATransfer) {
-    for (const Unit& u : kUnits)
+    for (const FdcUnit& u : kFdcUnits)
         AttachFloppy(u.slot, std::string("row0") + u.name, PatternImage(kRow0Bytes));
     for (auto [base, reg] :
          {std::pair{0x18, 0x1D}, {0x18, 0x1E}, {0x30, 0x34}, {0x30, 0x35}, {0x30, 0x36}}) {
-        Out(uint8_t(base + 2), 1);
-        Out(uint8_t(base), 0x80);
+        Command(uint8_t(base), 0, 1, 0x80);
         In(uint8_t(base + 3)); // one byte moved, the next one pending
         Out(uint8_t(reg), 0);
         EXPECT_EQ(In(uint8_t(base)), 0x00) << reg;
@@ -149,10 +138,8 @@ TEST_F(FdcTest, DmaSectorReadsStopAtAMissingSectorOrTheEndOfTheCount) {
         EXPECT_EQ(In(0x32), c.lastSector);
         EXPECT_EQ(DmaCount(1), c.count - c.moved);
         EXPECT_EQ(DmaAddress(1), c.moved);
-        Bytes expected(size_t(c.moved));
-        for (int i = 0; i < c.moved; ++i)
-            expected[size_t(i)] = ImageByte(Row0Offset(6, 0, c.sector) + uint32_t(i));
-        EXPECT_EQ(Ram(0x30000, size_t(c.moved)), expected);
+        EXPECT_EQ(Ram(0x30000, size_t(c.moved)),
+                  PatternImage(uint32_t(c.moved), Row0Offset(6, 0, c.sector)));
         EXPECT_EQ(m_board->m_ram[0x30000 + c.moved], 0xAA);
         // Done bit and interrupt only when a transfer ran; the control read clears both.
         const uint8_t done = c.moved ? 0x80 : 0x00;
@@ -164,8 +151,9 @@ TEST_F(FdcTest, DmaSectorReadsStopAtAMissingSectorOrTheEndOfTheCount) {
 
 TEST_F(FdcTest, DmaWriteCountingDownAndTheAcknowledgeRegister) {
     CFileFdd* fdd = AttachFloppy(4, "row0", PatternImage(kRow0Bytes));
+    Bytes written(256), back(256);
     for (int i = 0; i < 256; ++i)
-        m_board->m_ram[0x53000 - i] = uint8_t(i * 3);
+        m_board->m_ram[0x53000 - i] = written[size_t(i)] = uint8_t(i * 3);
     SetDma(0, 0x53000, 256, 0x0D); // to the device, address down, floppy DMA
     Out(0x55, 0x01);
     Command(0x18, 2, 4, 0xA0);
@@ -177,10 +165,8 @@ TEST_F(FdcTest, DmaWriteCountingDownAndTheAcknowledgeRegister) {
     EXPECT_EQ(In(0x55), 0x01);
     EXPECT_EQ(In(0x50), 0x8D);
     ASSERT_EQ(fdd->SeekSector(2, 0, 3), 256);
-    Bytes back(256);
     fdd->Read(back.data(), 256);
-    for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(back[size_t(i)], uint8_t(i * 3)) << i;
+    EXPECT_EQ(back, written);
 }
 
 struct BankCase {

@@ -41,7 +41,7 @@ TEST_F(WriteTrack, FormattedTrackIsSavedAsD88AndReadsBackAfterReopening) {
     AttachFloppy(4, "disk.img", {});
     for (int i = 0; i < 256; ++i)
         m_board->m_ram[0x6000 + i] = uint8_t(255 - i);
-    const Bytes written = Ram(0x6000, 256), raw = PatternImage(4096 + 256);
+    const Bytes written = Ram(0x6000, 256);
     SetDma(0, 0x6000, 256, 0x05);
     Command(0x18, 0, 5, 0xA0);
     NewBoard();
@@ -49,22 +49,17 @@ TEST_F(WriteTrack, FormattedTrackIsSavedAsD88AndReadsBackAfterReopening) {
     EXPECT_EQ(ReadByProgrammedIo(0, 5, 256), written);
     EXPECT_EQ(ReadByProgrammedIo(0, 6, 256), Bytes(256, 0xE4));
     Out(0x1C, 1);
-    EXPECT_EQ(ReadByProgrammedIo(0, 1, 256), Bytes(raw.begin() + 4096, raw.end())); // C0 H1 R1
+    EXPECT_EQ(ReadByProgrammedIo(0, 1, 256), PatternImage(256, 4096)); // C0 H1 R1
 }
 
 TEST_F(WriteTrack, StopsAtEachUnitsByteLimit) {
-    struct Unit {
-        const char* name;
-        uint8_t base, side;
-        int slot, channel, limit;
-    };
-    for (const Unit& u : {Unit{"A", 0x18, 0x1C, 4, 0, 6400}, Unit{"B", 0x30, 0x34, 0, 1, 10900}}) {
+    for (const FdcUnit& u : kFdcUnits) {
         SCOPED_TRACE(u.name);
         CFileFdd* fdd = AttachFloppy(u.slot, u.name, PatternImage(kRow0Bytes));
         TrackBuilder t;
         for (int r = 1; r <= 30; ++r)
             t.Sector(3, 0, uint8_t(r), 1, 256);
-        ASSERT_GT(t.bytes.size(), size_t(u.limit));
+        ASSERT_GT(t.bytes.size(), size_t(u.trackLimit));
         std::copy(t.bytes.begin(), t.bytes.end(), m_board->m_ram + kTrackAt);
         Out(u.side, 0);
         Out(u.base + 1, 3);
@@ -76,10 +71,10 @@ TEST_F(WriteTrack, StopsAtEachUnitsByteLimit) {
         Out(uint8_t(0x50 + u.channel), 0x04);
         Out(u.base, 0xF0);
         EXPECT_EQ(In(u.base), 0x00);
-        EXPECT_EQ(DmaCount(u.channel), 12000 - u.limit);
+        EXPECT_EQ(DmaCount(u.channel), 12000 - u.trackLimit);
         for (int r = 1; r <= 30; ++r)
             EXPECT_EQ(fdd->SeekSector(3, 0, r - 1),
-                      t.ends[size_t(r - 1)] < size_t(u.limit) ? 256 : -1)
+                      t.ends[size_t(r - 1)] < size_t(u.trackLimit) ? 256 : -1)
                 << "R " << r;
     }
 }
@@ -97,18 +92,12 @@ TEST_F(WriteTrack, KeepsOnlySectorsOfThisTrackInPhysicalOrder) {
     t.Sector(3, 0, 5, 1, 256, 4); // four zeros are no gap before a mark
     t.Sector(3, 0, 6, 1, 256, 5); // five are
     EXPECT_EQ(FormatA(t, 3), 0x00);
-    const std::vector<CFddSect>& s = fdd->m_tracks[6].m_sects;
-    ASSERT_EQ(s.size(), 7u);
     // sector slot (R - 1): N, size, physical index; slots 1, 2 and 4 stay empty
-    const int want[7][3] = {{1, 256, 0}, {0, 0, 0}, {0, 0, 0}, {0, 100, 2},
-                            {0, 0, 0},   {1, 256, 3}, {2, 512, 1}};
-    for (size_t r = 0; r < 7; ++r) {
-        EXPECT_EQ(s[r].m_nSize, want[r][1]) << r;
-        if (want[r][1]) {
-            EXPECT_EQ(s[r].m_N, want[r][0]) << r;
-            EXPECT_EQ(s[r].m_nIndex, want[r][2]) << r;
-        }
-    }
+    std::vector<std::array<int, 3>> got, want = {{1, 256, 0}, {0, 0, 0},   {0, 0, 0},  {0, 100, 2},
+                                                 {0, 0, 0},   {1, 256, 3}, {2, 512, 1}};
+    for (const CFddSect& s : fdd->m_tracks[6].m_sects)
+        got.push_back({s.m_nSize ? s.m_N : 0, s.m_nSize, s.m_nSize ? s.m_nIndex : 0});
+    EXPECT_EQ(got, want);
     EXPECT_TRUE(fdd->HasTrack(4, 0)); // other tracks untouched
 
     // A track of foreign sectors only is left empty, and the disk is not modified.

@@ -20,7 +20,10 @@ std::vector<Sect> AllSectors(CFileFdd& fdd) {
     return v;
 }
 
-TEST(D88Save, NewImageFormattedOnOneTrack) {
+// A new image formatted on some tracks: the table names each track that holds slots, in
+// turn; its sectors follow in physical order with the track's slot count, unwritten ones
+// $E4. Recognised by its signature whatever its name.
+TEST(D88Save, NewImageInPhysicalOrderWithSlotCountsAndEmptyTracks) {
     TempDir dir("fdd");
     const std::string path = dir / "new.d88";
     CFileFdd fdd;
@@ -31,22 +34,29 @@ TEST(D88Save, NewImageFormattedOnOneTrack) {
         layout.push_back({r, 256});
     FormatTrack(fdd, 0, 0, layout);
     WriteSector(fdd, 0, 0, 3, Pattern(256, 0x30));
+    FormatTrack(fdd, 0, 1, {{1, 0}});                       // slots, no data
+    FormatTrack(fdd, 2, 1, {{5, 128}, {1, 256}, {2, 512}}); // written 5, 1, 2
+    FormatTrack(fdd, 3, 0, {{1, 1024}, {1, 256}});          // the later R 1 survives
     fs::permissions(path, fs::perms(0640));
     fdd.Close();
+    EXPECT_EQ(fdd.m_nSize, 512); // the largest sector written, not the largest seen
 
-    const Bytes file = ReadFile(path);
-    ASSERT_EQ(file.size(), 5040u);
-    Bytes expect = D88Header({688}, 5040);
-    for (uint8_t r = 1; r <= 16; ++r) {
-        D88Record(expect, 0, 0, r, 256, 0, 16);
-        expect.resize(expect.size() + 256, r == 3 ? 0 : 0xE4);
-    }
+    const uint32_t track1 = 688 + 16 * 272, track6 = track1 + 48 + 896;
+    Bytes expect = D88Header({688, track1, track1, track6}, track6 + 272);
+    auto record = [&](uint8_t c, uint8_t h, int r, int size, uint16_t slots) {
+        D88Record(expect, c, h, uint8_t(r), uint16_t(size), 0, slots);
+        expect.resize(expect.size() + size, 0xE4);
+    };
+    for (int r = 1; r <= 16; ++r)
+        record(0, 0, r, 256, 16);
     std::copy_n(Pattern(256, 0x30).begin(), 256, expect.begin() + 688 + 2 * 272 + 16);
-    EXPECT_EQ(file, expect);
+    for (auto [r, size] : {std::array{5, 128}, {1, 256}, {2, 512}})
+        record(2, 1, r, size, 5);
+    record(3, 0, 1, 256, 1);
+    EXPECT_EQ(ReadFile(path), expect);
     EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
     EXPECT_EQ(dir.Count(), 1);
 
-    // Recognised by its signature whatever its name.
     fs::rename(path, dir / "renamed.img");
     CFileFdd back;
     ASSERT_TRUE(back.Open(dir / "renamed.img", CFile::modeReadWrite));
@@ -54,27 +64,6 @@ TEST(D88Save, NewImageFormattedOnOneTrack) {
     EXPECT_EQ(back.m_nSectors, 16);
     EXPECT_EQ(ReadSector(back, 0, 0, 3), Pattern(256, 0x30));
     EXPECT_EQ(ReadSector(back, 0, 0, 16), Bytes(256, 0xE4));
-}
-
-TEST(D88Save, PhysicalOrderSlotCountsAndEmptyTracks) {
-    TempDir dir("fdd");
-    const std::string path = dir / "order.d88";
-    CFileFdd fdd;
-    ASSERT_TRUE(fdd.Open(path, CFile::modeCreateReadWrite));
-    FormatTrack(fdd, 0, 0, {{1, 0}});                       // slots, no data
-    FormatTrack(fdd, 2, 1, {{5, 128}, {1, 256}, {2, 512}}); // written 5, 1, 2
-    FormatTrack(fdd, 3, 0, {{1, 1024}, {1, 256}});          // the later R 1 survives
-    fdd.Close();
-    EXPECT_EQ(fdd.m_nSize, 512); // the largest sector written, not the largest seen
-
-    Bytes expect = D88Header({688, 688, 688 + 48 + 896}, 688 + 64 + 896 + 256);
-    for (auto [r, size] : {std::array{5, 128}, {1, 256}, {2, 512}}) {
-        D88Record(expect, 2, 1, uint8_t(r), uint16_t(size), 0, 5);
-        expect.resize(expect.size() + size, 0xE4);
-    }
-    D88Record(expect, 3, 0, 1, 256, 0, 1);
-    expect.resize(expect.size() + 256, 0xE4);
-    EXPECT_EQ(ReadFile(path), expect);
 }
 
 // Several tracks in one run: their physical positions pass each track's slot count, and

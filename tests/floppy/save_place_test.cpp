@@ -25,40 +25,54 @@ void WriteSector(CFileFdd& fdd, int n) {
 }
 
 // The image saved at `path` read back: its format, the guest's first `writes` writes, and
-// sector 1 of track 1 there, formatted or not.
-void ExpectSaved(const std::string& path, bool d88, int writes) {
+// sector 1 of track 1 there, formatted or not; C1 H1 R2 there unless the image is the
+// shorter one; and C20 H1 R16 untouched.
+void ExpectSaved(const std::string& path, bool d88, int writes, bool shorter = false) {
     CFileFdd back;
     ASSERT_TRUE(back.Open(path, CFile::modeRead));
     EXPECT_EQ(back.m_nFormat, d88 ? CFileFdd::kFormatD88 : 0);
     for (int n = 0; n < writes; ++n)
         EXPECT_EQ(ReadSector(back, 5 + n, 0, 1 + n), Pattern(256, uint8_t(0x10 * (n + 1))));
     EXPECT_EQ(ReadSector(back, 1, 0, 1).size(), 256u);
+    EXPECT_EQ(ReadSector(back, 1, 1, 2).empty(), shorter);
+    EXPECT_EQ(Le32(ReadSector(back, 20, 1, 16), 0), (20 * 8192u + 8192 - 256) / 4);
 }
 
-// The guest writes, the user deletes the image or moves a backup over it (a formatted
-// one's while the save writes the new image), the guest writes again. Deleted: the whole image is
-// back under its name. Replaced: the backup is untouched, "disk-1.img" being taken the image goes
-// to "disk-2.img", and the drive goes on with that file (in place, locked). Either way with the
-// image's mode and, where the test may give files away, its owner; and no temporary file is left.
-// An image the guest did not change is not written back, nor put beside the backup.
-TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
-    // A format makes the save a D88 rewrite, else sectors are written in place; a backup is
-    // put in the image's place, else the image is deleted; the guest changes the disk.
-    const std::array<bool, 3> cases[] = {{0, 0, 1}, {1, 0, 1}, {0, 1, 1},
-                                         {1, 1, 1}, {0, 0, 0}, {0, 1, 0}};
-    for (const auto [format, replace, change] : cases) {
+enum Event { kDelete, kReplace, kMoveFolder };
+
+// The guest writes; the user deletes the image, moves a backup over it (a formatted one's
+// while the save writes the new image) or moves its folder; the guest writes again. Deleted:
+// the whole image is back under its name. Replaced: the backup is untouched, "disk-1.img"
+// being taken the image goes to "disk-2.img". Folder moved: the image goes into its file
+// where that now is. The drive goes on with that file (in place, locked), with the image's
+// mode and, where the test may give files away, its owner; no temporary file is left. An
+// image the guest did not change is not written back, nor put beside the backup.
+// With the moved folder then removed, the file has no name left: the save fails, saying the
+// file is not as it was, and the disk stays modified; the close then puts the whole image
+// into a new file of the rescue folder, made for the user alone and named after the image
+// with the time, or says why it could not (no folder there).
+TEST(SavePlace, DeletedReplacedOrMovedImageLosesNothing) {
+    // A format makes the save a D88 rewrite, else sectors are written in place; what the user
+    // does; the guest changes the disk.
+    const std::array<int, 3> cases[] = {{0, kDelete, 1},     {1, kDelete, 1},    {0, kReplace, 1},
+                                        {1, kReplace, 1},    {0, kDelete, 0},    {0, kReplace, 0},
+                                        {0, kMoveFolder, 1}, {1, kMoveFolder, 1}};
+    for (const auto [format, event, change] : cases) {
         SCOPED_TRACE(testing::Message()
-                     << "format " << format << ", replace " << replace << ", change " << change);
+                     << "format " << format << ", event " << event << ", change " << change);
         TempDir dir("fdd");
-        const std::string path = dir / "disk.img", backup = dir / "backup";
+        const std::string path = dir / "f/disk.img", backup = dir / "backup";
         const Bytes raw = AddressedImage(327680);
+        fs::create_directory(dir / "f");
         WriteFile(path, raw);
-        WriteFile(dir / "disk-1.img", {7});
-        const bool root = ::geteuid() == 0; // only root may give a file away
-        ASSERT_EQ(root ? ::chown(path.c_str(), 4321, 4322) : 0, 0);
+        WriteFile(dir / "f/disk-1.img", {7});
+        WriteFile(dir / "file", "");
+        const bool root = ::geteuid() == 0, replace = event == kReplace;
+        ASSERT_EQ(root ? ::chown(path.c_str(), 4321, 4322) : 0, 0); // only root may
         ::chmod(path.c_str(), 02750); // a new owner clears set-id bits that must come back
         CFileFdd fdd;
         ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
+        fdd.SetRescueFolder(dir / (format ? "r/s" : "file/s"));
         if (format) FormatTrack(fdd, 1, 0, {{1, 256}});
         if (change) WriteSector(fdd, 0), fdd.Save();
         static std::string sPath, sBackup;
@@ -70,8 +84,10 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
             };
         else if (replace)
             fs::rename(backup, path);
-        else
+        else if (event == kDelete)
             fs::remove(path);
+        else
+            fs::rename(dir / "f", dir / "g");
         if (format) FormatTrack(fdd, 1, 0, {{1, 256}});
         const Bytes write1 = Pattern(256, 0x20); // a transfer the save cuts in two
         if (change && fdd.SeekSector(6, 0, 1) == 256) fdd.Write(write1.data(), 100);
@@ -79,30 +95,56 @@ TEST(SavePlace, DeletedOrReplacedImageLosesNothing) {
         g_pFileTestSeam = nullptr;
         if (!change) {
             fdd.Close();
-            EXPECT_EQ(dir.Count(), replace ? 2 : 1);
+            EXPECT_EQ(std::distance(fs::directory_iterator(dir / "f"), {}), replace ? 2 : 1);
             EXPECT_EQ(ReadFile(path), replace ? raw : Bytes{});
             continue;
         }
 
-        const std::string saved = replace ? dir / "disk-2.img" : path;
+        const std::string saved = replace            ? dir / "f/disk-2.img"
+                                  : event == kDelete ? path
+                                                     : dir / "g/disk.img";
         EXPECT_EQ(fdd.GetFilePath(), saved);
         EXPECT_EQ(fdd.OpenedPath(), path);
+        EXPECT_EQ(fdd.FollowedMove(), event == kMoveFolder);
         EXPECT_TRUE(!replace || ReadFile(path) == raw) << "the backup changed";
-        EXPECT_EQ(ReadFile(dir / "disk-1.img"), Bytes{7});
+        EXPECT_EQ(ReadFile(FolderOf(saved) + "/disk-1.img"), Bytes{7});
         fdd.Write(write1.data() + 100, 156); // goes on in the saved file
-        WriteSector(fdd, 2);
+        if (event != kMoveFolder) WriteSector(fdd, 2);
         fdd.Save();
+        EXPECT_EQ(fdd.GetFilePath(), saved);
         CFile other;
         EXPECT_FALSE(other.Open(saved, CFile::modeReadWrite)) << "not held";
-        fdd.Close();
-        EXPECT_EQ(dir.Count(), replace ? 3 : 2);
+        EXPECT_EQ(std::distance(fs::directory_iterator(FolderOf(saved)), {}), replace ? 3 : 2);
         struct stat st {};
         ASSERT_EQ(::stat(saved.c_str(), &st), 0);
         // A write without CAP_FSETID clears set-gid.
         EXPECT_EQ(st.st_mode & 07777, root ? 02750u : 0750u);
         EXPECT_TRUE(!root || (st.st_uid == 4321 && st.st_gid == 4322))
             << st.st_uid << ":" << st.st_gid;
-        ExpectSaved(saved, format, 3);
+        fs::copy_file(saved, dir / "copy.img"); // the image is held
+        ExpectSaved(dir / "copy.img", format, event == kMoveFolder ? 2 : 3);
+        if (event != kMoveFolder) continue;
+
+        WriteSector(fdd, 2);
+        if (format) FormatTrack(fdd, 1, 0, {{1, 256}});
+        fs::remove_all(dir / "g");
+        for (int round = 0; round < 2; ++round) { // a save, then the close
+            int err = 0;
+            try {
+                round ? fdd.Close() : fdd.Save();
+            } catch (const CFileException& e) {
+                err = e.m_nErrno;
+            }
+            EXPECT_EQ(err, ENOENT);
+            EXPECT_FALSE(fdd.FileAsBefore());
+            EXPECT_TRUE(fdd.HasUnsavedChanges());
+        }
+        EXPECT_EQ(fdd.RescueError(), format ? 0 : ENOTDIR);
+        if (!format) continue;
+        const std::string name = fs::path(fdd.RescuedPath()).filename();
+        EXPECT_TRUE(std::regex_match(name, std::regex("disk-[0-9]{8}-[0-9]{6}\\.img"))) << name;
+        ExpectSaved(fdd.RescuedPath(), true, 3);
+        EXPECT_EQ(fs::status(dir / "r").permissions(), fs::perms::owner_all);
     }
 }
 
@@ -239,70 +281,9 @@ TEST(SavePlace, FailedSavesLoseNothing) {
         EXPECT_TRUE(c.folder == kOwn || now.st_ino == old.st_ino); // in place
         if (sparse) continue;
         EXPECT_EQ(uint64_t(now.st_size), kLength[c.change]);
-        ExpectSaved(path, true, 2);
+        ExpectSaved(path, true, 2, c.change == kShorter);
         if (halfway && !fs::is_empty(rescue))
-            ExpectSaved(fs::directory_iterator(rescue)->path(), true, 1);
-        CFileFdd back;
-        ASSERT_TRUE(back.Open(path, CFile::modeRead));
-        EXPECT_EQ(ReadSector(back, 1, 1, 2).empty(), c.change == kShorter);
-        EXPECT_EQ(Le32(ReadSector(back, 20, 1, 16), 0), (20 * 8192u + 8192 - 256) / 4);
-    }
-}
-
-// The image's folder is moved while the guest writes (formatted, or sectors written in
-// place): the image goes into its file where that now is, which the drive goes on with, and
-// later saves are ordinary ones there. With the folder removed, the file has no name left:
-// the save fails, saying the file is not as it was, and the disk stays modified; the close
-// then puts the whole image into a new file of the rescue folder, made for the user alone
-// and named after the image with the time, or says why it could not (no folder there).
-TEST(SavePlace, FolderMovedOrRemovedUnderTheImage) {
-    for (const bool format : {true, false}) {
-        SCOPED_TRACE(format ? "formatted" : "written");
-        TempDir dir("fdd");
-        const std::string folder = dir / "f", path = folder + "/disk.img";
-        const std::string moved = dir / "g/disk.img", rescue = dir / (format ? "r/s" : "file/s");
-        fs::create_directory(folder);
-        WriteFile(path, AddressedImage(327680));
-        WriteFile(dir / "file", "");
-        CFileFdd fdd;
-        ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
-        fdd.SetRescueFolder(rescue);
-        if (format) FormatTrack(fdd, 1, 0, {{1, 256}});
-        WriteSector(fdd, 0);
-        fs::rename(folder, dir / "g");
-        fdd.Save();
-        EXPECT_EQ(fdd.GetFilePath(), moved);
-        EXPECT_EQ(fdd.OpenedPath(), path);
-        EXPECT_TRUE(fdd.FollowedMove());
-        EXPECT_FALSE(fs::exists(folder));
-        WriteSector(fdd, 1);
-        if (format) FormatTrack(fdd, 1, 0, {{1, 256}}); // rewritten beside it as usual
-        fdd.Save();
-        EXPECT_EQ(fdd.GetFilePath(), moved);
-        fs::copy_file(moved, dir / "copy.img"); // the image is held
-        ExpectSaved(dir / "copy.img", format, 2);
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir / "g"), {}), 1);
-
-        WriteSector(fdd, 2);
-        if (format) FormatTrack(fdd, 1, 0, {{1, 256}});
-        fs::remove_all(dir / "g");
-        for (int round = 0; round < 2; ++round) { // a save, then the close
-            int err = 0;
-            try {
-                round ? fdd.Close() : fdd.Save();
-            } catch (const CFileException& e) {
-                err = e.m_nErrno;
-            }
-            EXPECT_EQ(err, ENOENT);
-            EXPECT_FALSE(fdd.FileAsBefore());
-            EXPECT_TRUE(fdd.HasUnsavedChanges());
-        }
-        EXPECT_EQ(fdd.RescueError(), format ? 0 : ENOTDIR);
-        if (!format) continue;
-        const std::string name = fs::path(fdd.RescuedPath()).filename();
-        EXPECT_TRUE(std::regex_match(name, std::regex("disk-[0-9]{8}-[0-9]{6}\\.img"))) << name;
-        ExpectSaved(fdd.RescuedPath(), true, 3);
-        EXPECT_EQ(fs::status(dir / "r").permissions(), fs::perms::owner_all);
+            ExpectSaved(fs::directory_iterator(rescue)->path(), true, 1, c.change == kShorter);
     }
 }
 
