@@ -126,7 +126,7 @@ TEST(SavePlace, DeletedReplacedOrMovedImageLosesNothing) {
         if (event != kMoveFolder) continue;
 
         WriteSector(fdd, 2);
-        if (format) FormatTrack(fdd, 1, 0, {{1, 256}});
+        if (format) FormatTrack(fdd, 2, 0, {{1, 256}}); // kept in memory only
         fs::remove_all(dir / "g");
         for (int round = 0; round < 2; ++round) { // a save, then the close
             int err = 0;
@@ -144,6 +144,9 @@ TEST(SavePlace, DeletedReplacedOrMovedImageLosesNothing) {
         const std::string name = fs::path(fdd.RescuedPath()).filename();
         EXPECT_TRUE(std::regex_match(name, std::regex("disk-[0-9]{8}-[0-9]{6}\\.img"))) << name;
         ExpectSaved(fdd.RescuedPath(), true, 3);
+        CFileFdd rescued;
+        ASSERT_TRUE(rescued.Open(fdd.RescuedPath(), CFile::modeRead));
+        EXPECT_TRUE(ReadSector(rescued, 2, 0, 2).empty()) << "the last format is not in it";
         EXPECT_EQ(fs::status(dir / "r").permissions(), fs::perms::owner_all);
     }
 }
