@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <memory>
+#include <tuple>
 
 #include "term_test_util.h"
 #include "tests/gui_shell/shell_test_env.h" // OnNextModal
@@ -60,33 +61,27 @@ private Q_SLOTS:
         m_term.reset();
     }
 
-    void keys_data() {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("mods");
-        QTest::addColumn<QByteArray>("bytes");
-        const int shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier;
-        QTest::newRow("Page Up") << int(Qt::Key_PageUp) << 0 << QByteArray("\x0c");
-        QTest::newRow("Ctrl+Shift+Page Up")
-            << int(Qt::Key_PageUp) << (ctrl | shift) << QByteArray("\x16");
-        QTest::newRow("Home") << int(Qt::Key_Home) << 0 << QByteArray("\x0b");
-        QTest::newRow("Shift+Left") << int(Qt::Key_Left) << shift << QByteArray("\x02");
-        QTest::newRow("Delete") << int(Qt::Key_Delete) << 0 << QByteArray("\x7f");
-        QTest::newRow("F3 defined") << int(Qt::Key_F3) << 0 << QByteArray("abc");
-        QTest::newRow("F10") << int(Qt::Key_F10) << 0 << QByteArray();
-        QTest::newRow("Ctrl+@") << int(Qt::Key_At) << ctrl << QByteArray("\0", 1);
-        QTest::newRow("Ctrl+[") << int(Qt::Key_BracketLeft) << ctrl << QByteArray("\x1b");
-        QTest::newRow("Ctrl+1") << int(Qt::Key_1) << ctrl << QByteArray();
-        QTest::newRow("Return") << int(Qt::Key_Return) << 0 << QByteArray("\r");
-    }
     void keys() {
-        QFETCH(int, key);
-        QFETCH(int, mods);
-        QFETCH(QByteArray, bytes);
         Feed(T(), "\x14\x0e"
                   "x\x08\x00\x00\x2a\x03\x03"
                   "abc\x03"sv); // F3 = "abc"
-        QTest::keyClick(m_wnd, Qt::Key(key), Qt::KeyboardModifiers(mods));
-        QCOMPARE(QByteArray::fromStdString(Drain(T())), bytes);
+        const int shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier;
+        const std::tuple<const char*, Qt::Key, int, QByteArray> rows[] = {
+            {"Page Up", Qt::Key_PageUp, 0, "\x0c"},
+            {"Ctrl+Shift+Page Up", Qt::Key_PageUp, ctrl | shift, "\x16"},
+            {"Home", Qt::Key_Home, 0, "\x0b"},
+            {"Shift+Left", Qt::Key_Left, shift, "\x02"},
+            {"Delete", Qt::Key_Delete, 0, "\x7f"},
+            {"F3 defined", Qt::Key_F3, 0, "abc"},
+            {"F10", Qt::Key_F10, 0, {}},
+            {"Ctrl+@", Qt::Key_At, ctrl, QByteArray("\0", 1)},
+            {"Ctrl+[", Qt::Key_BracketLeft, ctrl, "\x1b"},
+            {"Ctrl+1", Qt::Key_1, ctrl, {}},
+            {"Return", Qt::Key_Return, 0, "\r"}};
+        for (const auto& [name, key, mods, bytes] : rows) {
+            QTest::keyClick(m_wnd, key, Qt::KeyboardModifiers(mods));
+            QVERIFY2(QByteArray::fromStdString(Drain(T())) == bytes, name);
+        }
     }
 
     void typedText() {
@@ -129,27 +124,18 @@ private Q_SLOTS:
         QVERIFY(Shows(Grab(*m_wnd, 3, 0), Pal(7), Pal(0)));
     }
 
-    void copiedText_data() {
-        QTest::addColumn<QPoint>("from");
-        QTest::addColumn<QPoint>("to");
-        QTest::addColumn<QString>("text");
-        const QString full0(80, 'a'), full1(80, 'b');
-        QTest::newRow("two full lines run on") << QPoint(0, 0) << QPoint(79, 1) << full0 + full1;
-        QTest::newRow("a short line ends with LF")
-            << QPoint(0, 2) << QPoint(10, 3) << QString("short\nnext");
-        QTest::newRow("leading blanks left of the start column only")
-            << QPoint(8, 4) << QPoint(20, 5) << QString("ij\n  x");
-        QTest::newRow("above the window: the first line")
-            << QPoint(6, 1) << QPoint(2, -3) << QString(78, 'a') + QString(7, 'b');
-    }
     void copiedText() {
-        QFETCH(QPoint, from);
-        QFETCH(QPoint, to);
-        QFETCH(QString, text);
         Feed(T(), std::string(80, 'a') + std::string(80, 'b') + "short\r\nnext\r\n" +
                       "abcdefghij\r\n          x");
-        Drag(CellPoint(from.x(), from.y()), CellPoint(to.x(), to.y()));
-        QCOMPARE(Clip(), text);
+        const std::tuple<const char*, QPoint, QPoint, QString> rows[] = {
+            {"two full lines run on", {0, 0}, {79, 1}, QString(80, 'a') + QString(80, 'b')},
+            {"a short line ends with LF", {0, 2}, {10, 3}, "short\nnext"},
+            {"leading blanks left of the start column only", {8, 4}, {20, 5}, "ij\n  x"},
+            {"above the window: first line", {6, 1}, {2, -3}, QString(78, 'a') + QString(7, 'b')}};
+        for (const auto& [name, from, to, text] : rows) {
+            Drag(CellPoint(from.x(), from.y()), CellPoint(to.x(), to.y()));
+            QVERIFY2(Clip() == text, name);
+        }
     }
 
     void dragEndsSwap() {

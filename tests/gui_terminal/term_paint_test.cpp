@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <memory>
+#include <tuple>
 
 #include "term_test_util.h"
 
@@ -46,32 +47,26 @@ private slots:
     }
 
     // Colours and attributes of one cell 'A' with fg 2 and bg 4, and what is drawn.
-    void attributes_data() {
-        QTest::addColumn<int>("attr");
-        QTest::addColumn<int>("fore");
-        QTest::addColumn<int>("back");
-        QTest::addColumn<bool>("visible");
-        QTest::newRow("plain") << 0 << 2 << 4 << true;
-        QTest::newRow("secret beats bright") << int(ATTR_SECRET | ATTR_BRIGHT) << 4 << 4 << false;
-        QTest::newRow("blink as reverse") << int(ATTR_BLINK) << 4 << 2 << true;
-        QTest::newRow("selected reverse") << int(ATTR_SELECT | ATTR_REVERSE) << 2 << 4 << true;
-        QTest::newRow("reverse bright") << int(ATTR_REVERSE | ATTR_BRIGHT) << 4 << 10 << true;
-        QTest::newRow("underline") << int(ATTR_UNDER) << 2 << 4 << true;
-    }
     void attributes() {
-        QFETCH(int, attr);
-        QFETCH(int, fore);
-        QFETCH(int, back);
-        QFETCH(bool, visible);
-        Set(5, 3, 'A', 2, 4, uint8_t(attr));
-        Set(6, 3, 0, 2, 4, uint8_t(attr)); // an empty cell of the same run
-        // The underline is the cell's bottom row in the text colour.
-        const QImage cells = Grab(*m_wnd, 5, 3, 2), text = cells.copy(0, 0, 16, 15);
-        const QImage bottom = cells.copy(0, 15, 16, 1);
-        QVERIFY(visible ? Shows(text, Pal(fore), Pal(back)) : Colours(text) == QSet{Pal(back)});
-        QVERIFY(Colours(text.copy(8, 0, 8, 15)) == QSet{Pal(back)});
-        QVERIFY(Colours(bottom) == QSet{Pal(attr & ATTR_UNDER ? fore : back)});
-        QVERIFY(Colours(Grab(*m_wnd, 7, 3)) == QSet{Pal(0)});
+        const std::tuple<const char*, int, int, int, bool> rows[] = {
+            {"plain", 0, 2, 4, true},
+            {"secret beats bright", ATTR_SECRET | ATTR_BRIGHT, 4, 4, false},
+            {"blink as reverse", ATTR_BLINK, 4, 2, true},
+            {"selected reverse", ATTR_SELECT | ATTR_REVERSE, 2, 4, true},
+            {"reverse bright", ATTR_REVERSE | ATTR_BRIGHT, 4, 10, true},
+            {"underline", ATTR_UNDER, 2, 4, true}};
+        for (const auto& [name, attr, fore, back, visible] : rows) {
+            Set(5, 3, 'A', 2, 4, uint8_t(attr));
+            Set(6, 3, 0, 2, 4, uint8_t(attr)); // an empty cell of the same run
+            // The underline is the cell's bottom row in the text colour.
+            const QImage cells = Grab(*m_wnd, 5, 3, 2), text = cells.copy(0, 0, 16, 15);
+            const QImage bottom = cells.copy(0, 15, 16, 1);
+            QVERIFY2(visible ? Shows(text, Pal(fore), Pal(back)) : Colours(text) == QSet{Pal(back)},
+                     name);
+            QVERIFY2(Colours(text.copy(8, 0, 8, 15)) == QSet{Pal(back)}, name);
+            QVERIFY2(Colours(bottom) == QSet{Pal(attr & ATTR_UNDER ? fore : back)}, name);
+            QVERIFY2(Colours(Grab(*m_wnd, 7, 3)) == QSet{Pal(0)}, name);
+        }
     }
 
     void doubleByteCharacter() {

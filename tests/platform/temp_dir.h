@@ -62,10 +62,10 @@ public:
 
     std::string operator/(const std::string& name) const { return (m_path / name).string(); }
     const std::filesystem::path& Path() const { return m_path; }
-    // How many entries the folder holds.
-    long Count() const {
+    // How many entries the folder holds, or its sub-folder `sub` (0 when it is no folder).
+    long Count(const std::string& sub = "") const {
         std::error_code ec;
-        return std::distance(std::filesystem::directory_iterator(m_path, ec), {});
+        return std::distance(std::filesystem::directory_iterator(m_path / sub, ec), {});
     }
 
 private:

@@ -30,10 +30,6 @@ struct Case {
     bool stream;          // the signal again and again until the program is gone
 };
 
-void PrintTo(const Case& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class Ending : public Program, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(Ending, NothingIsLost) {
@@ -47,7 +43,7 @@ TEST_P(Ending, NothingIsLost) {
         EXPECT_TRUE(HoldsTheChange(m_image));
     } else {
         EXPECT_EQ(ReadFile<std::string>(m_image), std::string(original.begin(), original.end()));
-        EXPECT_EQ(FilesIn("disks"), 1u);
+        EXPECT_EQ(m_dir.Count("disks"), 1);
     }
     const std::string written = ReadFile<std::string>(m_settings);
     EXPECT_NE(written.find("2D0=" + m_image + "\n"), std::string::npos) << written;
@@ -94,7 +90,7 @@ TEST_F(Program, ImageDeletedOrReplacedWhileInUse) {
         EXPECT_EQ(st.st_mode & 0777, 0640u);
         if (replace) {
             EXPECT_EQ(ReadFile<std::string>(m_image), std::string(backup.begin(), backup.end()));
-            EXPECT_EQ(FilesIn("disks"), 2u);
+            EXPECT_EQ(m_dir.Count("disks"), 2);
         }
         EXPECT_NE(ReadFile<std::string>(m_settings).find("2D0=" + m_image + "\n"), std::string::npos);
     }
@@ -192,7 +188,7 @@ TEST_F(Program, SettingsFileALinkOrNoPlainFile) {
         ASSERT_TRUE(WaitForHandlers()) << Ended();
         ASSERT_NO_FATAL_FAILURE(Quit(SIGTERM));
         EXPECT_TRUE(!watch || (watch->Ok() && !watch->Touched())) << "the program opened it";
-        EXPECT_EQ(FilesIn("config/Helka"), 1u);
+        EXPECT_EQ(m_dir.Count("config/Helka"), 1);
         const std::string log = ReadFile<std::string>(m_dir / "log");
         EXPECT_EQ(log.find("設定を保存できませんでした"), std::string::npos) << log;
         struct stat st {};
@@ -201,10 +197,10 @@ TEST_F(Program, SettingsFileALinkOrNoPlainFile) {
             EXPECT_TRUE(S_ISLNK(st.st_mode) && fs::is_symlink(m_dir / "dotfiles/current.conf"));
             EXPECT_NE(ReadFile<std::string>(m_dir / "dotfiles/orlo/Orlo.conf").find("DipSW=159\n"),
                       std::string::npos);
-            EXPECT_EQ(FilesIn("dotfiles/orlo"), 1u);
+            EXPECT_EQ(m_dir.Count("dotfiles/orlo"), 1);
         } else {
             EXPECT_TRUE(kind == "FIFO" ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode));
-            EXPECT_EQ(FilesIn("config/Helka/Orlo.conf"), 0u);
+            EXPECT_EQ(m_dir.Count("config/Helka/Orlo.conf"), 0);
         }
     }
 }

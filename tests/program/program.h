@@ -177,11 +177,6 @@ protected:
         return caught;
     }
 
-    size_t FilesIn(const std::string& folder) {
-        std::error_code ec;
-        return size_t(std::distance(fs::directory_iterator(m_dir / folder, ec), {}));
-    }
-
     // How the program ended and what it wrote.
     std::string Ended() {
         const int st = m_child.Status();

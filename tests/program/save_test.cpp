@@ -19,7 +19,7 @@ TEST_F(Program, ImageInAReadOnlyFolderSavedIntoItselfOrRescued) {
     ASSERT_NO_FATAL_FAILURE(Start(0, true));
     ASSERT_NO_FATAL_FAILURE(WaitForGuest("done"));
     ASSERT_TRUE(WaitFor([&] { return HoldsTheChange(m_image); }, 8)) << "not saved";
-    EXPECT_EQ(FilesIn("disks"), 1u);
+    EXPECT_EQ(m_dir.Count("disks"), 1);
     ASSERT_EQ(::chmod(disks.c_str(), 0755), 0);
     fs::remove(m_image);
     ASSERT_EQ(::chmod(disks.c_str(), 0555), 0);
@@ -29,11 +29,11 @@ TEST_F(Program, ImageInAReadOnlyFolderSavedIntoItselfOrRescued) {
     ASSERT_NO_FATAL_FAILURE(Quit(SIGTERM));
     const std::string log = ReadFile<std::string>(m_dir / "log");
     const std::string folder = ".local/share/Helka/Orlo/rescued";
-    ASSERT_EQ(FilesIn(folder), 1u) << log;
+    ASSERT_EQ(m_dir.Count(folder), 1) << log;
     const std::string rescued = fs::directory_iterator(m_dir / folder)->path();
     EXPECT_TRUE(HoldsTheChange(rescued, true));
     EXPECT_NE(log.find("次のファイルに保存しました。\n" + rescued), std::string::npos) << log;
-    EXPECT_EQ(FilesIn("disks"), 0u);
+    EXPECT_EQ(m_dir.Count("disks"), 0);
 }
 
 TEST_F(Program, ImageBoundOntoItsNameSavesIntoIt) {
@@ -49,7 +49,7 @@ TEST_F(Program, ImageBoundOntoItsNameSavesIntoIt) {
     EXPECT_TRUE(WaitFor([&] { return HoldsTheChange(bound); }, 8)) << "not saved";
     ASSERT_NO_FATAL_FAILURE(Quit(SIGTERM));
     EXPECT_TRUE(HoldsTheChange(bound));
-    EXPECT_EQ(FilesIn("disks"), 1u);
+    EXPECT_EQ(m_dir.Count("disks"), 1);
     const std::string log = ReadFile<std::string>(m_dir / "log");
     EXPECT_EQ(log.find("保存できませんでした"), std::string::npos) << log;
 }
