@@ -1,4 +1,5 @@
-// One memory access as the processors' test buses log it, shared by both cores' tests.
+// One memory access as the processors' test buses log it, and a debugger page that records
+// the trace lines it is given; shared by both cores' tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ostream>
+#include <string>
 #include <vector>
 
 struct Access {
@@ -28,3 +30,15 @@ inline Access R(uint16_t addr, uint8_t value) {
 inline Access W(uint16_t addr, uint8_t value) {
     return {addr, 'W', value};
 }
+
+// Page is the core's trace page interface, Reg its register set.
+template <class Page, class Reg> class RecordingPage : public Page {
+public:
+    void Update(const Reg* reg, const char* line) override {
+        m_lines.push_back(line);
+        m_pc = reg->PC;
+    }
+    void UpdateSignals(const Reg*) override {}
+    std::vector<std::string> m_lines;
+    uint16_t m_pc = 0;
+};

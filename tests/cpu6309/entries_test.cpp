@@ -1,7 +1,5 @@
 // Entries and traps: IRQ, FIRQ, NMI, SWI/SWI2/SWI3, CWAI and its wait, RTI, the
 // illegal-instruction trap of every page, and the debugger hook.
-#include <string>
-
 #include "test_cpu.h"
 
 namespace {
@@ -188,21 +186,10 @@ TEST_F(EntryTest, SoftwareInterruptsIllegalOpcodesAndDivisionByZero) {
     }
 }
 
-class CRecordingPage : public CTracePage09 {
-public:
-    void Update(const REG09* reg, const char* line) override {
-        m_lines.push_back(line);
-        m_pc = reg->PC;
-    }
-    void UpdateSignals(const REG09*) override {}
-    std::vector<std::string> m_lines;
-    uint16_t m_pc = 0;
-};
-
 // The hook sees the new PC and the text there, read through the board after the
 // instruction's own accesses.
 TEST_F(EntryTest, DebuggerHookAfterEveryExecutedInstructionOnly) {
-    CRecordingPage page;
+    RecordingPage<CTracePage09, REG09> page;
     cpu.m_pStat = &page;
     cpu.Poke(0xF000, {0x3C, 0xFF});
     cpu.Run({0x15}); // traps: the hook still runs, with the handler's address

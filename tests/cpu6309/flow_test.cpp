@@ -1,38 +1,9 @@
-// Access sequences of the memory forms, branches, subroutines, stack lists, TFM, and the
-// mode and zero registers.
+// Branches, stack lists, TFM, and the mode and zero registers.
 #include "test_cpu.h"
 
 namespace {
 
 constexpr uint8_t N = CC_N, Z = CC_Z, V = CC_V, C = CC_C;
-
-TEST_F(CpuTest, MemoryFormsAccessInOrder) {
-    reg.DP = 0x20;
-    cpu.m_mem[0x2010] = 0x0F;
-    cpu.Run({0x01, 0xF0, 0x10}); // OIM #$F0,<$10: immediate first
-    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x01), R(0x1001, 0xF0), R(0x1002, 0x10), R(0x2010, 0x0F),
-                              W(0x2010, 0xFF)}));
-    EXPECT_EQ(reg.CC, N);
-    reg.CC = V | C;
-    cpu.Run({0x7B, 0x80, 0x20, 0x10}); // TIM #$80,$2010: read only
-    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x7B), R(0x1001, 0x80), R(0x1003, 0x10), R(0x1002, 0x20),
-                              R(0x2010, 0xFF)}));
-    EXPECT_EQ(reg.CC, N | C);
-    cpu.Poke(0x2000, {0x12, 0x34, 0x56, 0x78});
-    cpu.Run({0x10, 0xFC, 0x20, 0x00}); // LDQ $2000: EA+1, EA, EA+2, EA+3
-    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x10), R(0x1001, 0xFC), R(0x1003, 0x00), R(0x1002, 0x20),
-                              R(0x2001, 0x34), R(0x2000, 0x12), R(0x2002, 0x56), R(0x2003, 0x78)}));
-    EXPECT_EQ(reg.D, 0x1234);
-    EXPECT_EQ(reg.W, 0x5678);
-    reg.D = 0x8765, reg.W = 0x4321, reg.DP = 0;
-    cpu.Run({0x10, 0xDD, 0x40}); // STQ <$40: ascending
-    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x10), R(0x1001, 0xDD), R(0x1002, 0x40), W(0x0040, 0x87),
-                              W(0x0041, 0x65), W(0x0042, 0x43), W(0x0043, 0x21)}));
-    EXPECT_EQ(reg.CC, N | C);
-    reg.D = 0, reg.W = 0;
-    cpu.Run({0x10, 0xDD, 0x40}); // Z from all 32 bits
-    EXPECT_EQ(reg.CC, Z | C);
-}
 
 // For each conditional branch: a CC under which it is taken and one under which it is not.
 struct BranchCase {
@@ -64,19 +35,6 @@ TEST_F(CpuTest, ShortAndLongBranchConditions) {
     EXPECT_EQ(reg.PC, 0x1002);
     cpu.Run({0x16, 0x80, 0x00}); // LBRA, offset high byte first, wraps
     EXPECT_EQ(reg.PC, 0x9003);
-}
-
-TEST_F(CpuTest, SubroutinesPushTheReturnAddressLowByteFirst) {
-    reg.S = 0x0000;
-    cpu.Run({0x8D, 0x10}); // BSR: S wraps, first byte at $FFFF
-    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x8D), R(0x1001, 0x10), W(0xFFFF, 0x02), W(0xFFFE, 0x10)}));
-    EXPECT_EQ(reg.PC, 0x1012);
-    cpu.Run({0xBD, 0x20, 0x00}); // JSR $2000
-    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0xBD), R(0x1002, 0x00), R(0x1001, 0x20), W(0xFFFD, 0x03),
-                              W(0xFFFC, 0x10)}));
-    cpu.Run({0x39}); // RTS: high byte first
-    EXPECT_EQ(cpu.m_log, (Log{R(0x1000, 0x39), R(0xFFFC, 0x10), R(0xFFFD, 0x03)}));
-    EXPECT_EQ(reg.PC, 0x1003);
 }
 
 TEST_F(CpuTest, StackListsInOrder) {

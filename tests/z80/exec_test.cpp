@@ -164,18 +164,13 @@ TEST(Exec, UndefinedSequencesDoNothing) {
         REGZ80 before = r;
         before.PC = 0x1002;
         z->Run(0x1000, {code[0], code[1]});
-        EXPECT_TRUE(SameRegs(before, r)) << std::hex << int(code[0]) << " " << int(code[1]);
+        EXPECT_EQ(before, r) << std::hex << int(code[0]) << " " << int(code[1]);
         EXPECT_EQ(z->m_log.size(), 2u);
     }
 }
 
 TEST(Exec, TraceReadsSixBytesAndFormatsLine) {
-    class Page : public CTracePageZ80 {
-    public:
-        void Update(const REGZ80*, const char* line) override { m_lines.push_back(line); }
-        void UpdateSignals(const REGZ80*) override {}
-        std::vector<std::string> m_lines;
-    } page;
+    RecordingPage<CTracePageZ80, REGZ80> page;
     auto z = std::make_unique<FlatZ80>();
     z->m_pStat = &page;
     z->Run(0x0000, {0x00, 0x31, 0x00, 0x80});

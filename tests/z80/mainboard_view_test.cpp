@@ -3,7 +3,6 @@
 // the way the board's reset links them.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 
 #include "display/sub_cpu.h"
@@ -14,15 +13,11 @@ namespace {
 
 class MainViewTest : public testing::Test {
 protected:
+    // A new board is cleared; only the links are left to make.
     void SetUp() override {
-        std::memset(m_main->m_ram, 0, sizeof m_main->m_ram);
-        std::memset(m_main->m_io, 0, sizeof m_main->m_io);
         Z().m_pMain = m_main.get();
         Z().m_pIo = m_main->m_io;
         Z().m_pMem = m_main->m_ram;
-        Z().m_reg = {};
-        m_main->m_nPtmCount = 0;
-        m_main->m_nSpeedCount = 0;
     }
     CSimZ80& Z() { return m_main->m_z80; }
     void Load(uint32_t phys, std::initializer_list<uint8_t> bytes) {
