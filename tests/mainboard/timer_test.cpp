@@ -6,7 +6,7 @@ namespace {
 // stops the slot), 010 and 110 started by the control write.
 constexpr uint8_t kInternal = 0x02, kDual = 0x04, kIrqOn = 0x40, kOneShot = 0x20;
 
-class Timer : public BoardTest {
+class Timer : public MainBoardTest {
 protected:
     Timer() { Write(0xFD02, 0x10); } // timer interrupt enabled in mask 1
     void Cr1(uint8_t v) {
