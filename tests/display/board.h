@@ -1,6 +1,6 @@
 // A display board with the main board's I/O area, palette, a recording window and test
 // images: ROM of $12 with every vector $B000, font row r of c = c ^ r, kanji byte i = i.
-// Also the host clock that the board and whole-machine tests set.
+// Also a host clock and a debugger page, which the main board and machine tests use too.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -23,6 +23,12 @@ struct HostClock {
         SetHostTickSource(nullptr);
         SetHostTimeSource(nullptr);
     }
+};
+
+// A debugger page, attached to stop the speed measurements.
+struct NullPage : CTracePage09 {
+    void Update(const REG09*, const char*) override {}
+    void UpdateSignals(const REG09*) override {}
 };
 
 class BoardTest : public ::testing::Test {

@@ -45,6 +45,18 @@ TEST_F(ScreenTest, ReverseBrightAndFortyColumns) {
     EXPECT_EQ(sub.m_nColumns * sub.m_nRows, CSubCpu::kShadowCells);
 }
 
+// A reset leaves nothing drawn, so text written after it is drawn afresh, even where the
+// same text was before.
+TEST_F(ScreenTest, ResetDrawsEveryCellAfresh) {
+    Text(0, 'A', 0x07);
+    Tick();
+    SetUp(); // the reset, and the cursor hidden again
+    EXPECT_EQ(Lit(0, 0, 640, 400), 0);
+    Text(0, 'A', 0x07);
+    Tick();
+    ExpectGlyph(0, 0, 'A', Color(7), 0);
+}
+
 TEST_F(ScreenTest, StartAddressScrollsTextByMovingPixels) {
     for (int i = 0; i < 80; ++i)
         Text(i, 'A', 0x07), Text(80 + i, 'B', 0x07);

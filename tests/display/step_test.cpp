@@ -48,10 +48,7 @@ TEST_F(BoardTest, HoldAndTheWaitFlagHaltUntilALineIsPresented) {
 }
 
 TEST_F(BoardTest, CalibrationMeasuresAccessesPer20Ms) {
-    struct NullPage : CTracePage09 {
-        void Update(const REG09*, const char*) override {}
-        void UpdateSignals(const REG09*) override {}
-    } page;
+    NullPage page;
     struct {
         uint32_t count, elapsed;
         int period;

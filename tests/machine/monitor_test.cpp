@@ -1,7 +1,5 @@
 // The firmware on a machine without disks: banner and prompt, keys, the monitor's
 // commands, programs it runs and stops, scrolling.
-#include <numeric>
-
 #include "machine.h"
 
 namespace {
@@ -96,31 +94,6 @@ TEST_F(MonitorTest, ProgramsStopAndShowTheirRegisters) {
         EXPECT_TRUE(ScreenHas(c.stop + "\n" + c.registers)) << Screen();
         ASSERT_TRUE(Command("R")) << Screen();
         EXPECT_EQ(Answer().rfind(c.registers, 0), 0u) << Screen();
-    }
-}
-
-// A hard reset as the view makes it (main board, then display board) draws every cell
-// afresh: right after the start, and after text all over the screen, the picture is
-// pixel for pixel a fresh start's.
-TEST_F(MonitorTest, HardResetRedrawsTheWholeScreen) {
-    // The picture with the blinking cursor drawn, once a few ticks have shown everything.
-    const auto picture = [&] {
-        Run(3 * kPairsPerTick);
-        EXPECT_TRUE(RunUntil([&] { return sub.m_cursorShown.blink != CSubCpu::BLINK_OFF; }));
-        return std::vector<uint32_t>(sub.m_dcOut.Bits(),
-                                     sub.m_dcOut.Bits() + Surface::kWidth * Surface::kHeight);
-    };
-    const std::vector<uint32_t> fresh = picture();
-    for (const char* before : {"", "D 0 17F"}) {
-        ASSERT_TRUE(Command(before)) << Screen();
-        main.Reset();
-        sub.Reset();
-        ASSERT_TRUE(RunUntilPrompt()) << Screen();
-        const std::vector<uint32_t> after = picture();
-        EXPECT_EQ(std::inner_product(fresh.begin(), fresh.end(), after.begin(), 0, std::plus<>(),
-                                     std::not_equal_to<>()),
-                  0)
-            << "pixels differ after a reset following \"" << before << '"';
     }
 }
 

@@ -2,7 +2,7 @@
 
 namespace {
 
-using IoPage = BoardTest;
+using IoPage = MainBoardTest;
 
 // Each enable register is tried one bit at a time: exactly the bits of `mask` enable.
 TEST_F(IoPage, InterruptStatusCombinesRawFlagsWithTheirEnables) {

@@ -2,7 +2,7 @@
 
 namespace {
 
-using MemoryMap = BoardTest;
+using MemoryMap = MainBoardTest;
 
 TEST_F(MemoryMap, MmuMapsEachPageOfTheSelectedSegment) {
     Write(0xFD90, 3);

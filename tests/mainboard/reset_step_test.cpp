@@ -2,7 +2,7 @@
 
 namespace {
 
-using ResetStep = BoardTest;
+using ResetStep = MainBoardTest;
 
 TEST_F(ResetStep, ResetClearsIoAndRegistersButKeepsMemoryPaletteAndTimerLatches) {
     m_board->m_ram[0x12345] = 0x77;
@@ -18,7 +18,7 @@ TEST_F(ResetStep, ResetClearsIoAndRegistersButKeepsMemoryPaletteAndTimerLatches)
     m_board->m_nDipSw = 0x1A5;
     m_board->m_nSpeed = 7;
     Write(0xFDC0, 0x10); // the hard disk has results waiting
-    m_now = 90000;
+    m_clock.now = 90000;
 
     m_board->Reset();
 
@@ -50,8 +50,8 @@ TEST_F(ResetStep, TicksAddUpAndMeasureTheSpeed) {
         m_board->Step();
     }
     ASSERT_EQ(m_board->m_nTickMs, 2000);
-    Recorder<CTracePage09, REG09> page;
-    m_now = 0x100; // every measurement spans the host clock's wrap
+    NullPage page;
+    m_clock.now = 0x100; // every measurement spans the host clock's wrap
     struct {
         int tickMs, elapsed, count; // so far, since the last measurement
         CTracePage09* debugger;
@@ -68,13 +68,13 @@ TEST_F(ResetStep, TicksAddUpAndMeasureTheSpeed) {
         m_board->m_pStat = c.debugger;
         m_board->m_nTickMs = c.tickMs;
         m_board->m_nSpeedCount = c.count;
-        m_board->m_dwLastTick = m_now - uint32_t(c.elapsed);
+        m_board->m_dwLastTick = m_clock.now - uint32_t(c.elapsed);
         m_board->m_bTick = 1;
         m_board->Step();
         EXPECT_EQ(m_board->m_nSpeed, c.speed) << c.count;
         EXPECT_EQ(m_board->m_nTickMs, 0);
         EXPECT_LT(m_board->m_nSpeedCount, 100); // only this step's own instruction
-        EXPECT_EQ(m_board->m_dwLastTick, m_now);
+        EXPECT_EQ(m_board->m_dwLastTick, m_clock.now);
     }
     m_board->m_pStat = nullptr;
 }

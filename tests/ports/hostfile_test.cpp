@@ -11,7 +11,7 @@ namespace {
 
 class HostFile : public PortTest {
 protected:
-    HostFile() { WriteFile(m_dir / "abc", "\x01\xFF" "c"); }
+    HostFile() { WriteFile(m_dir / "abc", Bytes{0xFF, 0x00, 'c'}); }
 
     // Command, name bytes, terminating 0; returns the status.
     uint8_t Open(uint8_t command, const std::string& name) {
@@ -32,7 +32,7 @@ TEST_F(HostFile, ReadsAThreeByteFileWithReadAhead) {
     Bytes got; // data, then status
     for (int i = 0; i < 4; ++i)
         got.insert(got.end(), {Read(0xFDD1), Read(0xFDD0)});
-    EXPECT_EQ(got, (Bytes{0x01, 0x21, 0xFF, 0x21, 'c', 0x11, 0x00, 0x00}));
+    EXPECT_EQ(got, (Bytes{0xFF, 0x21, 0x00, 0x21, 'c', 0x11, 0x00, 0x00}));
     EXPECT_EQ(m_board->m_pFile, nullptr);
 
     WriteFile(m_dir / "empty", "");
@@ -41,7 +41,7 @@ TEST_F(HostFile, ReadsAThreeByteFileWithReadAhead) {
     EXPECT_EQ(Read(0xFDD1), 0x00);
 }
 
-TEST_F(HostFile, WritesAFileAndReadsItBack) {
+TEST_F(HostFile, WritesAFile) {
     WriteFile(m_dir / "out", "old and longer contents");
     EXPECT_EQ(Open(1, m_dir / "out"), 0x41);
     for (uint8_t b : {0x6F, 0x6B, 0x00, 0x80})
@@ -51,12 +51,6 @@ TEST_F(HostFile, WritesAFileAndReadsItBack) {
     EXPECT_EQ(Read(0xFDD0), 0x11);
     EXPECT_EQ(Read(0xFDD1), 0x00);
     EXPECT_EQ(ReadFile<std::string>(m_dir / "out"), std::string("ok\0\x80", 4));
-
-    EXPECT_EQ(Open(0, m_dir / "out"), 0x21);
-    std::string back;
-    while (Read(0xFDD0) == 0x21)
-        back.push_back(char(Read(0xFDD1)));
-    EXPECT_EQ(back, std::string("ok\0\x80", 4));
 }
 
 TEST_F(HostFile, ANewCommandClosesTheOpenFileAndOthersAreIgnored) {

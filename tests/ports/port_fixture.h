@@ -1,37 +1,25 @@
-// A main board on the heap with a recording view that also answers the terminal
+// The main board of its own tests with a recording view that also answers the terminal
 // commands the way the real view does: ID_USART_OPEN + n creates a terminal model with
 // a (fake) window in m_pTerm[n], ID_USART_CLOSE + n deletes it.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <array>
-#include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "mainboard/main_cpu.h"
 #include "terminal/term.h"
+#include "tests/mainboard/board_fixture.h"
 #include "tests/platform/fake_wnd.h"
 
-class PortTest : public ::testing::Test {
+class PortTest : public MainBoardTest {
 protected:
-    static constexpr uint16_t kStart = 0x1000;
-
     PortTest() {
-        // The reset vector points at $1000, where RAM holds BRA * until a test loads a program.
-        m_rom[0xFFE] = kStart >> 8;
-        m_rom[0xFFF] = kStart & 0xFF;
-        m_board->m_ram[kStart] = 0x20;
-        m_board->m_ram[kStart + 1] = 0xFE;
-        m_board->m_pRom = m_rom.data();
+        m_rom[0x100] = 0x20; // BRA * at the reset address
+        m_rom[0x101] = 0xFE;
         m_board->m_pView = &m_view;
-        m_board->Reset();
     }
+    ~PortTest() override { m_board.reset(); } // it owns the terminals, which use m_termWnd
 
-    uint8_t Read(uint16_t addr) { return m_board->ReadByte(addr); }
-    void Write(uint16_t addr, uint8_t v) { m_board->WriteByte(addr, v); }
+    using MainBoardTest::Write;
     void Write(uint16_t addr, std::initializer_list<uint8_t> bytes) {
         for (uint8_t b : bytes)
             Write(addr, b);
@@ -69,8 +57,6 @@ protected:
         return s.erase(s.find_last_not_of(' ') + 1);
     }
 
-    std::array<uint8_t, 4096> m_rom{};
     FakeWnd m_view;
-    std::array<FakeWnd, 5> m_termWnd; // outlive the board, which owns the terminals
-    std::unique_ptr<CMainCpu> m_board = std::make_unique<CMainCpu>();
+    std::array<FakeWnd, 5> m_termWnd;
 };
