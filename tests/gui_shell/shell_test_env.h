@@ -4,25 +4,20 @@
 #pragma once
 
 #include <QApplication>
-#include <QDialog>
 #include <QMessageBox>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <algorithm>
-#include <csignal>
 #include <functional>
 #include <memory>
-#include <sys/resource.h>
+#include <optional>
 #include <vector>
 
 #include "display/sub_cpu.h"
 #include "floppy/file_fdd.h"
 #include "platform/clock.h"
-#include "platform/file.h"
 #include "shell/main_frame.h"
-#include <optional>
 
 #include "tests/platform/guards.h"
 #include "tests/platform/temp_dir.h"
