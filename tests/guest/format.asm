@@ -64,6 +64,11 @@ START   STB FDA_DRV         ; the drive booted from
         BSR NAME
         LDA FP_DAT          ; an empty file answers 0, a missing one 1
         BNE .wait
+        LDX #DATA+256
+        CLRA
+.data2  STA ,-X
+        INCA
+        BNE .data2
         LDA #4
         LBSR WRSEC
         LDX #DONE2

@@ -46,8 +46,7 @@ inline Bytes BootImage() {
 }
 
 // Whether the image holds what the guest did: track 1 formatted, sector 3 written, and
-// with `second` sector 4 too (the same bytes). A copy is read, since the program keeps
-// the image locked.
+// with `second` sector 4 too. A copy is read, since the program keeps the image locked.
 inline bool HoldsTheChange(const std::string& path, bool second = false) {
     const std::string copy = fs::path(path).parent_path().parent_path() / "copy.d88";
     std::error_code ec;
@@ -55,13 +54,13 @@ inline bool HoldsTheChange(const std::string& path, bool second = false) {
     CFileFdd fdd;
     if (ec || !fdd.Open(copy, CFile::modeRead)) return false;
     fs::remove(copy, ec);
-    const Bytes counting = Pattern(256, 0), e4(256, 0xE4);
+    const Bytes counting = Pattern(256, 0), down(counting.rbegin(), counting.rend()), e4(256, 0xE4);
     Bytes sector(256);
     auto holds = [&](int c, int r, const Bytes& data) {
         return fdd.SeekSector(c, 0, r - 1) == 256 && fdd.Read(sector.data(), 256) == 256 &&
                sector == data;
     };
-    return holds(1, 3, counting) && holds(1, 4, second ? counting : e4) && holds(1, 16, e4) &&
+    return holds(1, 3, counting) && holds(1, 4, second ? down : e4) && holds(1, 16, e4) &&
            holds(0, 1, Bytes(g_guest_format, g_guest_format + 256));
 }
 
@@ -143,12 +142,10 @@ protected:
 
     // Waits until the guest has created the host file `name` while the program runs.
     void WaitForGuest(const char* name) {
-        ASSERT_TRUE(WaitFor([&] { return fs::exists(m_dir / name) || !Running(); }, 60))
+        ASSERT_TRUE(WaitFor([&] { return fs::exists(m_dir / name) || !m_child.Running(); }, 60))
             << "the guest made no \"" << name << "\" in a minute";
-        ASSERT_TRUE(Running()) << Ended();
+        ASSERT_TRUE(m_child.Running()) << Ended();
     }
-
-    bool Running() { return m_child.Running(); }
 
     // Sends `sig` once, or every 200 us while `stream`, until the program is gone; it
     // must have ended with status 0.
@@ -164,7 +161,7 @@ protected:
     // when it ended before.
     bool WaitForHandlers() {
         bool caught = false;
-        WaitFor([&] { return !Running() || (caught = Catches(SIGTERM)); }, 20);
+        WaitFor([&] { return !m_child.Running() || (caught = Catches(SIGTERM)); }, 20);
         return caught;
     }
 
