@@ -24,13 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const int n = fdd.SeekSector(c, h, static_cast<int>(i));
             if (n <= 0) continue;
             total += static_cast<uint64_t>(n);
-            if (!wrote) {
-                fdd.Read(buf.data(), static_cast<uint32_t>(n) / 2);
-                fdd.Write(buf.data(), 2);
-                wrote = true;
-            } else {
-                fdd.Read(buf.data(), static_cast<uint32_t>(n));
-            }
+            fdd.Read(buf.data(), static_cast<uint32_t>(n) / (wrote ? 1 : 2));
+            if (!wrote) fdd.Write(buf.data(), 2);
+            wrote = true;
         }
     }
     if (total < (1u << 20)) {

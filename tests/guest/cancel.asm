@@ -4,16 +4,8 @@
 
         ORG $2600
 START   LDX #LONG
-        LDY #SH_MAIN
-.idle   LDA SUBCTL
-        BMI .idle
-        LDA #$80
-        STA SUBCTL          ; hold
         LDB #LONGEND-LONG
-.copy   LDA ,X+
-        STA ,Y+
-        DECB
-        BNE .copy
+        BSR DPOST
         LDB SH_MAIN+SH_CANC
         CLRA
         STA SUBCTL          ; release: the line starts
@@ -21,9 +13,9 @@ START   LDX #LONG
         STA SUBCTL          ; cancel
 .ack    CMPB SH_MAIN+SH_CANC
         BEQ .ack
-.busy   LDA SUBCTL
-        BMI .busy
-        RTS
+        BRA DWAIT
+
+        INCLUDE "dcall.inc"
 
 LONG    FCB DC_LINE
         FDB -4096,-4096,4095,4095

@@ -17,16 +17,13 @@ START   STB FDA_DRV         ; the drive booted from
         CLRA
         STA FDA_SID
         LDX #TRACK
-        LDA #1
-        STA RNUM
+        LDY #$0101          ; R 1, N 1
 .sect   LBSR GAP
         LDA #$FE            ; ID field: C 1, H 0, R, N 1
         STA ,X+
         LDD #$0100
         STD ,X++
-        LDA RNUM
-        LDB #1
-        STD ,X++
+        STY ,X++
         LDA #$F7            ; stands for the CRC
         STA ,X+
         LBSR GAP
@@ -39,11 +36,9 @@ START   STB FDA_DRV         ; the drive booted from
         BNE .fill
         LDA #$F7
         STA ,X+
-        INC RNUM
-        LDA RNUM
-        CMPA #17
+        LEAY $100,Y
+        CMPY #$1101
         BNE .sect
-        LBSR GAP
         TFR X,D
         SUBD #TRACK
         TFR D,Y
@@ -69,12 +64,10 @@ START   STB FDA_DRV         ; the drive booted from
         BSR NAME
         LDA FP_DAT          ; an empty file answers 0, a missing one 1
         BNE .wait
-        LDX #DATA
-        LDA #$FF
-        CLRB
-.data2  STA ,X+
-        DECA
-        DECB
+        LDX #DATA+256
+        CLRA
+.data2  STA ,-X
+        INCA
         BNE .data2
         LDA #4
         LBSR WRSEC
@@ -130,4 +123,3 @@ DONE2   FCC "done2"
         FCB 0
 GO      FCC "go"
         FCB 0
-RNUM    FCB 0

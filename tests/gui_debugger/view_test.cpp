@@ -219,30 +219,23 @@ private Q_SLOTS:
         QCOMPARE(View().m_pDebugDlg, nullptr);
     }
 
-    void RefreshAfterTheRunOnly() {
-        CStat09 model;
-        CStat09Page page(model, nullptr);
-        Append(model, 1, 10000);
-        QCOMPARE(page.TraceLine(0)->text(), QString()); // nothing during the run...
-        QCoreApplication::processEvents();              // ...all once the UI thread is back
-        QCOMPARE(page.ValueField(CStat09::kPC)->text(), QString("2710"));
-        QCOMPARE(page.TraceLine(0)->text(), QString("L10000"));
-        QCOMPARE(page.TraceLine(7)->text(), QString("L9993"));
-        QCOMPARE(page.ScrollBar()->value(), 512);
-    }
-
-    void ScrollBarActions() {
+    // A run of updates shows nothing until the UI thread is back, then all of it; then each
+    // scroll bar action from where the one before left the bar.
+    void RefreshAfterTheRunAndScrollBarActions() {
         CStat09 model;
         CStat09Page page(model, nullptr);
         Append(model, 1, 20);
-        QCoreApplication::processEvents();
+        QCOMPARE(page.TraceLine(0)->text(), QString()); // nothing during the run...
+        QCoreApplication::processEvents();              // ...all once the UI thread is back
+        QCOMPARE(page.ValueField(CStat09::kPC)->text(), QString("0014"));
+        QCOMPARE(page.TraceLine(7)->text(), QString("L13"));
         QScrollBar* bar = page.ScrollBar();
-        // Each action from where the one before left the bar; position p shows Lp at the bottom.
+        // Position p shows Lp at the bottom; no action first: where the run left the bar.
         using A = QAbstractSlider;
         const std::pair<A::SliderAction, int> steps[] = {
-            {A::SliderSingleStepSub, 19}, {A::SliderPageStepSub, 12}, {A::SliderSingleStepAdd, 13},
-            {A::SliderPageStepAdd, 20},   {A::SliderToMinimum, 0},    {A::SliderSingleStepSub, 0},
-            {A::SliderPageStepAdd, 7},    {A::SliderToMaximum, 20}};
+            {A::SliderNoAction, 20},      {A::SliderSingleStepSub, 19}, {A::SliderPageStepSub, 12},
+            {A::SliderSingleStepAdd, 13}, {A::SliderPageStepAdd, 20},   {A::SliderToMinimum, 0},
+            {A::SliderSingleStepSub, 0},  {A::SliderPageStepAdd, 7},    {A::SliderToMaximum, 20}};
         for (auto [action, value] : steps) {
             bar->triggerAction(action);
             QCOMPARE(bar->value(), value);

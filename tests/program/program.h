@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <sys/inotify.h>
 #include <sys/resource.h>
@@ -25,29 +24,24 @@
 
 #include "floppy/file_fdd.h"
 #include "platform/file_save.h"
+#include "tests/floppy/fdd_test_util.h"
 #include "tests/platform/child.h"
 #include "tests/platform/ordinary_user.h"
 #include "tests/platform/temp_dir.h"
 
 extern const uint8_t g_guest_format[512];
 
-
 namespace fs = std::filesystem;
 
 // Track 0, side 0 of a D88 image: 16 sectors of 256 bytes, the two-block boot record first.
 inline Bytes BootImage() {
-    Bytes b(688, 0);
-    std::copy_n("ORLO FDD", 9, b.begin());
-    b[32] = 688 & 0xFF;
-    b[33] = 688 >> 8;
+    Bytes b = D88Header({688});
     for (int r = 1; r <= 16; ++r) {
-        const uint8_t head[16] = {0, 0, uint8_t(r), 1, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-        b.insert(b.end(), head, head + 16);
+        D88Record(b, 0, 0, uint8_t(r), 256, 0, 16);
         const uint8_t* data = g_guest_format + (r == 2 ? 256 : 0);
         b.insert(b.end(), data, data + 256);
     }
-    for (int i = 0; i < 4; ++i)
-        b[28 + i] = uint8_t(b.size() >> 8 * i);
+    PutLe32(b, 28, uint32_t(b.size()));
     return b;
 }
 
@@ -60,9 +54,8 @@ inline bool HoldsTheChange(const std::string& path, bool second = false) {
     CFileFdd fdd;
     if (ec || !fdd.Open(copy, CFile::modeRead)) return false;
     fs::remove(copy, ec);
-    Bytes counting(256), down(256), sector(256), e4(256, 0xE4);
-    for (int i = 0; i < 256; ++i)
-        counting[i] = uint8_t(i), down[i] = uint8_t(255 - i);
+    const Bytes counting = Pattern(256, 0), down(counting.rbegin(), counting.rend()), e4(256, 0xE4);
+    Bytes sector(256);
     auto holds = [&](int c, int r, const Bytes& data) {
         return fdd.SeekSector(c, 0, r - 1) == 256 && fdd.Read(sector.data(), 256) == 256 &&
                sector == data;
@@ -149,23 +142,18 @@ protected:
 
     // Waits until the guest has created the host file `name` while the program runs.
     void WaitForGuest(const char* name) {
-        ASSERT_TRUE(WaitFor([&] { return fs::exists(m_dir / name) || !Running(); }, 60))
+        ASSERT_TRUE(WaitFor([&] { return fs::exists(m_dir / name) || !m_child.Running(); }, 60))
             << "the guest made no \"" << name << "\" in a minute";
-        ASSERT_TRUE(Running()) << Ended();
+        ASSERT_TRUE(m_child.Running()) << Ended();
     }
-
-    bool Running() { return m_child.Running(); }
 
     // Sends `sig` once, or every 200 us while `stream`, until the program is gone; it
     // must have ended with status 0.
     void Quit(int sig, bool stream = false) {
         ASSERT_TRUE(m_child.Signal(sig)) << Ended();
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (Running() && std::chrono::steady_clock::now() < end) {
-            std::this_thread::sleep_for(std::chrono::microseconds(stream ? 200 : 20000));
-            if (stream) m_child.Signal(sig);
-        }
-        ASSERT_FALSE(Running()) << "still running after the signal";
+        for (int i = 0; stream && i < 100000 && m_child.Signal(sig); ++i) // 20 s at most
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        ASSERT_TRUE(m_child.Wait(20)) << "still running after the signal";
         EXPECT_EQ(m_child.ExitCode(), 0) << Ended();
     }
 
@@ -173,7 +161,7 @@ protected:
     // when it ended before.
     bool WaitForHandlers() {
         bool caught = false;
-        WaitFor([&] { return !Running() || (caught = Catches(SIGTERM)); }, 20);
+        WaitFor([&] { return !m_child.Running() || (caught = Catches(SIGTERM)); }, 20);
         return caught;
     }
 
