@@ -36,7 +36,6 @@ TEST_F(Cli, WritesAnImageOfTheExactSize) {
     std::string bin = Read("a.bin");
     ASSERT_EQ(bin.size(), 0x5000u);
     EXPECT_EQ(uint8_t(bin[0]), 0x01);
-    EXPECT_EQ(uint8_t(bin[1]), 0xFF);
     EXPECT_EQ(uint8_t(bin[0x4FFE]), 0xB0);
     EXPECT_EQ(Read("a.d"), "a.bin: a.asm\n");
     EXPECT_FALSE(Read("a.lst").empty());

@@ -16,7 +16,7 @@ std::map<std::string, int> ReadSymbols(const char* path) {
     std::map<std::string, int> symbols;
     std::ifstream in(path);
     std::string name, equ, value;
-    while (in >> name >> equ >> value)
+    while (in >> name >> equ >> value && equ == "EQU")
         symbols[name] = std::stoi(value.substr(1), nullptr, 16);
     return symbols;
 }

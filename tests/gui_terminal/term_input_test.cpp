@@ -8,7 +8,6 @@
 #include <QInputMethodEvent>
 #include <QScrollBar>
 #include <QTest>
-#include <memory>
 #include <tuple>
 
 #include "term_test_util.h"
@@ -23,13 +22,9 @@ QPoint CellPoint(int col, int line) {
 }
 } // namespace
 
-class TermInputTest : public QObject {
+class TermInputTest : public QObject, TermWindowTest {
     Q_OBJECT
 
-    std::unique_ptr<CTerm> m_term;
-    CTermWnd* m_wnd = nullptr;
-
-    CTerm& T() { return *m_term; }
     void Mouse(QEvent::Type type, Qt::MouseButton button, QPoint pt) {
         Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
         if (type == QEvent::MouseMove) held = Qt::LeftButton;
@@ -50,16 +45,12 @@ class TermInputTest : public QObject {
 
 private Q_SLOTS:
     void init() {
-        m_term = std::make_unique<CTerm>();
-        m_wnd = new CTermWnd(m_term.get(), "USART 1");
+        Open("USART 1");
         m_wnd->show();
         QVERIFY(QTest::qWaitForWindowActive(m_wnd));
         m_wnd->setFocus();
     }
-    void cleanup() {
-        delete m_wnd;
-        m_term.reset();
-    }
+    void cleanup() { Close(); }
 
     void keys() {
         Feed(T(), "\x14\x0e"

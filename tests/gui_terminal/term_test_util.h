@@ -1,16 +1,32 @@
-// Helpers of the terminal window tests: feeding the model, draining its input queue, and
-// reading the window's cells off its picture.
+// Helpers of the terminal window tests: the window under test, feeding the model, draining
+// its input queue, and reading the window's cells off its picture.
 #pragma once
 
 #include <QImage>
 #include <QSet>
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "terminal/qt/term_wnd.h"
 #include "terminal/term.h"
 #include "tests/terminal/term_util.h" // Feed, Drain
+
+// A model and its window, made afresh for each test function by the test's init().
+struct TermWindowTest {
+    std::unique_ptr<CTerm> m_term;
+    CTermWnd* m_wnd = nullptr;
+    CTerm& T() { return *m_term; }
+    void Open(const char* title) {
+        m_term = std::make_unique<CTerm>();
+        m_wnd = new CTermWnd(m_term.get(), title);
+    }
+    void Close() {
+        delete m_wnd;
+        m_term.reset();
+    }
+};
 
 inline QRgb Pal(int i) {
     return QColor::fromRgb(g_termPalette[i]).rgb();

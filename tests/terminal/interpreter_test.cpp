@@ -15,7 +15,6 @@ TEST(Interpreter, CursorMoves) {
         std::string bytes;
         int col, row;
     } cases[] = {
-        {"Locate", "\x12\x05\x03", 5, 3},
         {"LocateAbandonsCsi", "\x1b[3\x12\x05\x03", 5, 3},
         {"LocateAfterRepeat", "\x13\x02" "A\x12\x05\x03", 5, 3},
         {"EscEqualsClamped", "\x12\x05\x05\x1b=\x10\x10", 0, 0},

@@ -19,6 +19,12 @@ void WriteLines(CTerm& t, int first, int count) {
     }
 }
 
+// A terminal with a recording window attached.
+struct Viewed : CTerm {
+    FakeWnd w;
+    Viewed() { AttachWindow(&w); }
+};
+
 TEST(History, KeepsAtMost999LinesAndOverwritesTheOldest) {
     CTerm t;
     WriteLines(t, 0, 24 + 999); // exactly 999 scrolls
@@ -51,18 +57,16 @@ TEST(History, GrowsOnlyWhenTheRegionIsTheWholeScreen) {
 }
 
 TEST(History, WriteReturnsTheViewToTheLiveScreen) {
-    CTerm t;
-    FakeWnd w;
-    t.AttachWindow(&w);
+    Viewed t;
     WriteLines(t, 0, 34); // 10 lines of history
     EXPECT_EQ(t.SetScrollBack(25), 10) << "page up stops at the oldest line";
     t.m_bCaretHidden = 1;
-    w.Clear();
+    t.w.Clear();
     Feed(t, "\x1b"); // no cursor move, no cell change
     EXPECT_TRUE(t.IsLive());
     EXPECT_EQ(t.m_bCaretHidden, 0);
-    EXPECT_EQ(w.m_rects, std::vector<CRect>{(CRect{0, 0, 640, 400})});
-    EXPECT_EQ(w.m_posted, std::vector<unsigned>{ID_TERM_CARET}) << "the caret is shown again";
+    EXPECT_EQ(t.w.m_rects, std::vector<CRect>{(CRect{0, 0, 640, 400})});
+    EXPECT_EQ(t.w.m_posted, std::vector<unsigned>{ID_TERM_CARET}) << "the caret is shown again";
 }
 
 TEST(Screen, DoubleByteCharacterAtTheLastColumnWrapsWhole) {
@@ -97,15 +101,13 @@ TEST(Window, ChangedCellsAreInvalidatedInPixels) {
         {"\x12\x01\x01"s, "Z", {{10, 20, 20, 40}}, 10},
     };
     for (auto& c : cases) {
-        CTerm t;
-        FakeWnd w;
-        t.AttachWindow(&w);
+        Viewed t;
         t.m_cxCell = c.cell;
         t.m_cyCell = 2 * c.cell;
         Feed(t, c.setup);
-        w.Clear();
+        t.w.Clear();
         Feed(t, c.bytes);
-        EXPECT_EQ(w.m_rects, c.rects) << c.bytes;
+        EXPECT_EQ(t.w.m_rects, c.rects) << c.bytes;
         EXPECT_EQ(t.ClientWidth(), 80 * c.cell);
     }
 }
@@ -120,24 +122,20 @@ TEST(Window, CaretCommandPostedOncePerMove) {
         {"\x1b[1v", 0},       // no focus, so nothing to destroy
     };
     for (auto& [bytes, posts] : cases) {
-        CTerm t;
-        FakeWnd w;
-        t.AttachWindow(&w);
+        Viewed t;
         Feed(t, "\x0d"); // the first announcement after attaching
-        w.Clear();
+        t.w.Clear();
         Feed(t, bytes);
-        EXPECT_EQ(w.m_posted, std::vector<unsigned>(posts, ID_TERM_CARET)) << bytes;
+        EXPECT_EQ(t.w.m_posted, std::vector<unsigned>(posts, ID_TERM_CARET)) << bytes;
     }
     // With the focus, switching the caret off and on is announced even without a move.
-    CTerm t;
-    FakeWnd w;
-    t.AttachWindow(&w);
+    Viewed t;
     t.m_nCaretState = CARET_SHOWN;
     Feed(t, "\x0d");
-    w.Clear();
+    t.w.Clear();
     Feed(t, "\x1b[1v\x1b[v\x1b[1v");
     EXPECT_EQ(t.m_nCaretState, CARET_DESTROY);
-    EXPECT_EQ(w.m_posted.size(), 3u);
+    EXPECT_EQ(t.w.m_posted.size(), 3u);
 }
 
 TEST(Window, NothingReachesAClosedWindow) {
