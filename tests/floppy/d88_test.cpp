@@ -69,24 +69,21 @@ TEST(D88Save, NewImageInPhysicalOrderWithSlotCountsAndEmptyTracks) {
 // Several tracks in one run: their physical positions pass each track's slot count, and
 // the sectors must still be written back, in the order the file had them.
 TEST(D88Save, SectorsOfASharedRunSurviveARewriteInTheirOrder) {
-    TempDir dir("fdd");
     Bytes img = D88Header({688});
     for (uint8_t h : {0, 1})
         for (uint8_t r : {2, 1})
             D88Record(img, 0, h, r, 128);
     PutLe32(img, 28, img.size());
-    WriteFile(dir / "s.d88", img);
-    CFileFdd fdd;
-    ASSERT_TRUE(fdd.Open(dir / "s.d88", CFile::modeReadWrite));
-    FormatTrack(fdd, 1, 0, {{1, 128}});
-    fdd.Close();
-    const Bytes file = ReadFile(dir / "s.d88");
+    OpenImage image(img, "s.d88");
+    FormatTrack(image.fdd, 1, 0, {{1, 128}});
+    image.fdd.Close();
+    const Bytes file = ReadFile(image.dir / "s.d88");
     std::vector<int> order; // R of each record as the file holds them
     for (size_t at = 688; at + 16 <= file.size(); at += 16 + (file[at + 14] | file[at + 15] << 8))
         order.push_back(file[at + 2]);
     EXPECT_EQ(order, (std::vector<int>{2, 1, 2, 1, 1}));
     CFileFdd back;
-    ASSERT_TRUE(back.Open(dir / "s.d88", CFile::modeReadWrite));
+    ASSERT_TRUE(back.Open(image.dir / "s.d88", CFile::modeReadWrite));
     EXPECT_EQ(ReadSector(back, 0, 1, 2), Pattern(128, 2));
     EXPECT_EQ(AllSectors(back).size(), 5u);
 }
@@ -133,24 +130,19 @@ TEST(D88Load, HostileFilesGiveADefinedDisk) {
 
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
-        TempDir dir("fdd");
-        WriteFile(dir / "h.d88", k.img);
-        CFileFdd fdd;
-        ASSERT_TRUE(fdd.Open(dir / "h.d88", CFile::modeReadWrite));
-        EXPECT_EQ(fdd.m_nFormat, CFileFdd::kFormatD88);
-        EXPECT_EQ(AllSectors(fdd), k.present);
-        fdd.Close();
-        EXPECT_EQ(ReadFile(dir / "h.d88"), k.img);
+        OpenImage image(k.img, "h.d88");
+        EXPECT_EQ(image.fdd.m_nFormat, CFileFdd::kFormatD88);
+        EXPECT_EQ(AllSectors(image.fdd), k.present);
+        image.fdd.Close();
+        EXPECT_EQ(ReadFile(image.dir / "h.d88"), k.img);
     }
 }
 
 TEST(D88Load, DataBeyondTheEndReadsAsE4AndWritesExtendTheFile) {
-    TempDir dir("fdd");
     Bytes img = D88Header({688}, 688 + 16 + 256);
     D88Record(img, 0, 0, 1, 256, 100);
-    WriteFile(dir / "cut.d88", img);
-    CFileFdd fdd;
-    ASSERT_TRUE(fdd.Open(dir / "cut.d88", CFile::modeReadWrite));
+    OpenImage image(img, "cut.d88");
+    CFileFdd& fdd = image.fdd;
     Bytes expect = Pattern(100, 1);
     expect.resize(256, 0xE4);
     EXPECT_EQ(ReadSector(fdd, 0, 0, 1), expect);
@@ -161,7 +153,7 @@ TEST(D88Load, DataBeyondTheEndReadsAsE4AndWritesExtendTheFile) {
     std::copy_n(Pattern(6, 9).begin(), 6, expect.begin() + 250);
     EXPECT_EQ(ReadSector(fdd, 0, 0, 1), expect);
     fdd.Close();
-    EXPECT_EQ(fs::file_size(dir / "cut.d88"), 688u + 16 + 256);
+    EXPECT_EQ(fs::file_size(image.dir / "cut.d88"), 688u + 16 + 256);
 }
 
 } // namespace

@@ -4,10 +4,8 @@
 
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <random>
 #include <vector>
 
 #include "floppy/file_fdd.h"
@@ -69,6 +67,16 @@ inline void FormatTrack(CFileFdd& fdd, int c, int h, std::vector<std::array<int,
         fdd.m_bModified |= fdd.AddSector(s);
     }
 }
+
+// `image` written as `name` into a scratch folder of its own, and opened to write.
+struct OpenImage {
+    TempDir dir{"fdd"};
+    CFileFdd fdd;
+    explicit OpenImage(const Bytes& image, const std::string& name = "disk.img") {
+        WriteFile(dir / name, image);
+        EXPECT_TRUE(fdd.Open(dir / name, CFile::modeReadWrite));
+    }
+};
 
 // Selects a sector and reads it whole; empty when SeekSector refuses it.
 inline Bytes ReadSector(CFileFdd& fdd, int c, int h, int r) {

@@ -5,15 +5,6 @@
 
 namespace {
 
-struct OpenRaw {
-    TempDir dir{"fdd"};
-    CFileFdd fdd;
-    explicit OpenRaw(uint32_t bytes) {
-        WriteFile(dir / "disk.img", AddressedImage(bytes));
-        EXPECT_TRUE(fdd.Open(dir / "disk.img", CFile::modeReadWrite));
-    }
-};
-
 // Every geometry: recognised by its size; where cylinder 0's two heads and cylinder 1
 // begin and what their sectors hold; the last sector ends the image, and one sector or
 // cylinder more is not there.
@@ -41,7 +32,7 @@ TEST(RawImage, EveryRowsLayout) {
     };
     for (const auto& k : rows) {
         SCOPED_TRACE(testing::Message() << "row " << k.row);
-        OpenRaw raw(k.bytes);
+        OpenImage raw(AddressedImage(k.bytes));
         EXPECT_EQ(raw.fdd.m_nFormat, k.row);
         const struct {
             int c, h, r, size;
@@ -63,13 +54,13 @@ TEST(RawImage, EveryRowsLayout) {
         EXPECT_EQ(raw.fdd.SeekSector(k.lastC + 1, 0, 0), -1);
     }
     // Head 1 of row 0 numbers its sectors 17-32 as well.
-    OpenRaw raw(327680);
+    OpenImage raw(AddressedImage(327680));
     EXPECT_EQ(ReadSector(raw.fdd, 3, 1, 21), ReadSector(raw.fdd, 3, 1, 5));
     EXPECT_EQ(Le32(ReadSector(raw.fdd, 3, 1, 21), 0), ((3 * 2 + 1) * 16 + 4) * 64u);
 }
 
 TEST(RawImage, SelectionAndByteMoves) {
-    OpenRaw raw(655360);
+    OpenImage raw(AddressedImage(655360));
     CFileFdd& fdd = raw.fdd;
     for (auto [c, h, i] : {std::array{0, 0, 8}, {0, 0, -1}, {80, 0, 0}, {-1, 0, 0}, {0, 2, 0}})
         EXPECT_EQ(fdd.SeekSector(c, h, i), -1);
@@ -109,12 +100,9 @@ TEST(RawImage, RecognitionByNameWhenTheSizeIsUnknown) {
                  {"a.d88.x", 4000, -1}};
     for (const auto& k : cases) {
         SCOPED_TRACE(testing::Message() << k.name << " " << k.size);
-        TempDir dir("fdd");
-        WriteFile(dir / k.name, Bytes(k.size, 0));
-        CFileFdd fdd;
-        ASSERT_TRUE(fdd.Open(dir / k.name, CFile::modeReadWrite));
-        EXPECT_EQ(fdd.m_nFormat, k.format);
-        EXPECT_EQ(fdd.HasTrack(0, 0), k.format == 2);
+        OpenImage image(Bytes(k.size, 0), k.name);
+        EXPECT_EQ(image.fdd.m_nFormat, k.format);
+        EXPECT_EQ(image.fdd.HasTrack(0, 0), k.format == 2);
     }
     CFileFdd missing;
     EXPECT_FALSE(missing.Open("/nonexistent/x.d88", CFile::modeReadWrite));
@@ -147,7 +135,7 @@ TEST(FormattedSector, FillAddLimitsAndForeignIds) {
 
 // The controllers reshape a track while one of its sectors may be selected.
 TEST(FormattedSector, ReshapingATrackDropsTheSelection) {
-    OpenRaw raw(327680);
+    OpenImage raw(AddressedImage(327680));
     uint8_t b;
     ASSERT_EQ(raw.fdd.SeekSector(3, 0, 4), 256);
     raw.fdd.m_tracks[6].m_sects.clear();

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <regex>
-#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -129,13 +128,7 @@ TEST(SavePlace, DeletedReplacedOrMovedImageLosesNothing) {
         if (format) FormatTrack(fdd, 2, 0, {{1, 256}}); // kept in memory only
         fs::remove_all(dir / "g");
         for (int round = 0; round < 2; ++round) { // a save, then the close
-            int err = 0;
-            try {
-                round ? fdd.Close() : fdd.Save();
-            } catch (const CFileException& e) {
-                err = e.m_nErrno;
-            }
-            EXPECT_EQ(err, ENOENT);
+            EXPECT_EQ(ErrnoOf([&] { round ? fdd.Close() : fdd.Save(); }), ENOENT);
             EXPECT_FALSE(fdd.FileAsBefore());
             EXPECT_TRUE(fdd.HasUnsavedChanges());
         }
@@ -213,21 +206,19 @@ TEST(SavePlace, FailedSavesLoseNothing) {
             continue;
         }
         fs::create_directory(folder), fs::create_directory(rescue);
-        if (sparse) { // the README's blank disk: truncate, then dd conv=notrunc
-            ASSERT_TRUE(mounts.SmallDisk(folder, 160 << 10)) << mounts.Why();
-            const Bytes raw = AddressedImage(327680);
-            CFile f(path, CFile::modeCreateReadWrite);
-            f.SetLength(raw.size());
-            for (const uint32_t at : {20 * 8192, 39 * 8192})
-                f.Seek(at), f.Write(raw.data() + at, 8192);
-        } else {
-            WriteFile(path, AddressedImage(327680));
-            CFileFdd d88;
-            ASSERT_TRUE(d88.Open(path, CFile::modeReadWrite));
-            FormatTrack(d88, 1, 0, {{1, 256}});
-            d88.Close();
-            if (c.folder == kOwn) WriteFile(leftover, {1});
-        }
+        ASSERT_TRUE(!sparse || mounts.SmallDisk(folder, 160 << 10)) << mounts.Why();
+        const Bytes raw = AddressedImage(327680);
+        // The README's blank disk (truncate, then dd conv=notrunc); formatted, a D88 one.
+        CFile f(path, CFile::modeCreateReadWrite);
+        f.SetLength(raw.size());
+        for (const uint32_t at : {20 * 8192, 39 * 8192})
+            f.Seek(at), f.Write(raw.data() + at, 8192);
+        f.Close();
+        CFileFdd d88; // left raw where the disk is to be full
+        ASSERT_TRUE(d88.Open(path, CFile::modeReadWrite));
+        if (!sparse) FormatTrack(d88, 1, 0, {{1, 256}});
+        d88.Close();
+        if (c.folder == kOwn) WriteFile(leftover, {1});
         fs::create_symlink("disk.img", open);
         ASSERT_TRUE(GiveToOrdinaryUser(rescue) &&
                     GiveToOrdinaryUser(c.folder == kOwn ? folder : path));
@@ -251,13 +242,10 @@ TEST(SavePlace, FailedSavesLoseNothing) {
                     const rlimit half{kLength[kShorter] / 2, RLIM_INFINITY};
                     if (std::string(where) == "in place") ::setrlimit(RLIMIT_FSIZE, &half);
                 };
-            int err = 0;
-            try {
+            const int err = ErrnoOf([&] {
                 const FileSizeLimit limit(c.stop == kLimit ? kLength[c.change] - 1 : RLIM_INFINITY);
                 fdd.Save();
-            } catch (const CFileException& e) {
-                err = e.m_nErrno;
-            }
+            });
             g_pFileTestSeam = nullptr;
             if (err != (sparse ? ENOSPC : c.stop == kNothing ? 0 : EFBIG))
                 return fail(std::strerror(err));
@@ -307,13 +295,10 @@ TEST(SavePlace, LongNamesFit) {
         EXPECT_EQ(fs::path(beside).extension(), fs::path(name).extension());
         for (const std::string& made : {prefix, beside}) // no character cut in two
             EXPECT_TRUE(std::regex_match(made, std::regex("(\xe3\x81\x82|[ -~])*"))) << made;
-        TempDir dir("fdd");
-        WriteFile(dir / name, AddressedImage(327680));
-        CFileFdd fdd;
-        ASSERT_TRUE(fdd.Open(dir / name, CFile::modeReadWrite));
-        FormatTrack(fdd, 1, 0, {{1, 256}});
-        EXPECT_NO_THROW(fdd.Close());
-        EXPECT_EQ(dir.Count(), 1);
+        OpenImage image(AddressedImage(327680), name);
+        FormatTrack(image.fdd, 1, 0, {{1, 256}});
+        EXPECT_NO_THROW(image.fdd.Close());
+        EXPECT_EQ(image.dir.Count(), 1);
     }
 }
 

@@ -1,28 +1,18 @@
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/file.h"
+#include "tests/platform/guards.h"
 #include "tests/platform/temp_dir.h"
 
 namespace {
-
-// Errno of a constructor that must throw, or 0 when it did not.
-int OpenErrno(const std::string& path, CFile::OpenMode mode) {
-    try {
-        CFile f(path, mode);
-    } catch (const CFileException& e) {
-        return e.m_nErrno;
-    }
-    return 0;
-}
 
 TEST(File, OpenModesAndByteMoves) {
     TempDir dir;
@@ -63,7 +53,7 @@ TEST(File, OpenModesAndByteMoves) {
     EXPECT_EQ(ReadFile<std::string>(path), "zz");
 
     // Modes that do not create need the file.
-    EXPECT_EQ(OpenErrno(dir / "missing", CFile::modeReadWrite), ENOENT);
+    EXPECT_EQ(ErrnoOf([&] { CFile f(dir / "missing", CFile::modeReadWrite); }), ENOENT);
 }
 
 TEST(File, PathIsAbsoluteAndKeepsSymlinks) {
@@ -99,9 +89,7 @@ TEST(File, SecondOpenFailsWhileHeld) {
         {
             CFile held(path, c.held);
             if (c.held == CFile::modeCreateReadWrite) held.Write("precious", 8);
-            CFile second;
-            EXPECT_EQ(second.Open(path, c.second), c.shared);
-            EXPECT_EQ(OpenErrno(path, c.second), c.shared ? 0 : EWOULDBLOCK);
+            EXPECT_EQ(ErrnoOf([&] { CFile f(path, c.second); }), c.shared ? 0 : EWOULDBLOCK);
             EXPECT_EQ(ReadFile<std::string>(path), "precious"); // a refused create did not truncate
         }
         CFile again(path, c.second); // released by the destructor
@@ -135,7 +123,7 @@ TEST(File, LockHoldsTheFileTheNameNames) {
     char buf[8] = {};
     EXPECT_EQ(f.Read(buf, sizeof buf), 3u);
     EXPECT_STREQ(buf, "new");
-    EXPECT_EQ(OpenErrno(path, CFile::modeRead), EWOULDBLOCK);
+    EXPECT_EQ(ErrnoOf([&] { CFile f(path, CFile::modeRead); }), EWOULDBLOCK);
 }
 
 TEST(File, FailuresCarryTheSystemText) {
@@ -153,15 +141,10 @@ TEST(File, FailuresCarryTheSystemText) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        try {
-            CFile f(c.path, c.mode);
-            ADD_FAILURE() << "opened";
-        } catch (const CFileException& e) {
-            EXPECT_EQ(e.m_nErrno, c.err);
-            EXPECT_NE(std::string(e.what()).find(c.path + ": " + std::strerror(c.err)),
-                      std::string::npos)
-                << e.what();
-        }
+        const auto open = [&] { CFile f(c.path, c.mode); };
+        EXPECT_EQ(ErrnoOf(open), c.err);
+        const std::string text = c.path + ": " + std::strerror(c.err);
+        EXPECT_THAT(open, testing::ThrowsMessage<CFileException>(testing::HasSubstr(text)));
         CFile f;
         EXPECT_FALSE(f.Open(c.path, c.mode));
         EXPECT_FALSE(f.IsOpen());
@@ -171,7 +154,7 @@ TEST(File, FailuresCarryTheSystemText) {
 // A FIFO given as a printer file: a reader that never reads, then one that has gone,
 // make writes fail at once; neither blocks nor kills the writer.
 TEST(File, FifoNeverBlocksNorKills) {
-    IgnoreWriteSignals();
+    const WriteSignalsIgnored ignored;
     TempDir dir;
     const std::string fifo = dir / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -180,21 +163,11 @@ TEST(File, FifoNeverBlocksNorKills) {
     CFile out(fifo, CFile::modeCreateWrite);
     const std::string chunk(4096, 'x');
     int err = 0;
-    for (int i = 0; i < 1024 && !err; ++i) { // 4 MB: far more than a pipe holds
-        try {
-            out.Write(chunk.data(), uint32_t(chunk.size()));
-        } catch (const CFileException& e) {
-            err = e.m_nErrno;
-        }
-    }
+    for (int i = 0; i < 1024 && !err; ++i) // 4 MB: far more than a pipe holds
+        err = ErrnoOf([&] { out.Write(chunk.data(), uint32_t(chunk.size())); });
     EXPECT_EQ(err, EAGAIN);
     ::close(reader);
-    try {
-        out.Write("y", 1);
-        ADD_FAILURE() << "wrote into a FIFO without a reader";
-    } catch (const CFileException& e) {
-        EXPECT_EQ(e.m_nErrno, EPIPE);
-    }
+    EXPECT_EQ(ErrnoOf([&] { out.Write("y", 1); }), EPIPE) << "a FIFO without a reader";
 }
 
 TEST(File, ReopenClosesThePreviousFile) {

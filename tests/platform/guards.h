@@ -1,4 +1,5 @@
-// Process-wide settings a test changes, put back when the guard goes, whatever failed.
+// Process-wide settings a test changes, put back when the guard goes, whatever failed; and
+// the errno of a file operation that fails.
 #pragma once
 
 #include <algorithm>
@@ -77,3 +78,13 @@ private:
     rlimit m_old{};
     bool m_set = false;
 };
+
+// The errno of the CFileException that `f` throws, or 0 when it throws none.
+template <class F> int ErrnoOf(F f) {
+    try {
+        f();
+    } catch (const CFileException& e) {
+        return e.m_nErrno;
+    }
+    return 0;
+}

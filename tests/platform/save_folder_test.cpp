@@ -4,15 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fcntl.h>
 #include <filesystem>
 #include <string>
-#include <sys/file.h>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/file_save.h"
 #include "platform/save_folder.h"
+#include "tests/platform/guards.h"
 #include "tests/platform/temp_dir.h"
 
 namespace {
@@ -29,14 +27,6 @@ std::vector<std::string> Entries(const fs::path& folder) {
     return names;
 }
 
-// Whether another open of `path` can take the lock a save holds on it.
-bool Lockable(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    if (fd >= 0) ::close(fd);
-    return free;
-}
-
 TEST(SaveFolder, HeldWhileItLivesAndGoneWithItsFiles) {
     TempDir dir;
     const std::string target = dir / "Orlo.conf";
@@ -50,7 +40,8 @@ TEST(SaveFolder, HeldWhileItLivesAndGoneWithItsFiles) {
                           prefix = SaveTempPrefix("Orlo.conf");
         EXPECT_EQ(name.substr(0, prefix.size()), prefix);
         EXPECT_EQ(name.size(), prefix.size() + 6);
-        EXPECT_FALSE(Lockable(path + "/held"));
+        // Another open of it finds it held.
+        EXPECT_EQ(ErrnoOf([&] { CFile f(path + "/held", CFile::modeReadWrite); }), EWOULDBLOCK);
         for (const char* f : {"old", "new", "new.lock", "new.aB3dE9"}) // a writer's own too
             WriteFile(path + "/" + f, "x");
         EXPECT_EQ(RemoveSaveFolderLeftovers(target, kNames), 0); // in use
@@ -87,11 +78,10 @@ TEST(SaveFolder, LeftoversOfCutSavesGoOthersStay) {
     fs::create_directory_symlink("elsewhere", dir / (prefix + "Link00"));
     WriteFile(dir / (prefix + "File00"), "x");
     WriteFile(dir / "Orlo.conf.new-2024-06-01", "x"); // the user's backup
-    const int live = ::open((dir / (prefix + "Live00/held")).c_str(), O_RDWR | O_CLOEXEC);
-    ASSERT_EQ(::flock(live, LOCK_EX | LOCK_NB), 0);
+    // The save that runs holds its folder.
+    CFile live(dir / (prefix + "Live00/held"), CFile::modeReadWrite);
 
     EXPECT_EQ(RemoveSaveFolderLeftovers(target, kNames), 2);
-    ::close(live);
     std::vector<std::string> expected = {prefix + "Sub000", prefix + "Link00", prefix + "File00",
                                          "Orlo.conf.new-2024-06-01"};
     for (auto [name, files] : kept) {

@@ -29,9 +29,8 @@ template <class Want> int Mismatches(const Surface& s, int l, int t, int r, int 
 
 // The pixels of s inside [l, r) x [t, b) are `in`, those outside `out`.
 void ExpectRect(const Surface& s, int l, int t, int r, int b, uint32_t in, uint32_t out) {
-    EXPECT_EQ(Mismatches(s, l, t, r, b, [&](int, int, bool inside) { return inside ? in : out; }),
-              0)
-        << "rect " << l << "," << t << "-" << r << "," << b;
+    const auto want = [&](int, int, bool inside) { return inside ? in : out; };
+    EXPECT_EQ(Mismatches(s, l, t, r, b, want), 0) << l << "," << t << "-" << r << "," << b;
 }
 
 TEST(Surface, StartsBlackAndPixelAccessClips) {
