@@ -31,7 +31,6 @@ private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_settingsDir.isValid() && m_files.isValid());
         RedirectSettings(m_settingsDir);
-        ClearProfile();
     }
 
     // The frame, the About box and a terminal window show the one icon.
@@ -71,7 +70,6 @@ private Q_SLOTS:
         const uint64_t batches = app.m_nBatches;
         QTest::qWait(50);
         QCOMPARE(app.m_nBatches, batches);
-        QVERIFY(Profile().contains("ORLO/DipSW"));
     }
 
     void modalRunsStopTheMachine() {
