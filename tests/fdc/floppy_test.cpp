@@ -7,12 +7,10 @@ uint32_t Row0Offset(int c, int h, int r) {
     return uint32_t(((c * 2 + h) * 16 + r - 1) * 256);
 }
 
-struct SeekCase {
-    uint8_t track, outwards, data, cmd;
-    uint8_t newTrack, newOutwards, status;
-};
 // Row 0 has tracks 0-39 on both sides.
-const SeekCase kSeekCases[] = {
+const struct SeekCase {
+    uint8_t track, outwards, data, cmd, newTrack, newOutwards, status;
+} kSeekCases[] = {
     {5, 0, 0, 0x04, 0, 1, 0x00},   // RESTORE, verify
     {3, 0, 45, 0x14, 45, 0, 0x10}, // SEEK to a missing track
     {40, 1, 0, 0x24, 40, 1, 0x00}, // STEP without update: verify checks track 39
@@ -113,13 +111,9 @@ TEST_F(FdcTest, MultiSectorProgrammedWriteEndsAtTheFirstMissingSector) {
     EXPECT_EQ(ReadFile(m_dir / "row0"), image);
 }
 
-struct DmaReadCase {
-    uint8_t cmd, sector;
-    int count;
-    uint8_t status, lastSector;
-    int moved;
-};
-const DmaReadCase kDmaReads[] = {
+const struct DmaReadCase {
+    int cmd, sector, count, status, lastSector, moved;
+} kDmaReads[] = {
     {0x90, 15, 1024, 0x00, 17, 512}, // stops at the missing sector 17
     {0x90, 14, 600, 0x00, 16, 600},  // ... inside a sector
     {0x80, 16, 1024, 0x00, 16, 256}, // one sector
@@ -129,7 +123,7 @@ const DmaReadCase kDmaReads[] = {
 TEST_F(FdcTest, DmaSectorReadsStopAtAMissingSectorOrTheEndOfTheCount) {
     AttachFloppy(0, "row0", PatternImage(kRow0Bytes));
     for (const DmaReadCase& c : kDmaReads) {
-        SCOPED_TRACE(int(c.sector) * 10000 + c.count);
+        SCOPED_TRACE(c.sector * 10000 + c.count);
         std::fill(m_board->m_ram + 0x30000, m_board->m_ram + 0x31000, 0xAA);
         SetDma(1, 0x30000, c.count, 0x04);
         Out(0x55, 0x02);
@@ -169,14 +163,10 @@ TEST_F(FdcTest, DmaWriteCountingDownAndTheAcknowledgeRegister) {
     EXPECT_EQ(back, written);
 }
 
-struct BankCase {
+const struct BankCase {
     uint32_t address;
-    int count;
-    uint8_t ctrl;
-    bool message;
-    uint16_t endAddress;
-};
-const BankCase kBankCases[] = {
+    int count, ctrl, message, endAddress;
+} kBankCases[] = {
     {0x1FFF0, 32, 0x00, true, 0x0010},  // up through $20000
     {0x1FFF0, 16, 0x00, false, 0x0000}, // ends exactly at $20000
     {0x20008, 16, 0x08, true, 0xFFF8},  // down through $1FFFF

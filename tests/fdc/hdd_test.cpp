@@ -43,7 +43,7 @@ TEST_F(Hdd, StatusAndInterruptThroughACommand) {
     EXPECT_EQ(Run(0xFF, {}), (Bytes{0x90, 0, 0, 0, 0, 0, 0, 0}));
 }
 
-struct TransferCase {
+const struct TransferCase {
     const char* name;
     uint8_t params[8];
     int dmaCount;
@@ -51,8 +51,7 @@ struct TransferCase {
     uint8_t r0, r1;
     uint32_t offset; // image offset of the first byte
     int moved;       // bytes that reach RAM or the file
-};
-const TransferCase kTransfers[] = {
+} kTransfers[] = {
     {"read C1 H0 S1", {0, 0, 0, 1, 0, 1, 1, 0}, 256, 0x00, 0x10, 0x00, 0x10100, 256},
     {"count left over", {0, 0, 0, 1, 0, 1, 1, 0}, 512, 0x00, 0x80, 0x20, 0x10100, 256},
     {"read past the end", {0, 0, 0, 2, 7, 31, 2, 0}, 512, 0x00, 0x10, 0x00, 0x2FF00, 256},

@@ -1,4 +1,5 @@
 #include "fdc_fixture.h"
+#include "tests/floppy/fdd_test_util.h"
 
 namespace {
 
@@ -7,49 +8,27 @@ constexpr uint32_t kTrackAt = 0x40000;
 class WriteTrack : public FdcTest {
 protected:
     // Puts the track into RAM and formats it on unit A (drive 0, side 0) through DMA 0.
-    uint8_t FormatA(const TrackBuilder& t, uint8_t track, int count = -1) {
+    uint8_t FormatA(const TrackBuilder& t, uint8_t track) {
         std::copy(t.bytes.begin(), t.bytes.end(), m_board->m_ram + kTrackAt);
-        SetDma(0, kTrackAt, count < 0 ? int(t.bytes.size()) : count, 0x04);
+        SetDma(0, kTrackAt, int(t.bytes.size()), 0x04);
         Out(0x19, track);
         Out(0x18, 0xF0);
         return In(0x18);
-    }
-    Bytes ReadByProgrammedIo(uint8_t track, uint8_t sector, int size) {
-        Out(0x50, 0x00);
-        Command(0x18, track, sector, 0x80);
-        Bytes data;
-        if (In(0x18) != 0x03) return data;
-        for (int i = 0; i < size; ++i) {
-            data.push_back(In(0x1B));
-            In(0x18);
-            In(0x18);
-        }
-        return data;
     }
 };
 
 TEST_F(WriteTrack, FormattedTrackIsSavedAsD88AndReadsBackAfterReopening) {
     AttachFloppy(4, "disk.img", PatternImage(kRow0Bytes));
-    const uint8_t order[16] = {1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15, 8, 16};
     TrackBuilder t;
-    for (uint8_t r : order)
+    for (uint8_t r = 1; r <= 16; ++r)
         t.Sector(0, 0, r, 1, 256);
     t.Fill({{200, 0x4E}});
     EXPECT_EQ(FormatA(t, 0), 0x00);
 
     NewBoard(); // the old board closes its images: the formatted disk is rewritten
-    AttachFloppy(4, "disk.img", {});
-    for (int i = 0; i < 256; ++i)
-        m_board->m_ram[0x6000 + i] = uint8_t(255 - i);
-    const Bytes written = Ram(0x6000, 256);
-    SetDma(0, 0x6000, 256, 0x05);
-    Command(0x18, 0, 5, 0xA0);
-    NewBoard();
-    AttachFloppy(4, "disk.img", {});
-    EXPECT_EQ(ReadByProgrammedIo(0, 5, 256), written);
-    EXPECT_EQ(ReadByProgrammedIo(0, 6, 256), Bytes(256, 0xE4));
-    Out(0x1C, 1);
-    EXPECT_EQ(ReadByProgrammedIo(0, 1, 256), PatternImage(256, 4096)); // C0 H1 R1
+    CFileFdd* fdd = AttachFloppy(4, "disk.img", {});
+    EXPECT_EQ(ReadSector(*fdd, 0, 0, 5), Bytes(256, 0xE4));
+    EXPECT_EQ(ReadSector(*fdd, 0, 1, 1), PatternImage(256, 4096));
 }
 
 TEST_F(WriteTrack, StopsAtEachUnitsByteLimit) {

@@ -125,24 +125,7 @@ TEST_F(Timer, DualModeCountsTwoIndependentHalves) {
     EXPECT_TRUE(Running(0) && Running(3));
 }
 
-TEST_F(Timer, InternalResetStopsAndClearsEverySlot) {
-    Cr1(kInternal | kDual | kIrqOn);
-    Write(0xFD3A, 2);
-    Write(0xFD3B, 50);
-    Cr3(kInternal);
-    Latch16(2, 7);
-    StepAfter(20);
-    ASSERT_NE(Status(), 0);
-    Cr1(0x01);
-    for (int s = 0; s < 6; ++s) {
-        EXPECT_EQ(m_board->m_ptmLatch[s] | m_board->m_ptmCount[s], 0) << s;
-        EXPECT_FALSE(Running(s)) << s; // the low half of a dual counter stops too
-    }
-    StepAfter(100);
-    EXPECT_EQ(Status(), 0);
-}
-
-TEST_F(Timer, StartConditionsAndOneShot) {
+TEST_F(Timer, StartConditionsInternalResetAndOneShot) {
     Cr1(kInternal | kOneShot | 0x08); // bits 3-4 set: the latch does not start it...
     Latch16(0, 5);
     EXPECT_FALSE(Running(0));
@@ -150,6 +133,18 @@ TEST_F(Timer, StartConditionsAndOneShot) {
     EXPECT_TRUE(Running(0));
     Cr2(kInternal | kDual | 0x30 | 0x01); // mode 110 too, both halves
     EXPECT_TRUE(Running(1) && Running(4));
+    Latch16(1, 0x0203);
+    Cr3(kInternal);
+    Latch16(2, 7);
+    StepAfter(20);
+    ASSERT_NE(Status(), 0);
+    Cr1(0x01); // the internal reset stops and clears every slot
+    for (int s = 0; s < 6; ++s) {
+        EXPECT_EQ(m_board->m_ptmLatch[s] | m_board->m_ptmCount[s], 0) << s;
+        EXPECT_FALSE(Running(s)) << s; // the low half of a dual counter stops too
+    }
+    StepAfter(100);
+    EXPECT_EQ(Status(), 0);
 
     m_board->Reset();
     Cr1(kInternal | kOneShot); // bits 3-4 clear: started by the latch

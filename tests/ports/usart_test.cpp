@@ -4,13 +4,6 @@ namespace {
 
 using Usart = PortTest;
 
-uint16_t DataReg(int n) {
-    return n == 0 ? 0xFD06 : uint16_t(0xFD24 + 2 * (n - 1));
-}
-uint16_t CmdReg(int n) {
-    return uint16_t(DataReg(n) + 1);
-}
-
 TEST_F(Usart, ModeByteAfterInternalResetIsDropped) {
     Write(0xFD29, {0x00, 0x00, 0x00, 0x40, 0x07, 0x05}); // the mode byte's DTR bit raises nothing
     EXPECT_EQ(m_board->m_usartCmd[3], 0x05);
@@ -95,24 +88,26 @@ TEST_F(Usart, DroppingDtrClosesAndAnInternalResetReopens) {
     EXPECT_EQ(Read(0xFD2B), 0x81);
 }
 
-// The port's raw flag cell; how it shows in the interrupt status is the I/O page's.
-const std::pair<int, int> kIrqCases[] = {{0, 0x103}, {2, 0x12C}, {4, 0x12C}};
+// The port's data register (its command register follows) and raw flag cell; how the
+// flag shows in the interrupt status is the I/O page's.
+const std::array<int, 3> kIrqCases[] = {{0, 0xFD06, 0x103}, {2, 0xFD26, 0x12C}, {4, 0xFD2A, 0x12C}};
 
 TEST_F(Usart, EvaluationRaisesTheInterruptFlagForTransmitAndReceive) {
-    for (auto [port, raw] : kIrqCases) {
+    for (auto [port, data, raw] : kIrqCases) {
         SCOPED_TRACE(port);
-        Write(CmdReg(port), 0x06);
+        const uint16_t cmd = uint16_t(data + 1);
+        Write(cmd, 0x06);
         ServeView();
         EXPECT_EQ(m_board->m_io[raw] & 0x80, 0); // nothing to announce
         Term(port)->PutKey('!');
-        Read(CmdReg(port));
+        Read(cmd);
         EXPECT_EQ(m_board->m_io[raw] & 0x80, 0x80);
-        Read(DataReg(port));
-        Read(CmdReg(port));
+        Read(uint16_t(data));
+        Read(cmd);
         EXPECT_EQ(m_board->m_io[raw] & 0x80, 0);
-        Write(CmdReg(port), 0x03); // transmitter ready also interrupts
+        Write(cmd, 0x03); // transmitter ready also interrupts
         EXPECT_EQ(m_board->m_io[raw] & 0x80, 0x80);
-        Write(CmdReg(port), 0x05);
+        Write(cmd, 0x05);
         ServeView();
     }
 }
