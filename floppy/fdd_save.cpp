@@ -54,7 +54,8 @@ void CFileFdd::Save() {
     const uint32_t changes = m_nChanges;
     const PathState where = CheckPath();
     m_bFileAsBefore = where == PathState::same;
-    m_bFileDamaged = false;
+    // A write that stopped halfway left its damage in the file the name still names.
+    m_bFileDamaged = m_bFileDamaged && where == PathState::same;
     m_strRescued.clear();
     m_nRescueError = 0;
     if (where != PathState::same || m_bModified)
@@ -62,10 +63,14 @@ void CFileFdd::Save() {
     else
         Flush();
     m_nSavedChanges = changes;
+    m_bFileDamaged = false;
+    // The image is whole in its file: the copy an in-place write kept is no longer needed.
+    if (!m_strRescueCopy.empty()) ::unlink(m_strRescueCopy.c_str());
+    m_strRescueCopy.clear();
 }
 
 std::string CFileFdd::WriteRescueFile(const std::vector<uint8_t>* image) {
-    return WriteTimedFile(m_strRescueFolder, fs::path(OpenedPath()).filename(), [&](CFile& out) {
+    const auto write = [&](CFile& out) {
         if (image) {
             out.Write(image->data(), static_cast<uint32_t>(image->size()));
         } else if (m_bModified) {
@@ -74,7 +79,20 @@ std::string CFileFdd::WriteRescueFile(const std::vector<uint8_t>* image) {
         } else {
             CopyFileTo(out);
         }
-    });
+    };
+    // One copy a drive: a newer image replaces the one kept before, whole, under its name.
+    if (!m_strRescueCopy.empty()) {
+        try {
+            CFileSave save(m_strRescueCopy);
+            write(save.File());
+            save.Commit(m_strRescueCopy, save.File(), true);
+            return m_strRescueCopy;
+        } catch (const CFileException&) {
+        }
+    }
+    m_strRescueCopy =
+        WriteTimedFile(m_strRescueFolder, fs::path(OpenedPath()).filename(), write);
+    return m_strRescueCopy;
 }
 
 void CFileFdd::Rewrite(PathState where) {
@@ -146,15 +164,23 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
             throw CFileException(now, ENOMEM);
         }
         Reserve(image.size()); // the file-size limit or a full disk stops here
-        // Should the write still stop halfway, the user has the image in a file of his own.
+        // Never destroy to save: before the first byte of the file changes, the whole new
+        // image is in a file of the user's own, complete and flushed, so that a write that
+        // stops halfway (for room on a file system that copies on write, say) loses nothing.
+        // Without that copy the file stays as it was and the change waits in memory.
         std::string rescue;
         try {
             rescue = WriteRescueFile(&image);
-        } catch (const CFileException&) {
+        } catch (const CFileException& e) {
+            m_nRescueError = e.m_nErrno;
         } catch (const std::bad_alloc&) {
+            m_nRescueError = ENOMEM;
+        }
+        if (rescue.empty()) {
+            ReleaseReserve();
+            throw refused;
         }
         m_bFileAsBefore = false;
-        m_bFileDamaged = true;
         try {
             if (g_pFileTestSeam) g_pFileTestSeam("in place");
             Seek(0);
@@ -162,6 +188,7 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
             SetLength(image.size());
             Flush();
         } catch (const CFileException&) {
+            m_bFileDamaged = true;
             auto k = kept.begin();
             for (const D88Place& p : layout.places) {
                 if (p.s->m_nState != CFddSect::stateFile) continue;
@@ -171,8 +198,6 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
             m_strRescued = rescue;
             throw;
         }
-        m_bFileDamaged = false;
-        if (!rescue.empty()) ::unlink(rescue.c_str());
         AdoptD88(layout);
     } else {
         Flush(); // sectors written in place: the file holds every change

@@ -30,7 +30,9 @@
 // - A Close whose save failed writes the whole image (D88 after a format, else a copy of
 //   the file) to a new file in the rescue folder (SetRescueFolder; WriteTimedFile names it
 //   after the image with the time): RescuedPath() names it, or RescueError() says why
-//   there is none, and only then is the change lost.
+//   there is none, and only then is the change lost. A drive keeps one rescue file: a
+//   newer copy replaces the one before under its name, and a save that puts the whole
+//   image into its file removes it.
 // Save puts the changes on disk while the image stays open (the view does so once the
 // guest has left the disk alone for a while); Changes() counts every change the guest
 // made, so that the caller can tell when it has stopped. A save (Close's too) never
@@ -47,14 +49,17 @@
 // folder moved or removed), or the file cannot be replaced by rename (a single file bound
 // onto its name: EBUSY, EXDEV), the image goes into the open file itself, as long as that
 // still has a name: a formatted disk is built in memory and everything that could stop the
-// write is settled first (the file-size limit against the new length, room on disk for
-// every byte of it, holes included: the file as it was when either fails). Then the whole
-// image goes to a rescue file as at Close, so that a write that still stops halfway (an I/O
-// error) leaves that copy (RescuedPath()) besides the damaged file, and the file is
-// overwritten, cut to the new length and flushed; the copy is removed once it has. Where no
-// copy can be made the write goes on without one. When the open file is no longer under
-// its name (its folder was moved, say), GetFilePath() names it where it now is from then
-// on and FollowedMove() says so.
+// write is settled first, without changing the file (the file-size limit against the new
+// length, room on disk for every byte of it, holes included: the file as it was when either
+// fails). Then the whole image goes to a rescue file as at Close, flushed before the first
+// byte of the file changes, so that a write that still stops halfway (an I/O error, room
+// on a file system that copies on write) leaves that copy (RescuedPath()) besides the
+// damaged file (FileDamaged()); the file is overwritten, cut to the new length and flushed,
+// and the copy is removed once it has. Where no copy can be made (RescueError() says why)
+// the file is not written: the save throws the error that refused the new file, the file
+// as it was, the change kept for the next save. When the open file is no longer under its
+// name (its folder was moved, say), GetFilePath() names it where it now is from then on and
+// FollowedMove() says so.
 // Opening for writing removes what saves cut short left beside the image.
 #pragma once
 
@@ -119,13 +124,14 @@ public:
     // After a save that threw: whether GetFilePath() still names the image's file with its
     // contents as before that save.
     bool FileAsBefore() const { return m_bFileAsBefore; }
-    // After a save that threw: whether a write into the open file stopped halfway.
+    // After a save that threw: whether the file GetFilePath() names holds a write into it
+    // that stopped halfway, this save's or an earlier one's that no save has made whole since.
     bool FileDamaged() const { return m_bFileDamaged; }
     // The folder of rescue files (see Errors); none while empty.
     void SetRescueFolder(const std::string& folder) { m_strRescueFolder = folder; }
-    // After a save or Close that threw: the rescue file that holds the whole image, or
-    // empty; RescueError() is then the errno of the failure to write one at Close (0: none
-    // tried).
+    // After a save or Close that threw: the rescue file that this save or Close wrote and
+    // that holds the whole image, or empty; RescueError() is then the errno of the failure to
+    // write one, before a write into the open file or at Close (0: none tried).
     const std::string& RescuedPath() const { return m_strRescued; }
     int RescueError() const { return m_nRescueError; }
     // Whether GetFilePath() last changed because the save followed the image's file to
@@ -207,6 +213,7 @@ private:
     std::string m_strOpenedPath;
     std::string m_strRescueFolder;
     std::string m_strRescued;
+    std::string m_strRescueCopy; // the drive's rescue file while one is kept
     int m_nRescueError = 0;
     bool m_bFileAsBefore = true;
     bool m_bFileDamaged = false;

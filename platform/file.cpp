@@ -13,6 +13,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -150,13 +151,37 @@ void CFile::Reserve(uint64_t length) {
         length > limit.rlim_cur)
         Fail(EFBIG);
     if (length == 0) return;
-    const uint64_t now = GetLength();
     // From the start: a hole in the part that is overwritten needs room as much as growth.
-    const int err = ::posix_fallocate(m_fd, 0, static_cast<off_t>(length));
-    if (err == 0) return;
-    while (length > now && ::ftruncate(m_fd, static_cast<off_t>(now)) != 0 && errno == EINTR) {
+    // KEEP_SIZE leaves the length as it is, so the file reads as before whatever follows.
+    int err = 0;
+    while (::fallocate(m_fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(length)) != 0) {
+        if (errno == EINTR) continue;
+        err = errno;
+        break;
     }
+    if (err == 0) return;
+    if (err == EOPNOTSUPP || err == ENOSYS) {
+        // A file system that cannot reserve: what it says it has free must do.
+        struct stat st;
+        struct statvfs fs;
+        if (::fstat(m_fd, &st) != 0 || ::fstatvfs(m_fd, &fs) != 0) return;
+        const uint64_t block = st.st_blksize > 0 ? uint64_t(st.st_blksize) : 4096;
+        const uint64_t need = (length + block - 1) / block * block;
+        const uint64_t have = uint64_t(st.st_blocks) * 512;
+        if (need > have && need - have > uint64_t(fs.f_bavail) * fs.f_frsize) Fail(ENOSPC);
+        return;
+    }
+    // Blocks that a failed reservation took beyond the end are given back (cutting a file
+    // to its own length keeps every byte).
+    ReleaseReserve();
     Fail(err);
+}
+
+void CFile::ReleaseReserve() {
+    struct stat st;
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return;
+    while (::ftruncate(m_fd, st.st_size) != 0 && errno == EINTR) {
+    }
 }
 
 void CFile::Fail(int err) const {

@@ -66,10 +66,14 @@ public:
     std::string CurrentPath() const;
     // Settles what could stop a write of the file's first `length` bytes before anything is
     // written: the process's file-size limit, and room on disk for every one of them (holes
-    // of a sparse file included). Throws (EFBIG for the limit, ENOSPC, EDQUOT, ...) with the
-    // file's contents and length as they were. A file system that copies on write may
-    // still fail a write later.
+    // of a sparse file included), reserved beyond the end without making the file longer
+    // (where the file system cannot reserve, what it reports free is looked at instead).
+    // Either way the file's length and bytes stay as they were, so that a program ended at
+    // any moment after it leaves the file as before. Throws (EFBIG for the limit, ENOSPC,
+    // EDQUOT, ...). A file system that copies on write may still fail a write later.
     void Reserve(uint64_t length);
+    // Gives back what Reserve took beyond the end, where a save does not go on.
+    void ReleaseReserve();
     // Throws if the system reports an error while closing; the file is closed regardless.
     virtual void Close();
 

@@ -26,15 +26,19 @@ void WriteSector(CFileFdd& fdd, int n) {
 // The image saved at `path` read back: its format, the guest's first `writes` writes, and
 // sector 1 of track 1 there, formatted or not; C1 H1 R2 there unless the image is the
 // shorter one; and C20 H1 R16 untouched.
-void ExpectSaved(const std::string& path, bool d88, int writes, bool shorter = false) {
+bool Saved(const std::string& path, bool d88, int writes, bool shorter = false) {
     CFileFdd back;
-    ASSERT_TRUE(back.Open(path, CFile::modeRead));
-    EXPECT_EQ(back.m_nFormat, d88 ? CFileFdd::kFormatD88 : 0);
+    if (!back.Open(path, CFile::modeRead) || back.m_nFormat != (d88 ? CFileFdd::kFormatD88 : 0))
+        return false;
     for (int n = 0; n < writes; ++n)
-        EXPECT_EQ(ReadSector(back, 5 + n, 0, 1 + n), Pattern(256, uint8_t(0x10 * (n + 1))));
-    EXPECT_EQ(ReadSector(back, 1, 0, 1).size(), 256u);
-    EXPECT_EQ(ReadSector(back, 1, 1, 2).empty(), shorter);
-    EXPECT_EQ(Le32(ReadSector(back, 20, 1, 16), 0), (20 * 8192u + 8192 - 256) / 4);
+        if (ReadSector(back, 5 + n, 0, 1 + n) != Pattern(256, uint8_t(0x10 * (n + 1)))) return false;
+    const Bytes last = ReadSector(back, 20, 1, 16);
+    return ReadSector(back, 1, 0, 1).size() == 256u &&
+           ReadSector(back, 1, 1, 2).empty() == shorter && last.size() == 256u &&
+           Le32(last, 0) == (20 * 8192u + 8192 - 256) / 4;
+}
+void ExpectSaved(const std::string& path, bool d88, int writes, bool shorter = false) {
+    EXPECT_TRUE(Saved(path, d88, writes, shorter)) << path;
 }
 
 enum Event { kDelete, kReplace, kMoveFolder };
@@ -163,8 +167,8 @@ void Reformat(CFileFdd& fdd, Change change) {
 enum Folder { kOwn, kReadOnly, kSticky };
 // What stops the save: nothing; the file-size limit one byte short of the new length; a full
 // disk (a raw image, holes but cylinders 20 and 39, on a disk with 140 KB free); a write into
-// the file that stops halfway.
-enum Stop { kNothing, kLimit, kFull, kHalfway };
+// the file that stops halfway; a rescue folder the user may not write to.
+enum Stop { kNothing, kLimit, kFull, kHalfway, kNoCopy };
 
 struct Failing {
     const char* name;
@@ -173,26 +177,47 @@ struct Failing {
     Stop stop;
 };
 
+// What a write into the open file finds when it starts: the file and its length as they
+// were before the save, and the rescue folder holding one file, whole, with the guest's
+// first write.
+struct InPlaceStart {
+    static inline std::string path, rescue;
+    static inline Bytes was;
+    static inline bool shorter = false, settled = false;
+    static void Seam(const char* where) {
+        if (std::string(where) != "in place") return;
+        std::error_code ec;
+        const auto copies = std::distance(fs::directory_iterator(rescue, ec), {});
+        settled = ReadFile(path) == was && copies == 1 &&
+                  Saved(fs::directory_iterator(rescue)->path(), true, 1, shorter);
+    }
+};
+
 // Saves that fail, run as an ordinary user. In the user's own folder (the image opened
 // through a link, a cut-short save's leftover beside it) the image is written anew beside
 // the file it names; in a folder the user may not write to and (where the test can play
 // two users) a sticky one holding another user's image it goes into the file itself once
-// everything that could stop that write is settled: the file-size limit against the new
-// length, a shorter one too, and room for every byte (a sparse image's holes need it as
-// much as growth) fail with the file as it was, byte for byte, nothing beside it, the disk
+// everything that could stop that write is settled, and once a rescue copy of the whole new
+// image exists: the file-size limit against the new length, a shorter one too, room for
+// every byte (a sparse image's holes need it as much as growth), and a rescue folder that
+// takes no copy fail with the file as it was, byte for byte, nothing beside it, the disk
 // still modified: the next save writes it. A shorter image leaves no old bytes after its
-// end. A write into the file that still stops halfway leaves the whole image in a rescue
-// file; a save that went through leaves no rescue file.
+// end. A write into the file that still stops halfway leaves the whole image in the rescue
+// file it names and tells of the damage; a later save that fails before writing names no
+// stale copy, and one that goes through makes the file whole (no damage told after it) and
+// leaves no rescue file.
 TEST(SavePlace, FailedSavesLoseNothing) {
     if (OrdinaryUser() == 0) GTEST_SKIP() << "root, without a user `nobody` to become";
     const Failing cases[] = {{"own folder, longer, beyond the limit", kOwn, kLonger, kLimit},
                              {"own folder, shorter, beyond the limit", kOwn, kShorter, kLimit},
                              {"read-only folder", kReadOnly, kShorter, kNothing},
+                             {"read-only folder, longer", kReadOnly, kLonger, kNothing},
                              {"sticky folder", kSticky, kShorter, kNothing},
                              {"read-only, longer, beyond the limit", kReadOnly, kLonger, kLimit},
                              {"read-only, shorter, beyond the limit", kReadOnly, kShorter, kLimit},
                              {"read-only folder, sparse, disk full", kReadOnly, kTrack1, kFull},
-                             {"read-only folder, stops halfway", kReadOnly, kShorter, kHalfway}};
+                             {"read-only folder, stops halfway", kReadOnly, kShorter, kHalfway},
+                             {"read-only folder, no rescue copy", kReadOnly, kLonger, kNoCopy}};
     for (const Failing& c : cases) {
         SCOPED_TRACE(c.name);
         const bool sparse = c.stop == kFull, halfway = c.stop == kHalfway;
@@ -227,6 +252,7 @@ TEST(SavePlace, FailedSavesLoseNothing) {
         ASSERT_EQ(sticky ? ::chown(path.c_str(), 0, 0) | ::chmod(path.c_str(), 0666) : 0, 0);
         const mode_t mode = c.folder == kOwn ? 0755 : c.folder == kSticky ? 01777 : 0555;
         ASSERT_EQ(::chmod(folder.c_str(), mode), 0);
+        ASSERT_EQ(::chmod(rescue.c_str(), c.stop == kNoCopy ? 0555 : 0755), 0);
         struct stat old {};
         ASSERT_EQ(::stat(path.c_str(), &old), 0);
         const int answer = AsOrdinaryUser([&] {
@@ -237,34 +263,66 @@ TEST(SavePlace, FailedSavesLoseNothing) {
             Reformat(fdd, c.change);
             WriteSector(fdd, 0); // in place at once
             const Bytes was = ReadFile(path);
-            if (halfway)
-                g_pFileTestSeam = [](const char* where) {
-                    const rlimit half{kLength[kShorter] / 2, RLIM_INFINITY};
-                    if (std::string(where) == "in place") ::setrlimit(RLIMIT_FSIZE, &half);
-                };
-            const int err = ErrnoOf([&] {
-                const FileSizeLimit limit(c.stop == kLimit ? kLength[c.change] - 1 : RLIM_INFINITY);
-                fdd.Save();
-            });
+            InPlaceStart::path = path, InPlaceStart::rescue = rescue, InPlaceStart::was = was;
+            InPlaceStart::shorter = c.change == kShorter;
+            const auto stopHalfway = [](const char* where) {
+                const rlimit half{kLength[kShorter] / 2, RLIM_INFINITY};
+                if (std::string(where) == "in place") ::setrlimit(RLIMIT_FSIZE, &half);
+            };
+            g_pFileTestSeam = halfway ? +stopHalfway : InPlaceStart::Seam;
+            // Beyond the file-size limit: the save fails before it writes anything.
+            const auto saveAtTheLimit = [&](rlim_t bytes) {
+                return ErrnoOf([&] {
+                    const FileSizeLimit limit(bytes); // also where the seam lowers it
+                    fdd.Save();
+                });
+            };
+            const int err = saveAtTheLimit(c.stop == kLimit ? kLength[c.change] - 1 : RLIM_INFINITY);
             g_pFileTestSeam = nullptr;
-            if (err != (sparse ? ENOSPC : c.stop == kNothing ? 0 : EFBIG))
-                return fail(std::strerror(err));
+            const int expected = sparse ? ENOSPC : c.stop == kLimit ? EFBIG
+                                 : halfway ? EFBIG : c.stop == kNoCopy ? EACCES : 0;
+            if (err != expected) return fail(std::strerror(err));
+            if (!err && c.folder != kOwn && !InPlaceStart::settled)
+                return fail("written before it was settled and copied");
             if (err && (fdd.FileDamaged() != halfway || fdd.RescuedPath().empty() == halfway))
                 return fail("damaged or rescued wrongly told");
+            if (err && (fdd.RescueError() != 0) != (c.stop == kNoCopy))
+                return fail("no copy wrongly told");
+            if (halfway && !Saved(fdd.RescuedPath(), true, 1, true)) return fail("no whole copy");
+            if (halfway) { // again, with another write: the newer copy takes the first one's place
+                const std::string first = fdd.RescuedPath();
+                WriteSector(fdd, 1);
+                g_pFileTestSeam = stopHalfway;
+                const int again = saveAtTheLimit(RLIM_INFINITY);
+                g_pFileTestSeam = nullptr;
+                std::error_code ec;
+                if (again != EFBIG || fdd.RescuedPath() != first || !Saved(first, true, 2, true) ||
+                    std::distance(fs::directory_iterator(rescue, ec), {}) != 1)
+                    return fail("a second copy, or not the newest");
+            }
             if (err && !halfway && (!fdd.FileAsBefore() || ReadFile(path) != was))
                 return fail("the file changed");
             if (err && !fdd.HasUnsavedChanges()) return fail("forgotten");
             if (err && sparse) return 0; // the disk stays full
-            if (err) fdd.Save();         // from memory
-            WriteSector(fdd, 1);         // into the file the image now is
+            if (halfway && (saveAtTheLimit(kLength[kShorter] - 1) != EFBIG || !fdd.FileDamaged() ||
+                            !fdd.RescuedPath().empty()))
+                return fail("a save that wrote nothing told of the copy, or not of the damage");
+            if (c.stop == kNoCopy) ::chmod(rescue.c_str(), 0755);
+            if (err) fdd.Save(); // from memory
+            WriteSector(fdd, 1); // into the file the image now is
             fdd.Save();
+            if (halfway) Reformat(fdd, kShorter); // the same image, rewritten
+            if (halfway && (saveAtTheLimit(kLength[kShorter] - 1) != EFBIG || fdd.FileDamaged() ||
+                            !fdd.FileAsBefore() || !fdd.RescuedPath().empty()))
+                return fail("damage or a copy told of a whole file");
+            if (halfway) WriteSector(fdd, 1), fdd.Save();
             return fdd.GetFilePath() != open || fdd.FollowedMove() ? fail("moved") : 0;
         });
         ::chmod(folder.c_str(), 0755);
         ASSERT_NE(answer, -1) << "could not become an ordinary user";
         EXPECT_EQ(answer, 0);
         EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2);
-        EXPECT_EQ(std::distance(fs::directory_iterator(rescue), {}), halfway ? 1 : 0);
+        EXPECT_EQ(std::distance(fs::directory_iterator(rescue), {}), 0);
         EXPECT_TRUE(fs::is_symlink(open));
         struct stat now {};
         ASSERT_EQ(::stat(path.c_str(), &now), 0);
@@ -273,8 +331,6 @@ TEST(SavePlace, FailedSavesLoseNothing) {
         if (sparse) continue;
         EXPECT_EQ(uint64_t(now.st_size), kLength[c.change]);
         ExpectSaved(path, true, 2, c.change == kShorter);
-        if (halfway && !fs::is_empty(rescue))
-            ExpectSaved(fs::directory_iterator(rescue)->path(), true, 1, c.change == kShorter);
     }
 }
 
