@@ -1,6 +1,7 @@
 #include "shell/child_view.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <QPainter>
 #include <QStandardPaths>
@@ -15,6 +16,7 @@
 #include "floppy/file_fdd.h"
 #include "platform/clock.h"
 #include "platform/file.h"
+#include "platform/home.h"
 #include "shell/command_ids.h"
 #include "shell/orlo_app.h"
 #include "shell/profile.h"
@@ -52,6 +54,10 @@ const char* const kFddDamaged = "フロッピーディスクイメージを保�
 const char* const kFddRescued = "ディスクの内容はすべて次のファイルに保存しました。";
 const char* const kFddLost = "ディスクの内容を別のファイルに保存することもできませんでした。"
                              "変更した内容は失われました。";
+const char* const kFddNoCopy = "イメージファイルに直接書き込む前に、ディスクの内容を別のファイルに"
+                               "保存できなかったため、イメージファイルには書き込みませんでした。";
+const char* const kFddKept = "変更した内容は ORLO が動いている間は失われません。保存は 10 秒ごとに"
+                             "試みます。終了時には、イメージファイルか別のファイルに保存します。";
 const char* const kCloseFailed = "ファイルを正しく閉じることができませんでした。";
 const char* const kFddMoved =
     "フロッピーディスクイメージのファイルが別のファイルに置き換えられていました。"
@@ -193,9 +199,9 @@ void CChildView::CloseFdd(int i) {
     try {
         fdd->Close();
     } catch (const CFileException& e) {
-        ReportSaveFailure(*fdd, e.m_nErrno, true);
+        MessageBox(SaveFailureText(*fdd, e.m_nErrno, true), "ORLO");
     }
-    ReportMove(before, *fdd);
+    if (const std::string moved = MoveText(before, *fdd); !moved.empty()) MessageBox(moved, "ORLO");
     delete fdd;
 }
 
@@ -236,39 +242,42 @@ void CChildView::ReportFileFailure(const char* what, const std::string& path,
 }
 
 // Only a file whose name still names it is said to be as it was. A rescue file is named;
-// at close, without one, the change is said to be lost.
-void CChildView::ReportSaveFailure(const CFileFdd& fdd, int err, bool closing) {
+// at close, without one, the change is said to be lost; while running, that it is kept.
+std::string CChildView::SaveFailureText(const CFileFdd& fdd, int err, bool closing) {
+    const auto reason = [](int e) { return QString::fromLocal8Bit(std::generic_category().message(e)); };
     const char* what = fdd.FileDamaged()    ? kFddDamaged
                        : fdd.FileAsBefore() ? kFddSaveFailed
                                             : kFddNotSaved;
-    QString text = QString::fromUtf8(what) + "\n\n" + QString::fromStdString(fdd.GetFilePath()) +
-                   "\n" + QString::fromLocal8Bit(std::generic_category().message(err));
-    if (!fdd.RescuedPath().empty()) {
-        text += "\n\n" + QString::fromUtf8(kFddRescued) + "\n" +
-                QString::fromStdString(fdd.RescuedPath());
-    } else if (closing) {
-        text += "\n\n" + QString::fromUtf8(kFddLost) + "\n" +
-                QString::fromStdString(RescueFolder()) + "\n" +
-                QString::fromLocal8Bit(std::generic_category().message(fdd.RescueError()));
-    }
-    MessageBox(text.toStdString(), "ORLO");
+    QString text =
+        QString::fromUtf8(what) + "\n\n" + QString::fromStdString(fdd.GetFilePath()) + "\n" + reason(err);
+    const QString folder = QString::fromStdString(RescueFolder()) + "\n" + reason(fdd.RescueError());
+    if (!fdd.RescuedPath().empty())
+        text += "\n\n" + QString::fromUtf8(kFddRescued) + "\n" + QString::fromStdString(fdd.RescuedPath());
+    else if (closing)
+        text += "\n\n" + QString::fromUtf8(kFddLost) + "\n" + folder;
+    else if (fdd.RescueError())
+        text += "\n\n" + QString::fromUtf8(kFddNoCopy) + "\n" + folder;
+    if (!closing) text += "\n\n" + QString::fromUtf8(kFddKept);
+    return text.toStdString();
 }
 
 // Where a floppy image that cannot be saved to its own file goes: the data folder the
 // desktop gives the program (~/.local/share/Helka/Orlo), "rescued" in it.
 std::string CChildView::RescueFolder() {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    return data.isEmpty() ? std::string() : (data + "/rescued").toStdString();
+    // Never under the root or the working folder: without a home there is none.
+    if (data.isEmpty() || !QDir::isAbsolutePath(data) ||
+        (UserHome().empty() && !qEnvironmentVariableIsSet("XDG_DATA_HOME")))
+        return {};
+    return (data + "/rescued").toStdString();
 }
 
 // A save found the image's name given to another file and put the image beside it, or
-// followed the image's file to where it had been moved.
-void CChildView::ReportMove(const std::string& from, const CFileFdd& fdd) {
+// followed the image's file to where it had been moved; empty when it did neither.
+std::string CChildView::MoveText(const std::string& from, const CFileFdd& fdd) {
     const std::string& to = fdd.GetFilePath();
-    if (from == to) return;
-    MessageBox(std::string(fdd.FollowedMove() ? kFddFollowed : kFddMoved) + "\n\n" + from + "\n→ " +
-                   to,
-               "ORLO");
+    if (from == to) return {};
+    return std::string(fdd.FollowedMove() ? kFddFollowed : kFddMoved) + "\n\n" + from + "\n→ " + to;
 }
 
 void CChildView::SaveQuietImages() {
@@ -276,6 +285,7 @@ void CChildView::SaveQuietImages() {
     if (m_bSaving || m_bStepping || (app && app->InIdleBatch())) return;
     m_bSaving = true;
     const uint32_t now = HostTickCount();
+    std::vector<std::string> news; // shown once every drive has had its turn
     for (int i = 0; i < 8; ++i) {
         CFileFdd* fdd = m_main.m_pFdd[i];
         QuietWatch& w = m_quiet[i];
@@ -290,24 +300,29 @@ void CChildView::SaveQuietImages() {
             continue;
         }
         if (!w.waiting) w.waiting = true, w.dirtySince = now;
-        // Quiet for a while, or changing all the time but with changes waiting too long.
-        if (w.failed || (now - w.since < kQuietMs && now - w.dirtySince < kMaxUnsavedMs)) continue;
+        // Quiet for a while, or changing all the time but with changes waiting too long; a
+        // save that failed is tried again as long after, however quiet the guest.
+        const bool due = now - w.dirtySince >= kMaxUnsavedMs || (!w.failed && now - w.since >= kQuietMs);
+        if (!due) continue;
         const std::string before = fdd->GetFilePath();
         try {
             fdd->Save();
-            ReportMove(before, *fdd);
+            if (std::string moved = MoveText(before, *fdd); !moved.empty()) news.push_back(moved);
             w.reported = false;
             w.waiting = false;
         } catch (const CFileException& e) {
             w.failed = true;
-            w.dirtySince = now; // a busy guest retries no sooner than kMaxUnsavedMs
+            w.dirtySince = now; // the next try no sooner than kMaxUnsavedMs, unless quiet after a change
             if (!w.reported) {
                 w.reported = true;
-                ReportSaveFailure(*fdd, e.m_nErrno, false);
+                news.push_back(SaveFailureText(*fdd, e.m_nErrno, false));
             }
         }
     }
     m_bSaving = false;
+    // While a box waits for its answer the timer goes on saving, and trying again.
+    for (const std::string& text : news)
+        MessageBox(text, "ORLO");
 }
 
 void CChildView::ResetMachine() {

@@ -11,9 +11,12 @@
 // at by the 100 ms timer, never from inside a step). A save that finds the
 // image's name given to another file puts the image beside it and says so once, as does
 // one that follows the image's file to where it was moved; the configured path stays. A
-// failed save is reported once (again at the end), saying the file is as it was only
-// where its name still names it, and naming the rescue file that holds the image
-// (~/.local/share/Helka/Orlo/rescued/) where one was written. The view is the boards'
+// failed save is tried again kMaxUnsavedMs later, also while the guest leaves the disk
+// alone, and goes on doing so while its box waits for an answer. It is reported once
+// until a save succeeds (again at the end), saying the file is as it was only where its
+// name still names it, naming the rescue file that holds the image
+// (~/.local/share/Helka/Orlo/rescued/) where one was written, and, while running, that the
+// changes are kept and saved at the end. The view is the boards'
 // window (platform CWnd): they invalidate it, post commands to it and show message
 // boxes through it.
 // A 100 ms timer sets both boards' tick flags and every 5 s shows the measured speed in
@@ -133,9 +136,9 @@ private:
     void PushText(const std::string& cp932);
     void ReportFileFailure(const char* what, const std::string& path, int err);
     void ReportFileFailure(const char* what, const std::string& path, const QString& reason);
-    void ReportSaveFailure(const CFileFdd& fdd, int err, bool closing);
+    static std::string SaveFailureText(const CFileFdd& fdd, int err, bool closing);
     static std::string RescueFolder();
-    void ReportMove(const std::string& from, const CFileFdd& fdd);
+    static std::string MoveText(const std::string& from, const CFileFdd& fdd);
     int CellAt(const QPoint& pt) const;
     void DrawSelection();
     void FinishSelection(const QPoint& pt);
@@ -146,7 +149,8 @@ private:
         uint32_t since = 0;      // host ms when that count was first seen
         bool waiting = false;    // changes wait for a save
         uint32_t dirtySince = 0; // host ms when the first of them was seen
-        bool failed = false;     // the last save failed: wait for the next change
+        bool failed = false;     // the last save failed: tried again kMaxUnsavedMs later
+                                 // (or once quiet again after a change)
         bool reported = false;   // a failure was shown: no more until a save succeeds
     };
     QuietWatch m_quiet[8];
