@@ -90,8 +90,7 @@ std::string CFileFdd::WriteRescueFile(const std::vector<uint8_t>* image) {
         } catch (const CFileException&) {
         }
     }
-    m_strRescueCopy =
-        WriteTimedFile(m_strRescueFolder, fs::path(OpenedPath()).filename(), write);
+    m_strRescueCopy = WriteTimedFile(m_strRescueFolder, fs::path(OpenedPath()).filename(), write);
     return m_strRescueCopy;
 }
 
@@ -196,6 +195,10 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
                 p.s->m_nState = CFddSect::stateMemory;
             }
             m_strRescued = rescue;
+            if (now != GetFilePath()) { // the damaged file is told where it is
+                MovedTo(now);
+                m_bFollowedMove = true;
+            }
             throw;
         }
         AdoptD88(layout);

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QTimerEvent>
 #include <cerrno>
 #include <cstdio>
@@ -244,15 +245,21 @@ void CChildView::ReportFileFailure(const char* what, const std::string& path,
 // Only a file whose name still names it is said to be as it was. A rescue file is named;
 // at close, without one, the change is said to be lost; while running, that it is kept.
 std::string CChildView::SaveFailureText(const CFileFdd& fdd, int err, bool closing) {
-    const auto reason = [](int e) { return QString::fromLocal8Bit(std::generic_category().message(e)); };
+    const auto reason = [](int e) {
+        return QString::fromLocal8Bit(std::generic_category().message(e));
+    };
     const char* what = fdd.FileDamaged()    ? kFddDamaged
                        : fdd.FileAsBefore() ? kFddSaveFailed
                                             : kFddNotSaved;
-    QString text =
-        QString::fromUtf8(what) + "\n\n" + QString::fromStdString(fdd.GetFilePath()) + "\n" + reason(err);
-    const QString folder = QString::fromStdString(RescueFolder()) + "\n" + reason(fdd.RescueError());
+    QString text = QString::fromUtf8(what) + "\n\n" + QString::fromStdString(fdd.GetFilePath()) +
+                   "\n" + reason(err);
+    const std::string rescueFolder = RescueFolder(); // none without a home
+    const QString folder =
+        (rescueFolder.empty() ? QString() : QString::fromStdString(rescueFolder) + "\n") +
+        reason(fdd.RescueError());
     if (!fdd.RescuedPath().empty())
-        text += "\n\n" + QString::fromUtf8(kFddRescued) + "\n" + QString::fromStdString(fdd.RescuedPath());
+        text += "\n\n" + QString::fromUtf8(kFddRescued) + "\n" +
+                QString::fromStdString(fdd.RescuedPath());
     else if (closing)
         text += "\n\n" + QString::fromUtf8(kFddLost) + "\n" + folder;
     else if (fdd.RescueError())
@@ -302,7 +309,8 @@ void CChildView::SaveQuietImages() {
         if (!w.waiting) w.waiting = true, w.dirtySince = now;
         // Quiet for a while, or changing all the time but with changes waiting too long; a
         // save that failed is tried again as long after, however quiet the guest.
-        const bool due = now - w.dirtySince >= kMaxUnsavedMs || (!w.failed && now - w.since >= kQuietMs);
+        const bool due =
+            now - w.dirtySince >= kMaxUnsavedMs || (!w.failed && now - w.since >= kQuietMs);
         if (!due) continue;
         const std::string before = fdd->GetFilePath();
         try {
@@ -312,7 +320,8 @@ void CChildView::SaveQuietImages() {
             w.waiting = false;
         } catch (const CFileException& e) {
             w.failed = true;
-            w.dirtySince = now; // the next try no sooner than kMaxUnsavedMs, unless quiet after a change
+            // The next try no sooner than kMaxUnsavedMs, unless quiet after a change.
+            w.dirtySince = now;
             if (!w.reported) {
                 w.reported = true;
                 news.push_back(SaveFailureText(*fdd, e.m_nErrno, false));
@@ -320,9 +329,14 @@ void CChildView::SaveQuietImages() {
         }
     }
     m_bSaving = false;
-    // While a box waits for its answer the timer goes on saving, and trying again.
-    for (const std::string& text : news)
-        MessageBox(text, "ORLO");
+    // Shown once the timer's event is over: Qt delivers no timer event while the same
+    // timer's last one is still being handled, and the timer must go on saving, and trying
+    // again, while a box waits for its answer.
+    if (!news.empty())
+        QTimer::singleShot(0, this, [this, news] {
+            for (const std::string& text : news)
+                MessageBox(text, "ORLO");
+        });
 }
 
 void CChildView::ResetMachine() {

@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <cstdio>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <system_error>
 
@@ -412,7 +413,7 @@ private Q_SLOTS:
         const auto format = [&](std::initializer_list<uint32_t> waits) {
             AddSector(*fdd, ++r);
             for (uint32_t t : waits)
-                clock.now += t, view.OnTimer();
+                clock.now += t, view.OnTimer(), QCoreApplication::processEvents(); // its boxes
         };
         format({0, 1999});
         QCOMPARE(ReadFile(image), QByteArray());
@@ -466,6 +467,97 @@ private Q_SLOTS:
         QVERIFY(!view.m_main.m_pFdd[4] && !view.m_main.m_pPrn[2]);
         QCOMPARE(ProfileString("2D0"), image);
         QCOMPARE(ProfileString("PRN2"), prn);
+    }
+
+    // Where the folder of a formatted image was moved, its save goes into the image's own
+    // file, and only after the whole new image is in a rescue file. A failed save is tried
+    // again ten seconds later, the guest idle, and told once until one succeeds: the box
+    // says the change is kept and saved at the end, and why nothing was written where no
+    // copy could be made, or that the file is damaged and where the copy is where the write
+    // stopped halfway. A retry that fails again tells nothing; one that succeeds leaves the
+    // image in its file and no rescue file.
+    void failedSaveToldOnceAndTriedAgain() {
+        const QString dir = m_files.filePath("retry"), moved = dir + "-moved";
+        const QString rescued =
+            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/rescued";
+        QVERIFY(QDir().mkpath(dir) && QDir(rescued).removeRecursively() &&
+                QDir().mkpath(QFileInfo(rescued).path()));
+        QVERIFY(WriteFile(dir + "/disk.img", QByteArray(327680, 'r')));
+        Profile().setValue("ORLO/2D0", dir + "/disk.img");
+        HostClock clock;
+        MessageBoxes boxes;
+        auto frame = MakeFrame();
+        CChildView& view = frame->m_wndView;
+        CFileFdd* fdd = view.m_main.m_pFdd[4];
+        QVERIFY(fdd && QDir().rename(dir, moved));
+        QString image = moved + "/disk.img";
+        const QString kept = "変更した内容は ORLO が動いている間は失われません。";
+        const auto tick = [&](uint32_t ms) {
+            clock.now += ms, view.OnTimer();
+            QCoreApplication::processEvents(); // the boxes, shown once the timer's event is over
+        };
+        static bool sHalfway = false; // the write into the file stops at the file-size limit
+        g_pFileTestSeam = [](const char* where) {
+            const rlimit half{100000, RLIM_INFINITY};
+            if (sHalfway && std::string(where) == "in place") ::setrlimit(RLIMIT_FSIZE, &half);
+        };
+        const auto back = qScopeGuard([] { g_pFileTestSeam = nullptr; });
+        const FileSizeLimit limit(RLIM_INFINITY); // put back whatever fails
+        rlimit was{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &was), 0);
+
+        QVERIFY(WriteFile(rescued, "in the way")); // no rescue folder: no copy
+        AddSector(*fdd, 1);
+        tick(0), tick(2000);
+        QCOMPARE(boxes.texts.size(), 1);
+        QVERIFY2(
+            boxes.texts[0].contains(
+                "保存できなかったため、イメージファイルには書き込みませんでした。\n" + rescued +
+                "\n") &&
+                boxes.texts[0].endsWith(
+                    kept +
+                    "保存は 10 "
+                    "秒ごとに試みます。終了時には、イメージファイルか別のファイルに保存します。"),
+            qPrintable(boxes.texts[0]));
+        QCOMPARE(ReadFile(image), QByteArray(327680, 'r'));
+        QVERIFY(QFile::remove(rescued));
+        tick(9999);
+        QVERIFY(fdd->HasUnsavedChanges());
+        tick(1);
+        QVERIFY(!fdd->HasUnsavedChanges());
+        QVERIFY(ReadFile(image).startsWith("ORLO FDD"));
+        QCOMPARE(boxes.texts.size(), 2); // that the save followed the file
+
+        // Moved again: the write into the file stops halfway, and the damaged file is told
+        // where it now is.
+        QVERIFY(QDir().rename(moved, moved + "2"));
+        image = moved + "2/disk.img";
+        sHalfway = true;
+        AddSector(*fdd, 2);
+        tick(0), tick(2000);
+        QCOMPARE(boxes.texts.size(), 3);
+        const QString copy = QString::fromStdString(fdd->RescuedPath());
+        QVERIFY(copy.startsWith(rescued + "/disk-") && QFile::exists(copy));
+        QVERIFY2(
+            boxes.texts[2].contains("イメージファイルは壊れています。\n\n" + image) &&
+                boxes.texts[2].contains("次のファイルに保存しました。\n" + copy + "\n\n" + kept),
+            qPrintable(boxes.texts[2]));
+        sHalfway = false;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &was), 0);
+        {
+            const FileSizeLimit low(1000);
+            tick(10000);
+            QVERIFY(fdd->HasUnsavedChanges());
+        }
+        tick(10000);
+        QVERIFY(!fdd->HasUnsavedChanges());
+        QCOMPARE(boxes.texts.size(), 3);
+        QCOMPARE(QDir(rescued).entryList(QDir::Files | QDir::Hidden).size(), 0);
+        const QString copy2 = m_files.filePath("retried.img"); // the image is held
+        QVERIFY(QFile::copy(image, copy2));
+        CFileFdd saved;
+        QVERIFY(saved.Open(copy2.toStdString(), CFile::modeRead));
+        QCOMPARE(saved.SeekSector(0, 0, 1), 128);
     }
 
 private:
