@@ -1,15 +1,19 @@
 // A mount namespace of the test's own for the guard's life (root only): what the test
-// mounts there (a small disk, a single file bound onto another's name) is seen by this
-// process and the processes it starts, by nobody else, and is gone with the guard.
+// mounts there (a small disk, a single file bound onto another's name, a file system in a
+// file) is seen by this process and the processes it starts, by nobody else, and is gone
+// with the guard.
 #pragma once
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/loop.h>
 #include <sched.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <unistd.h>
+#include <vector>
 
 class PrivateMounts {
 public:
@@ -19,6 +23,9 @@ public:
         else if (m_in = true; ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr)) Failed("mount");
     }
     ~PrivateMounts() {
+        // Unmounted here, not left to the namespace's end: the loop device goes with it.
+        for (auto it = m_loops.rbegin(); it != m_loops.rend(); ++it)
+            if (::umount2(it->c_str(), 0) != 0) ::umount2(it->c_str(), MNT_DETACH);
         if (m_in && ::setns(m_old, CLONE_NEWNS) == 0 && ::fchdir(m_cwd) != 0) Failed("fchdir");
         ::close(m_old), ::close(m_cwd);
     }
@@ -39,6 +46,40 @@ public:
                (::mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) == 0 || Failed("mount"));
     }
 
+    // The file system of type `type` in the file `image` on `folder`, through a loop device
+    // that is detached when it is unmounted (or at once when the mount fails); false, Why()
+    // telling why, when it cannot be mounted.
+    bool LoopDisk(const std::string& image, const std::string& folder, const char* type) {
+        if (!m_why.empty()) return false;
+        const int control = ::open("/dev/loop-control", O_RDWR | O_CLOEXEC);
+        if (control < 0) return Failed("/dev/loop-control");
+        const int file = ::open(image.c_str(), O_RDWR | O_CLOEXEC);
+        std::string device;
+        int loop = -1;
+        // A free device may be taken by another process before it is set up: the next one.
+        for (int tries = 0; file >= 0 && loop < 0 && tries < 10; ++tries) {
+            const int n = ::ioctl(control, LOOP_CTL_GET_FREE);
+            if (n < 0) break;
+            device = "/dev/loop" + std::to_string(n);
+            if ((loop = ::open(device.c_str(), O_RDWR | O_CLOEXEC)) < 0) break;
+            loop_config config{};
+            config.fd = static_cast<uint32_t>(file);
+            config.info.lo_flags = LO_FLAGS_AUTOCLEAR;
+            if (::ioctl(loop, LOOP_CONFIGURE, &config) == 0) break;
+            const int err = errno;
+            ::close(loop), loop = -1, errno = err;
+            if (err != EBUSY) break;
+        }
+        const bool mounted =
+            loop >= 0 && ::mount(device.c_str(), folder.c_str(), type, 0, nullptr) == 0;
+        if (mounted) m_loops.push_back(folder);
+        const int err = errno;
+        for (const int fd : {loop, file, control}) // nothing but the mount holds the device now
+            if (fd >= 0) ::close(fd);
+        errno = err;
+        return mounted || Failed("loop mount");
+    }
+
 private:
     bool Failed(const char* what) {
         m_why = std::string(what) + ": " + std::strerror(errno);
@@ -47,4 +88,5 @@ private:
     std::string m_why;
     int m_old, m_cwd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     bool m_in = false;
+    std::vector<std::string> m_loops; // folders with a loop-mounted file system on them
 };
