@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <sys/inotify.h>
 #include <sys/resource.h>
@@ -110,6 +111,8 @@ protected:
     // skips where WhyNotAsOrdinaryUser answers). Call it in ASSERT_NO_FATAL_FAILURE.
     void Start(rlim_t fileSizeLimit = 0, bool asUser = false) {
         m_child.End();
+        const std::string runtimeDir = m_dir / "runtime"; // the user's alone, as a session's is
+        ASSERT_TRUE(fs::is_directory(runtimeDir) || ::mkdir(runtimeDir.c_str(), 0700) == 0);
         if (asUser && ::geteuid() == 0) {
             ASSERT_EQ(WhyNotAsOrdinaryUser(m_dir.Path()), "");
             ASSERT_TRUE(GiveToOrdinaryUser(m_dir.Path()));
@@ -119,11 +122,13 @@ protected:
             ASSERT_EQ(::chmod((m_dir / "program").c_str(), 0755), 0);
             ASSERT_EQ(::chmod(m_program.c_str(), 0755), 0);
         }
-        std::string home = "HOME=" + m_dir.Path().string(),
+        std::string home = "HOME=" + m_home.value_or(""),
                     config = "XDG_CONFIG_HOME=" + m_dir / "config",
-                    runtime = "XDG_RUNTIME_DIR=" + m_dir.Path().string();
-        char* envp[] = {home.data(), config.data(), runtime.data(),
-                        const_cast<char*>("QT_QPA_PLATFORM=offscreen"), nullptr};
+                    runtime = "XDG_RUNTIME_DIR=" + runtimeDir;
+        std::vector<char*> envp = {config.data(), runtime.data(),
+                                   const_cast<char*>("QT_QPA_PLATFORM=offscreen")};
+        if (m_home) envp.push_back(home.data());
+        envp.push_back(nullptr);
         char* argv[] = {m_program.data(), nullptr};
         const int log = ::open((m_dir / "log").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         ASSERT_GE(log, 0);
@@ -133,7 +138,7 @@ protected:
                 (fileSizeLimit && ::setrlimit(RLIMIT_FSIZE, &lim) != 0) || ::dup2(log, 1) != 1 ||
                 ::dup2(log, 2) != 2)
                 return 126;
-            ::execve(m_program.c_str(), argv, envp);
+            ::execve(m_program.c_str(), argv, envp.data());
             return 127;
         });
         ::close(log);
@@ -177,6 +182,7 @@ protected:
     TempDir m_dir;
     std::string m_image, m_settings = m_dir / "config/Helka/Orlo.conf";
     std::string m_program = ORLO_PROGRAM;
+    std::optional<std::string> m_home = m_dir.Path().string(); // HOME for Start; unset when none
     Child m_child; // after m_dir: ended before the folder goes
 
 private:

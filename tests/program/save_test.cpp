@@ -5,10 +5,55 @@
 //   time, and the message names that file.
 // - A single file bound onto the image's name, as a container is given one: the folder
 //   cannot replace it (EBUSY), so the save goes into the file, which holds the change.
+// - A save that failed for room (a full disk, the file-size limit) is tried again while the
+//   guest leaves the disk alone and the box about it waits for an answer: once there is
+//   room the image holds the change, the program still running.
+// - Started with HOME unset, empty or relative, the program rescues the image under the
+//   home the user database gives, never under the root or the working folder.
+#include <optional>
+#include <poll.h>
+#include <pwd.h>
+#include <string_view>
+
 #include "tests/floppy/private_mounts.h"
 #include "tests/program/program.h"
 
 namespace {
+
+// Tells when a file whose name begins with `prefix` is removed from `folder` (a save's
+// temporary file goes so when the save fails).
+class Removals {
+public:
+    Removals(const std::string& folder, std::string prefix)
+        : m_fd(::inotify_init1(IN_CLOEXEC)), m_prefix(std::move(prefix)) {
+        m_ok = m_fd >= 0 && ::inotify_add_watch(m_fd, folder.c_str(), IN_DELETE) >= 0;
+    }
+    ~Removals() { ::close(m_fd); }
+    Removals(const Removals&) = delete;
+    Removals& operator=(const Removals&) = delete;
+    // Waits at most `seconds` for the next such removal; whether one came.
+    bool Wait(int seconds) {
+        using namespace std::chrono;
+        const auto end = steady_clock::now() + std::chrono::seconds(seconds);
+        alignas(inotify_event) char events[4096];
+        for (pollfd p{m_fd, POLLIN, 0}; m_ok;) {
+            const auto left = ceil<milliseconds>(end - steady_clock::now()).count();
+            if (left <= 0 || ::poll(&p, 1, int(left)) <= 0) return false;
+            const ssize_t n = ::read(m_fd, events, sizeof events);
+            for (ssize_t at = 0; at < n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(events + at);
+                if (e->len && std::string_view(e->name).starts_with(m_prefix)) return true;
+                at += ssize_t(sizeof *e + e->len);
+            }
+        }
+        return false;
+    }
+
+private:
+    int m_fd;
+    std::string m_prefix;
+    bool m_ok = false;
+};
 
 TEST_F(Program, ImageInAReadOnlyFolderSavedIntoItselfOrRescued) {
     if (const std::string why = WhyNotAsOrdinaryUser(m_dir.Path()); !why.empty())
@@ -52,6 +97,100 @@ TEST_F(Program, ImageBoundOntoItsNameSavesIntoIt) {
     EXPECT_EQ(m_dir.Count("disks"), 1);
     const std::string log = ReadFile<std::string>(m_dir / "log");
     EXPECT_EQ(log.find("保存できませんでした"), std::string::npos) << log;
+}
+
+struct Room {
+    const char* name;
+    bool diskFull; // else the file-size limit
+};
+
+class FailedSave : public Program, public ::testing::WithParamInterface<Room> {};
+
+// The guest's change finds no room (a full disk, the file-size limit), then the guest
+// leaves the disk alone and nobody answers the box. Once there is room, the next try, at
+// most 10 s after the failed one, saves it: the program still runs.
+TEST_P(FailedSave, TriedAgainWhileTheGuestIsIdle) {
+    const bool diskFull = GetParam().diskFull;
+    std::optional<PrivateMounts> mounts;
+    const std::string filler = m_dir / "disks/filler";
+    if (diskFull) {
+        if (!mounts.emplace().Why().empty()) GTEST_SKIP() << mounts->Why();
+        fs::create_directories(m_dir / "disks");
+        ASSERT_TRUE(mounts->SmallDisk(m_dir / "disks", 64 << 10)) << mounts->Why();
+    }
+    MakeImage();
+    if (diskFull) { // filled to the last byte
+        const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const char block[4096] = {};
+        while (fd >= 0 && ::write(fd, block, sizeof block) > 0) {
+        }
+        const int err = errno;
+        ::close(fd);
+        ASSERT_EQ(err, ENOSPC);
+    }
+    ASSERT_NO_FATAL_FAILURE(Start(diskFull ? 0 : 8192));
+    ASSERT_NO_FATAL_FAILURE(WaitForGuest("done"));
+    Removals failedSaves(m_dir / "disks", SaveTempPrefix("boot.d88"));
+    ASSERT_TRUE(failedSaves.Wait(30)) << "no save failed in 30 s";
+    ASSERT_TRUE(m_child.Running()) << Ended(); // its pid is still its own
+    if (diskFull) {
+        fs::remove(filler);
+    } else {
+        const rlimit none{RLIM_INFINITY, RLIM_INFINITY};
+        ASSERT_EQ(::prlimit(m_child.Pid(), RLIMIT_FSIZE, &none, nullptr), 0);
+    }
+    WaitFor([&] { return HoldsTheChange(m_image) || !m_child.Running(); }, 12);
+    ASSERT_TRUE(m_child.Running()) << Ended();
+    EXPECT_TRUE(HoldsTheChange(m_image)) << "not saved again within 12 s of the failed save";
+    ASSERT_NO_FATAL_FAILURE(Quit(SIGTERM));
+    EXPECT_TRUE(HoldsTheChange(m_image));
+    EXPECT_EQ(m_dir.Count("disks"), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, FailedSave,
+                         ::testing::Values(Room{"DiskFull", true}, Room{"FileSizeLimit", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// HOME unset, empty or relative (a service, `env -i`): the image that cannot be saved at
+// the end goes under the home the user database gives, the log naming it, and nothing
+// goes into the folder the program was started in. A scratch folder is bound onto that
+// home (root only), so the real one is never written to, nor the root, made read-only
+// but for the test's own folder.
+TEST_F(Program, RescueUnderTheHomeOfTheUserDatabase) {
+    PrivateMounts mounts;
+    if (!mounts.Why().empty()) GTEST_SKIP() << mounts.Why();
+    const passwd* pw = ::getpwuid(::getuid());
+    const std::string home = pw ? pw->pw_dir : "";
+    if (home.empty() || home == "/" || !fs::is_directory(home))
+        GTEST_SKIP() << "no home folder of the user's own in the user database: \"" << home << '"';
+    fs::create_directory(m_dir / "home");
+    ASSERT_TRUE(mounts.Bind(m_dir / "home", home) && mounts.Bind(m_dir.Path(), m_dir.Path()))
+        << mounts.Why();
+    ASSERT_EQ(::mount(nullptr, "/", nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr), 0);
+    const std::string folder = ".local/share/Helka/Orlo/rescued";
+    for (const std::optional<std::string>& value : {std::optional<std::string>(), {""}, {"rel"}}) {
+        SCOPED_TRACE(value ? "HOME=" + *value : "HOME unset");
+        for (const char* f : {"done", "done2", "go", "home/.local"})
+            fs::remove_all(m_dir / f);
+        m_home = value;
+        MakeImage();
+        ASSERT_NO_FATAL_FAILURE(Start());
+        ASSERT_NO_FATAL_FAILURE(WaitForGuest("done"));
+        ASSERT_TRUE(WaitFor([&] { return HoldsTheChange(m_image); }, 8)) << "not saved";
+        fs::remove_all(m_dir / "disks"); // the open image has no name, nor a folder to go back to
+        WriteFile(m_dir / "go", "");
+        ASSERT_NO_FATAL_FAILURE(WaitForGuest("done2"));
+        ASSERT_NO_FATAL_FAILURE(Quit(SIGTERM));
+        const std::string log = ReadFile<std::string>(m_dir / "log");
+        ASSERT_EQ(m_dir.Count("home/" + folder), 1) << log;
+        const fs::path rescued = *fs::directory_iterator(m_dir / ("home/" + folder));
+        EXPECT_TRUE(HoldsTheChange(rescued, true));
+        EXPECT_NE(log.find("次のファイルに保存しました。\n" + home + "/" + folder + "/" +
+                           rescued.filename().string()),
+                  std::string::npos)
+            << log;
+        EXPECT_FALSE(fs::exists(m_dir / "rel") || fs::exists(m_dir / ".local"));
+    }
 }
 
 } // namespace
