@@ -31,7 +31,8 @@ bool Saved(const std::string& path, bool d88, int writes, bool shorter = false) 
     if (!back.Open(path, CFile::modeRead) || back.m_nFormat != (d88 ? CFileFdd::kFormatD88 : 0))
         return false;
     for (int n = 0; n < writes; ++n)
-        if (ReadSector(back, 5 + n, 0, 1 + n) != Pattern(256, uint8_t(0x10 * (n + 1)))) return false;
+        if (ReadSector(back, 5 + n, 0, 1 + n) != Pattern(256, uint8_t(0x10 * (n + 1))))
+            return false;
     const Bytes last = ReadSector(back, 20, 1, 16);
     return ReadSector(back, 1, 0, 1).size() == 256u &&
            ReadSector(back, 1, 1, 2).empty() == shorter && last.size() == 256u &&
@@ -277,10 +278,14 @@ TEST(SavePlace, FailedSavesLoseNothing) {
                     fdd.Save();
                 });
             };
-            const int err = saveAtTheLimit(c.stop == kLimit ? kLength[c.change] - 1 : RLIM_INFINITY);
+            const int err =
+                saveAtTheLimit(c.stop == kLimit ? kLength[c.change] - 1 : RLIM_INFINITY);
             g_pFileTestSeam = nullptr;
-            const int expected = sparse ? ENOSPC : c.stop == kLimit ? EFBIG
-                                 : halfway ? EFBIG : c.stop == kNoCopy ? EACCES : 0;
+            const int expected = sparse              ? ENOSPC
+                                 : c.stop == kLimit  ? EFBIG
+                                 : halfway           ? EFBIG
+                                 : c.stop == kNoCopy ? EACCES
+                                                     : 0;
             if (err != expected) return fail(std::strerror(err));
             if (!err && c.folder != kOwn && !InPlaceStart::settled)
                 return fail("written before it was settled and copied");

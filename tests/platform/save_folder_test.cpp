@@ -65,6 +65,8 @@ TEST(SaveFolder, LeftoversOfCutSavesGoOthersStay) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> kept = {
         {prefix + "Live00", {"held", "new"}}, // a save that runs
         {prefix + "Other0", {"held", "new", "notes.txt"}},
+        // Names that only begin like the save's own: the user's, not the writer's.
+        {prefix + "Near00", {"held", "new", "new.bak", "newer", "new.q1W2e3x", "held.old"}},
         {prefix + "NoHeld", {"new"}},
         {prefix + "Short", {"held"}},
         {SaveTempPrefix("Orlo.con") + "Ab12Cd", {"held"}},
