@@ -274,7 +274,7 @@ std::string CChildView::RescueFolder() {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     // Never under the root or the working folder: without a home there is none.
     if (data.isEmpty() || !QDir::isAbsolutePath(data) ||
-        (UserHome().empty() && !qEnvironmentVariableIsSet("XDG_DATA_HOME")))
+        (UserHome().empty() && qEnvironmentVariableIsEmpty("XDG_DATA_HOME")))
         return {};
     return (data + "/rescued").toStdString();
 }
