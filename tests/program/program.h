@@ -14,7 +14,9 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <poll.h>
 #include <string>
+#include <string_view>
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -74,11 +76,13 @@ inline bool WaitFor(const std::function<bool()>& done, int seconds) {
     return true;
 }
 
-// Watches a file (not a link) for opens, reads and writes from its making on.
+// Watches a file (not a link) for opens, reads and writes from its making on, or a folder
+// for the events of `mask`.
 class Watch {
 public:
-    explicit Watch(const std::string& path) : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-        m_ok = m_fd >= 0 && ::inotify_add_watch(m_fd, path.c_str(), IN_OPEN | IN_ACCESS | IN_MODIFY) >= 0;
+    explicit Watch(const std::string& path, uint32_t mask = IN_OPEN | IN_ACCESS | IN_MODIFY)
+        : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        m_ok = m_fd >= 0 && ::inotify_add_watch(m_fd, path.c_str(), mask) >= 0;
     }
     ~Watch() { ::close(m_fd); }
     Watch(const Watch&) = delete;
@@ -87,6 +91,24 @@ public:
     bool Touched() const {
         char events[4096];
         return ::read(m_fd, events, sizeof events) > 0;
+    }
+    // Waits at most `seconds` for an event on an entry of the folder whose name begins with
+    // `prefix`; whether one came.
+    bool WaitFor(std::string_view prefix, int seconds) {
+        using namespace std::chrono;
+        const auto end = steady_clock::now() + std::chrono::seconds(seconds);
+        alignas(inotify_event) char events[4096];
+        for (pollfd p{m_fd, POLLIN, 0}; m_ok;) {
+            const auto left = ceil<milliseconds>(end - steady_clock::now()).count();
+            if (left <= 0 || ::poll(&p, 1, int(left)) <= 0) return false;
+            const ssize_t n = ::read(m_fd, events, sizeof events);
+            for (ssize_t at = 0; at < n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(events + at);
+                if (e->len && std::string_view(e->name).starts_with(prefix)) return true;
+                at += ssize_t(sizeof *e + e->len);
+            }
+        }
+        return false;
     }
 
 private:
@@ -116,11 +138,7 @@ protected:
         if (asUser && ::geteuid() == 0) {
             ASSERT_EQ(WhyNotAsOrdinaryUser(m_dir.Path()), "");
             ASSERT_TRUE(GiveToOrdinaryUser(m_dir.Path()));
-            m_program = m_dir / "program/orlo"; // the build folder may be closed to the user
-            fs::create_directory(m_dir / "program");
-            fs::copy_file(ORLO_PROGRAM, m_program, fs::copy_options::overwrite_existing);
-            ASSERT_EQ(::chmod((m_dir / "program").c_str(), 0755), 0);
-            ASSERT_EQ(::chmod(m_program.c_str(), 0755), 0);
+            ASSERT_NO_FATAL_FAILURE(CopyProgram()); // the build folder may be closed to the user
         }
         std::string home = "HOME=" + m_home.value_or(""),
                     config = "XDG_CONFIG_HOME=" + m_dir / "config",
@@ -143,6 +161,15 @@ protected:
         });
         ::close(log);
         ASSERT_TRUE(started) << "could not start a process";
+    }
+
+    // From now on the program runs from a copy in the scratch folder, open to all.
+    void CopyProgram() {
+        m_program = m_dir / "program/orlo";
+        fs::create_directory(m_dir / "program");
+        fs::copy_file(ORLO_PROGRAM, m_program, fs::copy_options::overwrite_existing);
+        ASSERT_EQ(::chmod((m_dir / "program").c_str(), 0755), 0);
+        ASSERT_EQ(::chmod(m_program.c_str(), 0755), 0);
     }
 
     // Waits until the guest has created the host file `name` while the program runs.

@@ -11,49 +11,12 @@
 // - Started with HOME unset, empty or relative, the program rescues the image under the
 //   home the user database gives, never under the root or the working folder.
 #include <optional>
-#include <poll.h>
 #include <pwd.h>
-#include <string_view>
 
 #include "tests/floppy/private_mounts.h"
 #include "tests/program/program.h"
 
 namespace {
-
-// Tells when a file whose name begins with `prefix` is removed from `folder` (a save's
-// temporary file goes so when the save fails).
-class Removals {
-public:
-    Removals(const std::string& folder, std::string prefix)
-        : m_fd(::inotify_init1(IN_CLOEXEC)), m_prefix(std::move(prefix)) {
-        m_ok = m_fd >= 0 && ::inotify_add_watch(m_fd, folder.c_str(), IN_DELETE) >= 0;
-    }
-    ~Removals() { ::close(m_fd); }
-    Removals(const Removals&) = delete;
-    Removals& operator=(const Removals&) = delete;
-    // Waits at most `seconds` for the next such removal; whether one came.
-    bool Wait(int seconds) {
-        using namespace std::chrono;
-        const auto end = steady_clock::now() + std::chrono::seconds(seconds);
-        alignas(inotify_event) char events[4096];
-        for (pollfd p{m_fd, POLLIN, 0}; m_ok;) {
-            const auto left = ceil<milliseconds>(end - steady_clock::now()).count();
-            if (left <= 0 || ::poll(&p, 1, int(left)) <= 0) return false;
-            const ssize_t n = ::read(m_fd, events, sizeof events);
-            for (ssize_t at = 0; at < n;) {
-                const auto* e = reinterpret_cast<const inotify_event*>(events + at);
-                if (e->len && std::string_view(e->name).starts_with(m_prefix)) return true;
-                at += ssize_t(sizeof *e + e->len);
-            }
-        }
-        return false;
-    }
-
-private:
-    int m_fd;
-    std::string m_prefix;
-    bool m_ok = false;
-};
 
 TEST_F(Program, ImageInAReadOnlyFolderSavedIntoItselfOrRescued) {
     if (const std::string why = WhyNotAsOrdinaryUser(m_dir.Path()); !why.empty())
@@ -130,8 +93,8 @@ TEST_P(FailedSave, TriedAgainWhileTheGuestIsIdle) {
     }
     ASSERT_NO_FATAL_FAILURE(Start(diskFull ? 0 : 8192));
     ASSERT_NO_FATAL_FAILURE(WaitForGuest("done"));
-    Removals failedSaves(m_dir / "disks", SaveTempPrefix("boot.d88"));
-    ASSERT_TRUE(failedSaves.Wait(30)) << "no save failed in 30 s";
+    Watch removals(m_dir / "disks", IN_DELETE); // of a failed save's temporary file
+    ASSERT_TRUE(removals.WaitFor(SaveTempPrefix("boot.d88"), 30)) << "no save failed in 30 s";
     ASSERT_TRUE(m_child.Running()) << Ended(); // its pid is still its own
     if (diskFull) {
         fs::remove(filler);
@@ -166,9 +129,8 @@ TEST_F(Program, RescueUnderTheHomeOfTheUserDatabase) {
     if (m_dir.Path().string().starts_with(home + "/"))
         GTEST_SKIP() << "the scratch folder is in the home folder " << home;
     // The program runs from a copy of the test's own: the build may be in that home.
-    fs::create_directories(m_dir / "program"), fs::create_directory(m_dir / "home");
-    m_program = m_dir / "program/orlo";
-    fs::copy_file(ORLO_PROGRAM, m_program);
+    ASSERT_NO_FATAL_FAILURE(CopyProgram());
+    fs::create_directory(m_dir / "home");
     ASSERT_TRUE(mounts.Bind(m_dir / "home", home) && mounts.Bind(m_dir.Path(), m_dir.Path()))
         << mounts.Why();
     ASSERT_EQ(::mount(nullptr, "/", nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr), 0);
