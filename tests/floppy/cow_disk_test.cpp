@@ -3,37 +3,18 @@
 // little room left it would stop partway. The rescue copy that must exist first does not fit
 // either, so the save fails before the file changes.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "fdd_test_util.h"
+#include "full_disk.h"
 #include "private_mounts.h"
-#include "tests/platform/child.h"
 #include "tests/platform/guards.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Writes into a new file `path` until the disk takes no more, in ever smaller pieces and
-// flushing in between (a flush gives back room held for writes in flight); the errno that
-// stopped the last write.
-int Fill(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return errno;
-    const std::vector<char> bytes(64 << 10, 'x');
-    int err = 0;
-    for (const size_t piece : {bytes.size(), bytes.size(), size_t{4096}, size_t{512}}) {
-        while (::write(fd, bytes.data(), piece) > 0) {
-        }
-        err = errno;
-        ::syncfs(fd);
-    }
-    ::close(fd);
-    return err;
-}
 
 // A btrfs disk of 16 MB (data and metadata mixed, the smallest there is), full but for
 // 96 KB: less than the image, enough for an overwrite of it to start. On it, a folder the
@@ -51,16 +32,8 @@ TEST(CopyOnWriteDisk, FullDiskLeavesTheImageAsItWas) {
     const std::string folder = top + "/f", path = folder + "/disk.d88", rescue = top + "/home";
     ASSERT_TRUE(WriteFile(disk, ""));
     ASSERT_EQ(::truncate(disk.c_str(), 16 << 20), 0);
-    Child make;
-    ASSERT_TRUE(make.Start([&] {
-        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(out, 1), ::dup2(out, 2);
-        ::setenv("PATH", "/usr/sbin:/sbin:/usr/bin:/bin", 1); // in the child only
-        ::execlp("mkfs.btrfs", "mkfs.btrfs", "-q", "-f", "--mixed", disk.c_str(), nullptr);
-        return 127;
-    }));
-    if (!make.Wait(60) || make.ExitCode() != 0)
-        GTEST_SKIP() << "no mkfs.btrfs, or it failed: " << ReadFile<std::string>(log);
+    const std::string why = MakeFileSystem({"mkfs.btrfs", "-q", "-f", "--mixed", disk}, log);
+    if (!why.empty()) GTEST_SKIP() << why;
     fs::create_directory(top);
     PrivateMounts mounts;
     if (!mounts.LoopDisk(disk, top, "btrfs")) GTEST_SKIP() << "no btrfs: " << mounts.Why();

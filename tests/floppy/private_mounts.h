@@ -4,6 +4,7 @@
 // with the guard.
 #pragma once
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -25,7 +26,7 @@ public:
     ~PrivateMounts() {
         // Unmounted here, not left to the namespace's end: the loop device goes with it.
         for (auto it = m_loops.rbegin(); it != m_loops.rend(); ++it)
-            if (::umount2(it->c_str(), 0) != 0) ::umount2(it->c_str(), MNT_DETACH);
+            if (::umount2(it->folder.c_str(), 0) != 0) ::umount2(it->folder.c_str(), MNT_DETACH);
         if (m_in && ::setns(m_old, CLONE_NEWNS) == 0 && ::fchdir(m_cwd) != 0) Failed("fchdir");
         ::close(m_old), ::close(m_cwd);
     }
@@ -46,10 +47,11 @@ public:
                (::mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) == 0 || Failed("mount"));
     }
 
-    // The file system of type `type` in the file `image` on `folder`, through a loop device
-    // that is detached when it is unmounted (or at once when the mount fails); false, Why()
-    // telling why, when it cannot be mounted.
-    bool LoopDisk(const std::string& image, const std::string& folder, const char* type) {
+    // The file system of type `type` in the file `image` on `folder` (with the mount options
+    // `options`), through a loop device that is detached when it is unmounted (or at once
+    // when the mount fails); false, Why() telling why, when it cannot be mounted.
+    bool LoopDisk(const std::string& image, const std::string& folder, const char* type,
+                  const char* options = nullptr) {
         if (!m_why.empty()) return false;
         const int control = ::open("/dev/loop-control", O_RDWR | O_CLOEXEC);
         if (control < 0) return Failed("/dev/loop-control");
@@ -71,13 +73,29 @@ public:
             if (err != EBUSY) break;
         }
         const bool mounted =
-            loop >= 0 && ::mount(device.c_str(), folder.c_str(), type, 0, nullptr) == 0;
-        if (mounted) m_loops.push_back(folder);
+            loop >= 0 && ::mount(device.c_str(), folder.c_str(), type, 0, options) == 0;
+        if (mounted) m_loops.push_back({folder, device});
         const int err = errno;
         for (const int fd : {loop, file, control}) // nothing but the mount holds the device now
             if (fd >= 0) ::close(fd);
         errno = err;
         return mounted || Failed("loop mount");
+    }
+    // The device ("loop3") of the loop disk on `folder`; empty when there is none.
+    std::string LoopDevice(const std::string& folder) const {
+        for (const Loop& l : m_loops)
+            if (l.folder == folder) return l.device.substr(l.device.rfind('/') + 1);
+        return "";
+    }
+    // Unmounts the loop disk on `folder` (what it held in memory is gone, its device
+    // detached), so that it can be mounted again; false, Why() telling why, when it cannot.
+    bool Unmount(const std::string& folder) {
+        const auto it = std::find_if(m_loops.begin(), m_loops.end(),
+                                     [&](const Loop& l) { return l.folder == folder; });
+        if (it == m_loops.end()) return errno = EINVAL, Failed("umount");
+        if (::umount2(folder.c_str(), 0) != 0) return Failed("umount");
+        m_loops.erase(it);
+        return true;
     }
 
 private:
@@ -88,5 +106,8 @@ private:
     std::string m_why;
     int m_old, m_cwd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     bool m_in = false;
-    std::vector<std::string> m_loops; // folders with a loop-mounted file system on them
+    struct Loop {
+        std::string folder, device;
+    };
+    std::vector<Loop> m_loops; // folders with a loop-mounted file system on them
 };
