@@ -131,18 +131,20 @@ TEST(FailingDisk, WriteBackErrorIsSavedAgain) {
 // An error turns the image's file system read-only (ext4 mounted with errors=remount-ro, the
 // error raised through its trigger in sysfs): writes and flushes fail with EROFS from then on.
 // The user saves into a folder of the test's, so a rewrite goes into the image's own file.
-// - The guest wrote a sector of a raw image in place, then the error comes: the save fails,
-//   the sector never reached the disk; the close fails too, and leaves a rescue copy holding
-//   the sector on another file system.
+// - The guest wrote a sector of a raw image in place, then the error comes, before the save
+//   or right before it flushes the file: the save fails, the sector never reached the disk;
+//   the close fails too, and leaves a rescue copy holding the sector on another file system.
 // - The guest formatted a track and wrote its sector, and the error comes right before the
 //   rewritten file is flushed: the save and the close fail, and after each the change is
 //   whole on a disk, in the image or in the rescue copy named.
 TEST(FailingDisk, ReadOnlyAfterAnErrorKeepsTheChange) {
     if (::geteuid() != 0) GTEST_SKIP() << "not root: no disk of the test's own to mount";
     enum { kSaved = 1, kNoCopyAfterSave = 2, kClosed = 4, kNoCopyAfterClose = 8, kBroken = 64 };
-    for (const bool format : {false, true}) {
-        SCOPED_TRACE(format ? "a track formatted, the file rewritten"
-                            : "a sector written in place");
+    // Whether the guest formats a track; whether the error comes at the flush (else before).
+    const std::array<bool, 2> cases[] = {{false, false}, {false, true}, {true, true}};
+    for (const auto [format, atFlush] : cases) {
+        SCOPED_TRACE(testing::Message() << (format ? "a track formatted" : "a sector written")
+                                        << (atFlush ? ", error at the flush" : ", error before"));
         TempDir dir("disk");
         if (const std::string why = WhyNotAsOrdinaryUser(dir.Path()); !why.empty())
             GTEST_SKIP() << why;
@@ -173,9 +175,9 @@ TEST(FailingDisk, ReadOnlyAfterAnErrorKeepsTheChange) {
                 fdd.SetRescueFolder(rescue);
                 if (format) FormatTrack(fdd, 1, 0, {{1, 256}});
                 if (!WriteGuestSector(fdd)) return kBroken;
-                if (!format && !RootCall::Ask()) return kBroken;
+                if (!atFlush && !RootCall::Ask()) return kBroken;
                 static bool asked;
-                asked = !format;
+                asked = !atFlush;
                 g_pFileTestSeam = [](const char* where) {
                     if (!asked && std::string(where) == "flush") asked = RootCall::Ask();
                 };
