@@ -302,8 +302,8 @@ TEST(FailingDisk, CrowdedDiskTakesTheCopyFirst) {
             if (!fdd.FileAsBefore() || fdd.FileDamaged() || !asBefore())
                 return fail("the image changed, or its blocks");
             const std::string copy = fdd.RescuedPath();
-            struct stat first {
-            }, then{};
+            struct stat first {};
+            struct stat then {};
             if (copy.empty() || !HoldsChange(copy, !c.sparse) || ::stat(copy.c_str(), &first) != 0)
                 return fail("no copy of the change named");
             if (!ErrnoOf([&] { fdd.Close(); })) return fail("the close succeeded");
