@@ -153,9 +153,9 @@ void CFileFdd::WriteD88(const D88Layout& l,
         buf.insert(buf.end(), rec, rec + sizeof rec);
         const size_t at = buf.size();
         buf.resize(at + s.m_nSize, kFill);
-        if (s.m_nState == CFddSect::stateFile)
+        if (s.m_nState == CFddSect::stateFile && !s.m_bUnflushed)
             ReadFileData(s.m_nOffset, buf.data() + at, s.m_nSize);
-        else if (s.m_nState == CFddSect::stateMemory)
+        else if (s.m_nState != CFddSect::stateFormatted)
             std::copy_n(s.m_data.begin(), std::min<size_t>(s.m_data.size(), s.m_nSize),
                         buf.begin() + static_cast<std::ptrdiff_t>(at));
         if (buf.size() >= (1u << 18)) flush();
@@ -168,6 +168,7 @@ void CFileFdd::AdoptD88(const D88Layout& l) {
         p.s->m_nState = CFddSect::stateFile;
         p.s->m_nOffset = p.offset;
         p.s->m_data = {};
+        p.s->m_bUnflushed = false;
     }
     m_nSectors = l.maxSectors;
     m_nSize = l.maxSize;

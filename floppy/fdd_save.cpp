@@ -58,18 +58,55 @@ void CFileFdd::Save() {
     m_bFileDamaged = m_bFileDamaged && where == PathState::same;
     m_strRescued.clear();
     m_nRescueError = 0;
-    if (where != PathState::same || m_bModified)
-        Rewrite(where);
-    else
-        Flush();
+    try {
+        if (where != PathState::same || m_bModified)
+            Rewrite(where);
+        else
+            FlushUnflushed();
+    } catch (...) {
+        // A rescue copy that already holds the image as it is now is named: nothing is lost.
+        if (m_strRescued.empty() && RescueCopyIsCurrent()) m_strRescued = m_strRescueCopy;
+        throw;
+    }
     m_nSavedChanges = changes;
     m_bFileDamaged = false;
-    // The image is whole in its file: the copy an in-place write kept is no longer needed.
-    if (!m_strRescueCopy.empty()) ::unlink(m_strRescueCopy.c_str());
+    MarkFlushed();
+    // The image is whole in its file: the copy an in-place write kept is no longer needed
+    // (a file the user put under its name stays).
+    if (RescueCopyIsOurs()) ::unlink(m_strRescueCopy.c_str());
     m_strRescueCopy.clear();
 }
 
+void CFileFdd::FlushUnflushed() {
+    m_nFilePos = kUnknownPos;
+    uint64_t length = GetLength();
+    for (CFddTrack& track : m_tracks)
+        for (const CFddSect& s : track.m_sects)
+            if (s.m_nState == CFddSect::stateFile && s.m_bUnflushed)
+                PutAt(*this, length, s.m_nOffset, s.m_data.data(), s.m_nSize);
+    m_nFileLength = length;
+    if (g_pFileTestSeam) g_pFileTestSeam("flush");
+    Flush();
+}
+
+void CFileFdd::MarkFlushed() {
+    for (CFddTrack& track : m_tracks)
+        for (CFddSect& s : track.m_sects)
+            s.m_bUnflushed = false; // its buffer stays for the sector's next write
+}
+
+bool CFileFdd::RescueCopyIsOurs() const {
+    return !m_strRescueCopy.empty() && FileIdOf(m_strRescueCopy) == m_rescueCopyId;
+}
+
+bool CFileFdd::RescueCopyIsCurrent() const {
+    return RescueCopyIsOurs() && m_nRescueCopyChanges == m_nChanges;
+}
+
 std::string CFileFdd::WriteRescueFile(const std::vector<uint8_t>* image) {
+    if (RescueCopyIsCurrent()) return m_strRescueCopy; // written already
+    const uint32_t changes = m_nChanges;
+    CFile::Id id;
     const auto write = [&](CFile& out) {
         if (image) {
             out.Write(image->data(), static_cast<uint32_t>(image->size()));
@@ -79,19 +116,29 @@ std::string CFileFdd::WriteRescueFile(const std::vector<uint8_t>* image) {
         } else {
             CopyFileTo(out);
         }
+        id = out.FileId(); // the same file once it has its name
     };
-    // One copy a drive: a newer image replaces the one kept before, whole, under its name.
-    if (!m_strRescueCopy.empty()) {
+    // One copy a drive: a newer image replaces the one kept before, whole, under its name;
+    // a file that is no longer the one written there is the user's and stays.
+    const bool ours = RescueCopyIsOurs();
+    if (ours) {
         try {
             CFileSave save(m_strRescueCopy);
             write(save.File());
             save.Commit(m_strRescueCopy, save.File(), true);
+            m_rescueCopyId = id;
+            m_nRescueCopyChanges = changes;
             return m_strRescueCopy;
         } catch (const CFileException&) {
         }
     }
-    m_strRescueCopy = WriteTimedFile(m_strRescueFolder, fs::path(OpenedPath()).filename(), write);
-    return m_strRescueCopy;
+    const std::string path =
+        WriteTimedFile(m_strRescueFolder, fs::path(OpenedPath()).filename(), write);
+    if (ours) ::unlink(m_strRescueCopy.c_str()); // an older image than the new copy's
+    m_strRescueCopy = path;
+    m_rescueCopyId = id;
+    m_nRescueCopyChanges = changes;
+    return path;
 }
 
 void CFileFdd::Rewrite(PathState where) {
@@ -162,11 +209,12 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
         } catch (const std::bad_alloc&) {
             throw CFileException(now, ENOMEM);
         }
-        Reserve(image.size()); // the file-size limit or a full disk stops here
+        CheckLimit(image.size()); // the file-size limit stops here
         // Never destroy to save: before the first byte of the file changes, the whole new
         // image is in a file of the user's own, complete and flushed, so that a write that
         // stops halfway (for room on a file system that copies on write, say) loses nothing.
-        // Without that copy the file stays as it was and the change waits in memory.
+        // Without that copy the file stays as it was and the change waits in memory. The
+        // copy comes before the room for the write is reserved, which could take its room.
         std::string rescue;
         try {
             rescue = WriteRescueFile(&image);
@@ -175,16 +223,16 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
         } catch (const std::bad_alloc&) {
             m_nRescueError = ENOMEM;
         }
-        if (rescue.empty()) {
-            ReleaseReserve();
-            throw refused;
-        }
+        if (rescue.empty()) throw refused;
+        // A full disk stops here, the file as it was and the copy named (Save).
+        Reserve(image.size());
         m_bFileAsBefore = false;
         try {
             if (g_pFileTestSeam) g_pFileTestSeam("in place");
             Seek(0);
             CFile::Write(image.data(), static_cast<uint32_t>(image.size()));
             SetLength(image.size());
+            if (g_pFileTestSeam) g_pFileTestSeam("flush");
             Flush();
         } catch (const CFileException&) {
             m_bFileDamaged = true;
@@ -193,6 +241,7 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
                 if (p.s->m_nState != CFddSect::stateFile) continue;
                 p.s->m_data.swap(*k++);
                 p.s->m_nState = CFddSect::stateMemory;
+                p.s->m_bUnflushed = false;
             }
             m_strRescued = rescue;
             if (now != GetFilePath()) { // the damaged file is told where it is
@@ -203,7 +252,7 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
         }
         AdoptD88(layout);
     } else {
-        Flush(); // sectors written in place: the file holds every change
+        FlushUnflushed(); // sectors written in place: the file holds every change
     }
     if (now != GetFilePath()) {
         MovedTo(now);
@@ -215,6 +264,13 @@ void CFileFdd::CopyFileTo(CFile& out) {
     m_nFilePos = kUnknownPos;
     Seek(0);
     std::vector<uint8_t> buf(1u << 18);
-    while (const uint32_t n = CFile::Read(buf.data(), static_cast<uint32_t>(buf.size())))
+    uint64_t length = 0;
+    while (const uint32_t n = CFile::Read(buf.data(), static_cast<uint32_t>(buf.size()))) {
         out.Write(buf.data(), n);
+        length += n;
+    }
+    for (const CFddTrack& track : m_tracks)
+        for (const CFddSect& s : track.m_sects)
+            if (s.m_nState == CFddSect::stateFile && s.m_bUnflushed)
+                PutAt(out, length, s.m_nOffset, s.m_data.data(), s.m_nSize);
 }

@@ -128,7 +128,7 @@ uint32_t CFileFdd::Read(void* buf, uint32_t count) {
     if (!s) return 0xFFFFFFFF;
     const uint32_t k = std::min<uint32_t>(count, s->m_nSize - s->m_nPos);
     if (k == 0) return 0;
-    if (s->m_nState == CFddSect::stateFile)
+    if (s->m_nState == CFddSect::stateFile && !s->m_bUnflushed)
         ReadFileData(s->m_nOffset + s->m_nPos, static_cast<uint8_t*>(buf), k);
     else
         std::memcpy(buf, s->m_data.data() + s->m_nPos, k);
@@ -141,33 +141,48 @@ void CFileFdd::Write(const void* buf, uint32_t count) {
     if (!s) return;
     const uint32_t k = std::min<uint32_t>(count, s->m_nSize - s->m_nPos);
     if (k == 0) return;
-    if (s->m_nState == CFddSect::stateFile) {
-        const uint64_t pos = s->m_nOffset + s->m_nPos;
-        const uint64_t at = m_nFilePos;
-        m_nFilePos = kUnknownPos;
-        if (pos > m_nFileLength) m_nFileLength = GetLength();
-        if (m_nFileLength < pos) {
-            // Data promised beyond the end of a damaged image: the bytes before this
-            // one keep reading as they did (0xE4) once the file is extended.
-            const std::vector<uint8_t> pad(4096, kFill);
-            Seek(m_nFileLength);
-            while (m_nFileLength < pos) {
-                const auto n =
-                    static_cast<uint32_t>(std::min<uint64_t>(pad.size(), pos - m_nFileLength));
-                CFile::Write(pad.data(), n);
-                m_nFileLength += n;
-            }
-        } else if (at != pos) {
-            Seek(pos);
-        }
-        CFile::Write(buf, k);
-        m_nFilePos = pos + k;
-        m_nFileLength = std::max(m_nFileLength, m_nFilePos);
-    } else {
-        std::memcpy(s->m_data.data() + s->m_nPos, buf, k);
+    const auto* bytes = static_cast<const uint8_t*>(buf);
+    const uint64_t pos = s->m_nOffset + s->m_nPos;
+    const bool inFile = s->m_nState == CFddSect::stateFile;
+    if (inFile && !s->m_bUnflushed) {
+        // Kept until a flush covers the write: the sector as the file has it now.
+        s->m_data.resize(s->m_nSize); // a buffer of an earlier write is used again
+        ReadFileData(s->m_nOffset, s->m_data.data(), s->m_nSize);
+        s->m_bUnflushed = true;
     }
+    std::memcpy(s->m_data.data() + s->m_nPos, bytes, k);
     s->m_nPos += k;
     ++m_nChanges;
+    if (!inFile) return;
+    // Into the file at once as well, so that the bytes are there should the program end.
+    const uint64_t at = m_nFilePos;
+    m_nFilePos = kUnknownPos;
+    if (pos > m_nFileLength) m_nFileLength = GetLength();
+    if (at == pos && pos <= m_nFileLength) {
+        CFile::Write(bytes, k);
+        m_nFileLength = std::max(m_nFileLength, pos + k);
+    } else {
+        PutAt(*this, m_nFileLength, pos, bytes, k);
+    }
+    m_nFilePos = pos + k;
+}
+
+void CFileFdd::PutAt(CFile& f, uint64_t& length, uint64_t pos, const uint8_t* p, uint32_t count) {
+    if (length < pos) {
+        // Data promised beyond the end of a damaged image: the bytes before this one keep
+        // reading as they did (0xE4) once the file is extended.
+        const std::vector<uint8_t> pad(4096, kFill);
+        f.Seek(length);
+        while (length < pos) {
+            const auto n = static_cast<uint32_t>(std::min<uint64_t>(pad.size(), pos - length));
+            f.CFile::Write(pad.data(), n);
+            length += n;
+        }
+    } else {
+        f.Seek(pos);
+    }
+    f.CFile::Write(p, count);
+    length = std::max(length, pos + count);
 }
 
 bool CFileFdd::AddSector(const CFddSect& s) {

@@ -20,6 +20,12 @@
 // - Read and Write of a sector whose data lies in the file throw CFileException on a
 //   host I/O error. Bytes that a damaged D88 file promises beyond its end read as 0xE4;
 //   writing them extends the file.
+// - A sector written into the file is also kept in memory until a flush covers it (at most
+//   one image's worth): reads take it from there, every save writes it into the file again
+//   before it flushes, and rescue copies are built with it. After a failed write-back the
+//   kernel may have dropped the bytes and the next flush may answer success, so a flush
+//   alone never counts as saving them. A flush that fails (EROFS from a file system turned
+//   read-only included) fails the save.
 // - Close and Save throw CFileException when a rewrite failed. The file on disk is then
 //   as it was (FileAsBefore() tells whether its name still names it), unless a write into
 //   the open file stopped halfway (FileDamaged(), see below): the new image goes to a
@@ -32,7 +38,10 @@
 //   after the image with the time): RescuedPath() names it, or RescueError() says why
 //   there is none, and only then is the change lost. A drive keeps one rescue file: a
 //   newer copy replaces the one before under its name, and a save that puts the whole
-//   image into its file removes it.
+//   image into its file removes it; a copy that holds the image as it is now is named (by
+//   a failed save and at Close) and not written again. The copy is replaced or removed only
+//   while its name still names the file written (device and inode): a file the user put
+//   there stays, and the next copy takes a new name.
 // Save puts the changes on disk while the image stays open (the view does so once the
 // guest has left the disk alone for a while); Changes() counts every change the guest
 // made, so that the caller can tell when it has stopped. A save (Close's too) never
@@ -49,15 +58,16 @@
 // folder moved or removed), or the file cannot be replaced by rename (a single file bound
 // onto its name: EBUSY, EXDEV), the image goes into the open file itself, as long as that
 // still has a name: a formatted disk is built in memory and everything that could stop the
-// write is settled first, without changing the file (the file-size limit against the new
-// length, room on disk for every byte of it, holes included: the file as it was when either
-// fails). Then the whole image goes to a rescue file as at Close, flushed before the first
-// byte of the file changes, so that a write that still stops halfway (an I/O error, room
-// on a file system that copies on write) leaves that copy (RescuedPath()) besides the
-// damaged file (FileDamaged()); the file is overwritten, cut to the new length and flushed,
-// and the copy is removed once it has. Where no copy can be made (RescueError() says why)
-// the file is not written: the save throws the error that refused the new file, the file
-// as it was, the change kept for the next save. When the open file is no longer under its
+// write is settled first, without changing the file: the file-size limit against the new
+// length; then the whole image goes to a rescue file as at Close, flushed; then room on
+// disk is reserved for every byte of it, holes included (after the copy, which it could
+// otherwise take). A limit or a full disk fails the save with the file as it was, taking no
+// more room than before (and the copy named). A write that still stops halfway (an I/O
+// error, room on a file system that copies on write) leaves that copy (RescuedPath())
+// besides the damaged file (FileDamaged()); the file is overwritten, cut to the new length
+// and flushed, and the copy is removed once it has. Where no copy can be made
+// (RescueError() says why) the file is not written: the save throws the error that refused
+// the new file, the file as it was, the change kept for the next save. When the open file is no longer under its
 // name (its folder was moved, say), GetFilePath() names it where it now is from then on and
 // FollowedMove() says so.
 // Opening for writing removes what saves cut short left beside the image.
@@ -86,7 +96,10 @@ struct CFddSect {
     uint8_t m_nState = stateFormatted;
     uint16_t m_nSize = 0; // data bytes; 0 marks an empty slot
     uint64_t m_nOffset = 0;
-    std::vector<uint8_t> m_data; // m_nSize bytes in stateMemory
+    std::vector<uint8_t> m_data; // m_nSize bytes in stateMemory, and while m_bUnflushed
+    // stateFile: written since the file was last flushed; m_data holds the bytes that count,
+    // since the kernel may drop what it failed to write back.
+    bool m_bUnflushed = false;
     uint32_t m_nPos = 0;         // next byte that Read or Write moves
     int32_t m_nIndex = -1;       // physical position in the track, -1 when unknown
 };
@@ -129,9 +142,10 @@ public:
     bool FileDamaged() const { return m_bFileDamaged; }
     // The folder of rescue files (see Errors); none while empty.
     void SetRescueFolder(const std::string& folder) { m_strRescueFolder = folder; }
-    // After a save or Close that threw: the rescue file that this save or Close wrote and
-    // that holds the whole image, or empty; RescueError() is then the errno of the failure to
-    // write one, before a write into the open file or at Close (0: none tried).
+    // After a save or Close that threw: the rescue file that holds the whole image as it is
+    // now (written by this save or Close, or by an earlier one with no change since), or
+    // empty; RescueError() is then the errno of the failure to write one, before a write into
+    // the open file or at Close (0: none tried).
     const std::string& RescuedPath() const { return m_strRescued; }
     int RescueError() const { return m_nRescueError; }
     // Whether GetFilePath() last changed because the save followed the image's file to
@@ -191,10 +205,23 @@ private:
     void Rewrite(PathState where);
     void RewriteBeside(PathState where);
     void RewriteInPlace(PathState where, const CFileException& refused);
+    // The file's bytes, with the sectors written since the last flush as they were written.
     void CopyFileTo(CFile& out);
-    // Writes the whole image into a new rescue file (`image`, else built as Close does);
-    // answers its path. Throws CFileException.
+    // Writes `count` bytes at `pos` of `f`, which is `length` bytes long, where a damaged
+    // image's data lies beyond its end: the gap reads as unwritten (0xE4).
+    static void PutAt(CFile& f, uint64_t& length, uint64_t pos, const uint8_t* p, uint32_t count);
+    // Writes the sectors written since the last flush into the file again, then flushes it;
+    // only then do they count as on disk.
+    void FlushUnflushed();
+    // The file holds every sector as written: none is kept for a flush any more.
+    void MarkFlushed();
+    // Writes the whole image into the drive's rescue file (`image`, else built as Close does)
+    // unless that holds it as it is now; answers its path. Throws CFileException.
     std::string WriteRescueFile(const std::vector<uint8_t>* image);
+    // Whether the drive's rescue file is still the one this object wrote, and holds the image
+    // as it is now.
+    bool RescueCopyIsOurs() const;
+    bool RescueCopyIsCurrent() const;
     void Reset();
     CFddSect* CurSect();
     void ReadFileData(uint64_t offset, uint8_t* buf, uint32_t count);
@@ -214,6 +241,8 @@ private:
     std::string m_strRescueFolder;
     std::string m_strRescued;
     std::string m_strRescueCopy; // the drive's rescue file while one is kept
+    CFile::Id m_rescueCopyId;    // the file written under that name
+    uint32_t m_nRescueCopyChanges = 0; // m_nChanges when it was written
     int m_nRescueError = 0;
     bool m_bFileAsBefore = true;
     bool m_bFileDamaged = false;

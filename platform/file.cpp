@@ -5,6 +5,7 @@
 // that someone else has open.
 #include "platform/file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -16,6 +17,7 @@
 #include <sys/statvfs.h>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -143,15 +145,45 @@ std::string CFile::CurrentPath() const {
     return path;
 }
 
-void CFile::Reserve(uint64_t length) {
+void CFile::CheckLimit(uint64_t length) const {
     if (length > static_cast<uint64_t>(LLONG_MAX)) Fail(EFBIG);
     // The limit stops a write at its offset, shorter files included.
     rlimit limit{};
     if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
         length > limit.rlim_cur)
         Fail(EFBIG);
-    if (length == 0) return;
+}
+
+namespace {
+
+struct Range {
+    off_t from, to;
+};
+
+// The holes among the first `end` bytes of the file `fd`; none where the file system does
+// not tell them apart.
+std::vector<Range> Holes(int fd, off_t end) {
+    std::vector<Range> holes;
+    for (off_t at = 0; at < end;) {
+        const off_t hole = ::lseek(fd, at, SEEK_HOLE);
+        if (hole < 0 || hole >= end) break;
+        off_t data = ::lseek(fd, hole, SEEK_DATA);
+        if (data < 0 || data > end) data = end; // ENXIO: a hole up to the end
+        holes.push_back({hole, data});
+        at = data;
+    }
+    return holes;
+}
+
+} // namespace
+
+void CFile::Reserve(uint64_t length) {
+    CheckLimit(length);
+    struct stat st;
+    if (length == 0 || ::fstat(m_fd, &st) != 0) return;
+    const uint64_t size = static_cast<uint64_t>(st.st_size);
     // From the start: a hole in the part that is overwritten needs room as much as growth.
+    const std::vector<Range> holes = Holes(m_fd, static_cast<off_t>(std::min(size, length)));
     // KEEP_SIZE leaves the length as it is, so the file reads as before whatever follows.
     int err = 0;
     while (::fallocate(m_fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(length)) != 0) {
@@ -161,27 +193,29 @@ void CFile::Reserve(uint64_t length) {
     }
     if (err == 0) return;
     if (err == EOPNOTSUPP || err == ENOSYS) {
-        // A file system that cannot reserve: what it says it has free must do.
-        struct stat st;
+        // A file system that cannot reserve: what it says it has free must do, for the holes,
+        // the growth, and the blocks that map them (a file system of block maps needs one per
+        // block / 4 blocks, and a few above those).
         struct statvfs fs;
-        if (::fstat(m_fd, &st) != 0 || ::fstatvfs(m_fd, &fs) != 0) return;
+        if (::fstatvfs(m_fd, &fs) != 0) return;
         const uint64_t block = st.st_blksize > 0 ? uint64_t(st.st_blksize) : 4096;
-        const uint64_t need = (length + block - 1) / block * block;
-        const uint64_t have = uint64_t(st.st_blocks) * 512;
-        if (need > have && need - have > uint64_t(fs.f_bavail) * fs.f_frsize) Fail(ENOSPC);
+        uint64_t blocks = length > size ? (length - size + block - 1) / block + 1 : 0;
+        for (const Range& h : holes)
+            blocks += (uint64_t(h.to - h.from) + block - 1) / block + 1;
+        if (blocks == 0) return;
+        blocks += blocks / (block / 4) + 3;
+        if (blocks * block > uint64_t(fs.f_bavail) * fs.f_frsize) Fail(ENOSPC);
         return;
     }
-    // Blocks that a failed reservation took beyond the end are given back (cutting a file
-    // to its own length keeps every byte).
-    ReleaseReserve();
-    Fail(err);
-}
-
-void CFile::ReleaseReserve() {
-    struct stat st;
-    if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return;
+    // What the failed reservation took is given back: the holes it filled are punched again
+    // (they read as zeros either way) and what lies beyond the end goes by cutting the file to
+    // its own length, which keeps every byte.
+    for (const Range& h : holes)
+        if (::fallocate(m_fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, h.from, h.to - h.from)) {
+        }
     while (::ftruncate(m_fd, st.st_size) != 0 && errno == EINTR) {
     }
+    Fail(err);
 }
 
 void CFile::Fail(int err) const {
@@ -244,8 +278,30 @@ uint64_t CFile::GetPosition() const {
 }
 
 void CFile::Flush() {
-    if (::fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS)
-        Fail(errno); // EINVAL/EROFS: a device or pipe that has nothing to sync
+    int err = 0;
+    while (::fsync(m_fd) != 0) {
+        if (errno == EINTR) continue;
+        err = errno;
+        break;
+    }
+    if (err == 0) return;
+    // EINVAL/EROFS: a device or pipe that has nothing to sync. From a regular file, EROFS
+    // means a file system turned read-only under it: the bytes never reached the disk.
+    struct stat st;
+    if ((err == EINVAL || err == EROFS) && ::fstat(m_fd, &st) == 0 && !S_ISREG(st.st_mode)) return;
+    Fail(err);
+}
+
+CFile::Id CFile::FileId() const {
+    struct stat st;
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return {};
+    return {uint64_t(st.st_dev), uint64_t(st.st_ino)};
+}
+
+CFile::Id FileIdOf(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return {};
+    return {uint64_t(st.st_dev), uint64_t(st.st_ino)};
 }
 
 void CFile::TakeOver(CFile& other, const std::string& path) {

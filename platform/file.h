@@ -53,7 +53,6 @@ public:
     uint64_t GetLength() const;
     void SetLength(uint64_t length);
     uint64_t GetPosition() const;
-    void Flush();
     const std::string& GetFilePath() const { return m_strPath; } // absolute, as opened
     // What the file's name stands for now: still this open file, nothing (deleted or
     // moved away), or another file (replaced). A name that cannot be looked at (a folder
@@ -64,16 +63,30 @@ public:
     // system's list of the process's files: also after the file or a folder above it was
     // moved. Empty when it has no name left (deleted) or its place cannot be told.
     std::string CurrentPath() const;
+    // The process's file-size limit against a write of the file's first `length` bytes:
+    // throws EFBIG when the write would stop at it.
+    void CheckLimit(uint64_t length) const;
     // Settles what could stop a write of the file's first `length` bytes before anything is
-    // written: the process's file-size limit, and room on disk for every one of them (holes
-    // of a sparse file included), reserved beyond the end without making the file longer
-    // (where the file system cannot reserve, what it reports free is looked at instead).
-    // Either way the file's length and bytes stay as they were, so that a program ended at
-    // any moment after it leaves the file as before. Throws (EFBIG for the limit, ENOSPC,
-    // EDQUOT, ...). A file system that copies on write may still fail a write later.
+    // written: the file-size limit (CheckLimit), and room on disk for every one of them (holes
+    // of a sparse file included), reserved without making the file longer; where the file
+    // system cannot reserve, what it reports free must cover the holes, the growth and the
+    // blocks that map them (the blocks the file has already are not counted again). Either way
+    // the file's length and bytes stay as they were, so that a program ended at any moment
+    // after it leaves the file as before. Throws (EFBIG for the limit, ENOSPC, EDQUOT, ...);
+    // a reservation that failed gives back every block it took, the holes it filled included,
+    // so that the file takes no more room than before. A file system that copies on write may
+    // still fail a write later.
     void Reserve(uint64_t length);
-    // Gives back what Reserve took beyond the end, where a save does not go on.
-    void ReleaseReserve();
+    // Puts every byte written on disk. Throws whatever the system reports for a regular file
+    // (after a failed write-back the kernel may have dropped the bytes: the caller must write
+    // them again); a device or pipe that has nothing to sync is left alone.
+    void Flush();
+    // Which file this is (device and inode); zero for a closed file.
+    struct Id {
+        uint64_t dev = 0, ino = 0;
+        bool operator==(const Id&) const = default;
+    };
+    Id FileId() const;
     // Throws if the system reports an error while closing; the file is closed regardless.
     virtual void Close();
 
@@ -96,8 +109,10 @@ private:
 
 // For tests only: when set, called with "open" between the open and the lock of CFile's
 // open, with "save" where a floppy save has written the new image and is about to put it
-// in place, and with "in place" where one is about to overwrite the open file: the points
-// where another process changing the file system, or a failing write, must not harm.
+// in place, with "in place" where one is about to overwrite the open file, and with "flush"
+// where one has written into the open file and is about to flush it: the points where
+// another process changing the file system, or a failing write, must not harm. The seam may
+// throw CFileException to make that step fail.
 extern void (*g_pFileTestSeam)(const char* where);
 
 // Call once at start: a write beyond the process's file-size limit (EFBIG) or into a
@@ -108,3 +123,5 @@ void IgnoreWriteSignals();
 // Makes the renames inside `folder` durable (best effort: a file system that cannot
 // sync a folder is left as it is).
 void SyncFolder(const std::string& folder);
+// Which file `path` names itself (a link is not followed); zero when it names nothing.
+CFile::Id FileIdOf(const std::string& path);

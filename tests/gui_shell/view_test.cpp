@@ -475,7 +475,8 @@ private Q_SLOTS:
     // says the change is kept and saved at the end, and why nothing was written where no
     // copy could be made, or that the file is damaged and where the copy is where the write
     // stopped halfway. A retry that fails again tells nothing; one that succeeds leaves the
-    // image in its file and no rescue file.
+    // image in its file and no rescue file. At the end, the copy that holds the image is
+    // named, and the change not said lost, though no second copy can be made.
     void failedSaveToldOnceAndTriedAgain() {
         const QString dir = m_files.filePath("retry"), moved = dir + "-moved";
         const QString rescued =
@@ -558,6 +559,27 @@ private Q_SLOTS:
         CFileFdd saved;
         QVERIFY(saved.Open(copy2.toStdString(), CFile::modeRead));
         QCOMPARE(saved.SeekSector(0, 0, 1), 128);
+
+        // Halfway again, then closed where the file-size limit stops the save before it writes
+        // and any second copy: the copy that holds the image is named, nothing said lost.
+        QVERIFY(QDir().rename(moved + "2", moved + "3"));
+        sHalfway = true;
+        AddSector(*fdd, 3);
+        tick(0), tick(2000);
+        QCOMPARE(boxes.texts.size(), 4);
+        const QString copy3 = QString::fromStdString(fdd->RescuedPath());
+        QVERIFY(QFile::exists(copy3));
+        sHalfway = false;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &was), 0);
+        {
+            const FileSizeLimit low(1000);
+            frame->close();
+        }
+        QCOMPARE(boxes.texts.size(), 5);
+        QVERIFY2(boxes.texts[4].contains("次のファイルに保存しました。\n" + copy3) &&
+                     !boxes.texts[4].contains("失われました"),
+                 qPrintable(boxes.texts[4]));
+        QVERIFY(CFileFdd().Open(copy3.toStdString(), CFile::modeRead));
     }
 
 private:
