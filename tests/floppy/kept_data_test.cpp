@@ -198,7 +198,7 @@ TEST(KeptData, FlushFailureOnAFullDisk) {
     while (saves < 3 && ErrnoOf([&] { fdd.Save(); }))
         ++saves;
     EXPECT_LT(saves, 3) << "no save went through";
-    std::printf("failed saves with room again: %d\n", saves);
+    std::printf("saves that still failed once room was back: %d\n", saves);
     EXPECT_FALSE(fdd.HasUnsavedChanges());
     DropCleanPages(path);
     EXPECT_TRUE(Slice(ReadFile(path), at, 256) == data) << "the file lost the write";
@@ -271,8 +271,8 @@ FileId IdOf(const std::string& path) {
     return {st.st_dev, st.st_ino, st.st_mtim};
 }
 
-// A raw image in a folder the ordinary user may not write to (as root chmod would not stop
-// root), the user's rescue folder beside it.
+// A raw image in a folder of the ordinary user's that the user may not write to (as root
+// chmod would not stop root) until they open it up, the user's rescue folder beside it.
 struct ReadOnlyPlace {
     TempDir dir{"fdd"};
     std::string folder = dir / "f", image = folder + "/disk.img", rescue = dir / "r";
@@ -280,7 +280,7 @@ struct ReadOnlyPlace {
     std::string Make() {
         if (std::string why = WhyNotAsOrdinaryUser(dir.Path()); !why.empty()) return why;
         fs::create_directory(folder), fs::create_directory(rescue);
-        if (!WriteFile(image, AddressedImage(327680)) || !GiveToOrdinaryUser(image) ||
+        if (!WriteFile(image, AddressedImage(327680)) || !GiveToOrdinaryUser(folder) ||
             !GiveToOrdinaryUser(rescue) || ::chmod(folder.c_str(), 0555) != 0)
             return "could not make the folders";
         return "";
@@ -318,65 +318,73 @@ void ExpectAsOrdinaryUser(const std::function<int()>& body) {
 // How the user puts a file of their own under the name of the drive's rescue copy.
 enum Takes { kRenameOver, kDeleteAndMake };
 
-// A rescue copy made while the image stays open (the save into its own file failed); the
-// user puts a file of their own under its name, by moving it over the copy or by deleting
-// the copy and making a new file there. The guest writes again and the save fails again:
-// the new copy takes a new name and holds both writes; the user's file is as it was, the same
-// file. A save then goes through: the drive's copy goes, the user's file stays as it was,
-// alone in the rescue folder.
+// A rescue copy made while the image stays open; the user puts a file of their own under its
+// name, by moving it over the copy or by deleting the copy and making a new file there; the
+// guest writes again. Where the save fails again, the new copy takes a new name and holds
+// both writes, and the user's file is as it was, the same file; a save into the image's file
+// then goes through and removes the drive's copy. Where the user opens the image's folder up
+// instead, the save goes through beside the image at once, without a copy. Either way the
+// user's file stays as it was, alone in the rescue folder.
 TEST(KeptData, RescueCopyReplacesOnlyItsOwnFile) {
-    for (const Stop stop : {kFlush, kHalfway}) {
-        for (const Takes takes : {kRenameOver, kDeleteAndMake}) {
-            SCOPED_TRACE(testing::Message() << StopName(stop) << ", "
-                                            << (takes == kRenameOver ? "moved over" : "made anew"));
-            ReadOnlyPlace at;
-            if (const std::string why = at.Make(); !why.empty()) GTEST_SKIP() << why;
-            ASSERT_NO_FATAL_FAILURE(ExpectAsOrdinaryUser([&] {
-                CFileFdd fdd;
-                if (const std::string why = FirstCopy(fdd, at, stop); !why.empty())
-                    return Fail(why);
-                const std::string copy = fdd.RescuedPath(), mine = at.rescue + "/mine";
-                const std::string text = "the user's own file";
-                const FileId copyId = IdOf(copy);
-                if (takes == kRenameOver) {
-                    if (!WriteFile(mine, text) || ::rename(mine.c_str(), copy.c_str()) != 0)
-                        return Fail("could not move the user's file over the copy");
-                } else {
-                    // Held open while deleted, so that the new file cannot get its inode.
-                    const int held = ::open(copy.c_str(), O_RDONLY | O_CLOEXEC);
-                    const bool made =
-                        held >= 0 && ::unlink(copy.c_str()) == 0 && WriteFile(copy, text);
-                    if (held >= 0) ::close(held);
-                    if (!made) return Fail("could not make the user's file");
-                }
-                const FileId mineId = IdOf(copy);
-                if (mineId.ino == copyId.ino) return Fail("the user's file is the copy's inode");
+    const struct {
+        Stop stop;
+        Takes takes;
+        bool failsAgain;
+    } cases[] = {{kFlush, kRenameOver, true},   {kFlush, kDeleteAndMake, true},
+                 {kHalfway, kRenameOver, true}, {kHalfway, kDeleteAndMake, true},
+                 {kFlush, kRenameOver, false},  {kHalfway, kDeleteAndMake, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << StopName(c.stop) << ", "
+                                        << (c.takes == kRenameOver ? "moved over" : "made anew")
+                                        << (c.failsAgain ? ", fails again" : ", folder opened"));
+        ReadOnlyPlace at;
+        if (const std::string why = at.Make(); !why.empty()) GTEST_SKIP() << why;
+        ASSERT_NO_FATAL_FAILURE(ExpectAsOrdinaryUser([&] {
+            CFileFdd fdd;
+            if (const std::string why = FirstCopy(fdd, at, c.stop); !why.empty()) return Fail(why);
+            const std::string copy = fdd.RescuedPath(), mine = at.rescue + "/mine";
+            const std::string text = "the user's own file";
+            const FileId copyId = IdOf(copy);
+            if (c.takes == kRenameOver) {
+                if (!WriteFile(mine, text) || ::rename(mine.c_str(), copy.c_str()) != 0)
+                    return Fail("could not move the user's file over the copy");
+            } else {
+                // Held open while deleted, so that the new file cannot get its inode.
+                const int held = ::open(copy.c_str(), O_RDONLY | O_CLOEXEC);
+                const bool made = held >= 0 && ::unlink(copy.c_str()) == 0 && WriteFile(copy, text);
+                if (held >= 0) ::close(held);
+                if (!made) return Fail("could not make the user's file");
+            }
+            const FileId mineId = IdOf(copy);
+            if (mineId.ino == copyId.ino) return Fail("the user's file is the copy's inode");
+            const auto mineKept = [&] {
+                return ReadFile<std::string>(copy) == text && IdOf(copy) == mineId;
+            };
 
-                WriteSector(fdd, 1);
-                if (const int err = FailingSave(fdd, stop); err != StopErrno(stop))
+            WriteSector(fdd, 1);
+            if (c.failsAgain) {
+                if (const int err = FailingSave(fdd, c.stop); err != StopErrno(c.stop))
                     return Fail(std::string("the second save answered: ") + std::strerror(err));
                 const std::string second = fdd.RescuedPath();
                 if (second.empty()) return Fail("the second save named no copy");
                 if (second == copy) return Fail("the new copy took the user's file's name");
                 if (!Holds(second, 2)) return Fail("the new copy lacks the writes");
-                if (ReadFile<std::string>(copy) != text || !(IdOf(copy) == mineId))
-                    return Fail("the user's file was replaced");
-
-                try {
-                    fdd.Save();
-                } catch (const CFileException& e) {
-                    return Fail(std::string("the last save failed: ") + e.what());
-                }
-                if (fs::exists(second)) return Fail("the drive's copy stays after the save");
-                if (ReadFile<std::string>(copy) != text || !(IdOf(copy) == mineId))
-                    return Fail("the user's file changed with the save");
-                std::error_code ec;
-                if (std::distance(fs::directory_iterator(at.rescue, ec), {}) != 1)
-                    return Fail("the rescue folder holds more than the user's file");
-                fdd.Close();
-                return Holds(at.image, 2) ? 0 : Fail("the image lacks the writes");
-            }));
-        }
+                if (!mineKept()) return Fail("the user's file was replaced");
+            } else if (::chmod(at.folder.c_str(), 0755) != 0) {
+                return Fail("could not open the folder up");
+            }
+            try {
+                fdd.Save();
+            } catch (const CFileException& e) {
+                return Fail(std::string("the last save failed: ") + e.what());
+            }
+            if (!mineKept()) return Fail("the user's file changed with the save");
+            std::error_code ec;
+            if (std::distance(fs::directory_iterator(at.rescue, ec), {}) != 1)
+                return Fail("the rescue folder holds more than the user's file");
+            fdd.Close();
+            return Holds(at.image, 2) ? 0 : Fail("the image lacks the writes");
+        }));
     }
 }
 
@@ -415,33 +423,43 @@ TEST(KeptData, CopyThatCouldNotBeReplacedIsNotNamed) {
     }
 }
 
-// A rescue copy made while the image stays open; a retry with no change since fails again:
-// it names that copy, which is not written again (the same file, the same time). The close
-// that then fails names it too.
+// A rescue copy made while the image stays open; a retry with no change since fails again,
+// the same way or at the file-size limit (before any copy is written): it names that copy,
+// which is not written again (the same file, the same time). The close that then fails names
+// it too.
 TEST(KeptData, CopyOfTheImageAsItIsIsNamed) {
     for (const Stop stop : {kFlush, kHalfway}) {
-        SCOPED_TRACE(StopName(stop));
-        ReadOnlyPlace at;
-        if (const std::string why = at.Make(); !why.empty()) GTEST_SKIP() << why;
-        ASSERT_NO_FATAL_FAILURE(ExpectAsOrdinaryUser([&] {
-            CFileFdd fdd;
-            if (const std::string why = FirstCopy(fdd, at, stop); !why.empty()) return Fail(why);
-            const std::string copy = fdd.RescuedPath();
-            const FileId copyId = IdOf(copy);
-            for (const bool close : {false, true}) {
-                const char* what = close ? "the close" : "the retry";
-                if (const int err = FailingSave(fdd, stop, close); err != StopErrno(stop))
-                    return Fail(std::string(what) + " answered: " + std::strerror(err));
-                if (fdd.RescuedPath() != copy)
-                    return Fail(std::string(what) + " named '" + fdd.RescuedPath() + "'");
-                if (!(IdOf(copy) == copyId))
-                    return Fail(std::string(what) + " wrote the copy again");
-            }
-            std::error_code ec;
-            if (std::distance(fs::directory_iterator(at.rescue, ec), {}) != 1)
-                return Fail("more than one copy");
-            return Holds(copy, 1) ? 0 : Fail("the copy is not the image");
-        }));
+        for (const bool atLimit : {false, true}) {
+            SCOPED_TRACE(testing::Message()
+                         << StopName(stop) << (atLimit ? ", then the limit" : ""));
+            ReadOnlyPlace at;
+            if (const std::string why = at.Make(); !why.empty()) GTEST_SKIP() << why;
+            ASSERT_NO_FATAL_FAILURE(ExpectAsOrdinaryUser([&] {
+                CFileFdd fdd;
+                if (const std::string why = FirstCopy(fdd, at, stop); !why.empty())
+                    return Fail(why);
+                const std::string copy = fdd.RescuedPath();
+                const FileId copyId = IdOf(copy);
+                for (const bool close : {false, true}) {
+                    const char* what = close ? "the close" : "the retry";
+                    const int err = atLimit ? ErrnoOf([&] {
+                        const FileSizeLimit limit(kD88Length - 1);
+                        close ? fdd.Close() : fdd.Save();
+                    })
+                                            : FailingSave(fdd, stop, close);
+                    if (err != (atLimit ? EFBIG : StopErrno(stop)))
+                        return Fail(std::string(what) + " answered: " + std::strerror(err));
+                    if (fdd.RescuedPath() != copy)
+                        return Fail(std::string(what) + " named '" + fdd.RescuedPath() + "'");
+                    if (!(IdOf(copy) == copyId))
+                        return Fail(std::string(what) + " wrote the copy again");
+                }
+                std::error_code ec;
+                if (std::distance(fs::directory_iterator(at.rescue, ec), {}) != 1)
+                    return Fail("more than one copy");
+                return Holds(copy, 1) ? 0 : Fail("the copy is not the image");
+            }));
+        }
     }
 }
 
