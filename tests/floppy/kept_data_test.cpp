@@ -1,0 +1,466 @@
+// What a save keeps when writing the image's own file fails: the sectors the guest wrote stay
+// in memory until a flush covers them, and rescue copies are the drive's own, named while they
+// hold the image as it is and never put over a file of the user's.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "fdd_test_util.h"
+#include "platform/file_save.h"
+#include "private_mounts.h"
+#include "tests/platform/child.h"
+#include "tests/platform/guards.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The seam set for the guard's life, and none again after it, whatever failed.
+class TestSeam {
+public:
+    explicit TestSeam(void (*seam)(const char*)) { g_pFileTestSeam = seam; }
+    ~TestSeam() { g_pFileTestSeam = nullptr; }
+    TestSeam(const TestSeam&) = delete;
+    TestSeam& operator=(const TestSeam&) = delete;
+};
+
+Bytes Slice(const Bytes& b, uint64_t at, size_t n) {
+    return at + n <= b.size() ? Bytes(b.begin() + at, b.begin() + at + n) : Bytes{};
+}
+
+// A flush that fails after the kernel dropped the pages it could not write back: the bytes
+// the sector had before go back into the file through a descriptor of the test's own, and
+// the flush fails (EIO).
+struct LostWrite {
+    static inline std::string path;
+    static inline uint64_t offset = 0;
+    static inline Bytes old;
+    static inline int losses = 0; // flushes that came and took the write away
+    static void Seam(const char* where) {
+        if (std::string(where) != "flush") return;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd >= 0 && ::pwrite(fd, old.data(), old.size(), off_t(offset)) == ssize_t(old.size()))
+            ++losses;
+        if (fd >= 0) ::close(fd);
+        throw CFileException(path, EIO);
+    }
+};
+
+// A raw image and a D88 one the guest did not format: the guest writes a sector (into the
+// file at once); the flush fails and the file loses the write. The save fails (EIO), the disk
+// stays modified, and the sector reads back as the guest wrote it. The next save, with
+// nothing failing, leaves the sector as written in the file: a flush alone would leave the
+// file as the seam left it. Once more, and the close fails the same way: the rescue copy it
+// names is the image with the guest's last write, not the file as it was left.
+TEST(KeptData, FlushThatLosesTheWriteKeepsIt) {
+    Bytes d88 = D88Header({688});
+    for (uint8_t r = 1; r <= 4; ++r)
+        D88Record(d88, 0, 0, r, 256, -1, 4);
+    PutLe32(d88, 28, uint32_t(d88.size()));
+    const struct {
+        const char* name;
+        Bytes image;
+        const char* file;
+        int c, h, r;
+        uint64_t offset; // of the sector's data in the file
+    } cases[] = {{"raw", AddressedImage(327680), "disk.img", 5, 0, 1, 5 * 8192},
+                 {"D88", d88, "disk.d88", 0, 0, 3, 688 + 2 * 272 + 16}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir("fdd");
+        const std::string path = dir / c.file;
+        ASSERT_TRUE(WriteFile(path, c.image));
+        CFileFdd fdd;
+        ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
+        fdd.SetRescueFolder(dir / "r");
+        Bytes image = c.image; // what the file is to hold
+        // The guest writes `data`; the file takes it at once, and loses it at the flush.
+        const auto guestWrites = [&](const Bytes& data) {
+            ASSERT_EQ(fdd.SeekSector(c.c, c.h, c.r - 1), 256);
+            fdd.Write(data.data(), 256);
+            ASSERT_TRUE(Slice(ReadFile(path), c.offset, 256) == data)
+                << "not written into the file";
+            LostWrite::path = path, LostWrite::offset = c.offset, LostWrite::losses = 0;
+            LostWrite::old = Slice(image, c.offset, 256);
+            std::copy(data.begin(), data.end(), image.begin() + std::ptrdiff_t(c.offset));
+        };
+        const Bytes first = Pattern(256, 0x40), last = Pattern(256, 0x80);
+
+        ASSERT_NO_FATAL_FAILURE(guestWrites(first));
+        {
+            const TestSeam seam(LostWrite::Seam);
+            EXPECT_EQ(ErrnoOf([&] { fdd.Save(); }), EIO);
+        }
+        EXPECT_GT(LostWrite::losses, 0) << "the save never came to flush the file";
+        EXPECT_TRUE(fdd.HasUnsavedChanges());
+        EXPECT_TRUE(ReadSector(fdd, c.c, c.h, c.r) == first) << "the sector reads otherwise";
+        EXPECT_NO_THROW(fdd.Save());
+        EXPECT_FALSE(fdd.HasUnsavedChanges());
+        EXPECT_TRUE(Slice(ReadFile(path), c.offset, 256) == first) << "the file lost the write";
+        EXPECT_TRUE(ReadFile(path) == image) << "the file is not the image";
+
+        ASSERT_NO_FATAL_FAILURE(guestWrites(last));
+        {
+            const TestSeam seam(LostWrite::Seam);
+            EXPECT_EQ(ErrnoOf([&] { fdd.Close(); }), EIO);
+        }
+        EXPECT_GT(LostWrite::losses, 0) << "the close never came to flush the file";
+        EXPECT_FALSE(fdd.IsOpen());
+        EXPECT_FALSE(fdd.RescuedPath().empty()) << "no rescue copy named";
+        if (fdd.RescuedPath().empty()) continue;
+        EXPECT_EQ(FolderOf(fdd.RescuedPath()), dir / "r");
+        EXPECT_TRUE(Slice(ReadFile(fdd.RescuedPath()), c.offset, 256) == last)
+            << "the copy lacks the write";
+        EXPECT_TRUE(ReadFile(fdd.RescuedPath()) == image) << "the copy is not the image";
+    }
+}
+
+// Writes into a new file `path` until the disk takes no more; the errno that stopped it.
+int Fill(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return errno;
+    const std::vector<char> page(4096, 'x');
+    while (::write(fd, page.data(), page.size()) > 0) {
+    }
+    const int err = errno;
+    ::close(fd);
+    return err;
+}
+
+// Drops the file's pages that hold nothing the disk lacks, as the kernel may at any time.
+void DropCleanPages(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
+// The same on a disk that fails for real: an ext2 file system in a file on a small memory
+// disk, the image a blank disk on it (a sparse file). Once the memory disk is full, the
+// write-back of the guest's sector into a hole finds no room below the file system, and the
+// save fails. The page that held the write is clean after the failed write-back; dropped (as
+// the kernel may do at any time), the file reads zeros there, but the disk still reads the
+// sector as the guest wrote it. With room again, a save goes through (the first may still
+// report the file system's own failed write-back), and the sector is in the file.
+TEST(KeptData, FlushFailureOnAFullDisk) {
+    if (::geteuid() != 0) GTEST_SKIP() << "not root: no disk of the test's own to mount";
+    TempDir dir("fdd");
+    const std::string under = dir / "t", top = dir / "m", disk = under + "/ext2.img";
+    const std::string log = dir / "mkfs.log", path = top + "/disk.img";
+    fs::create_directory(under), fs::create_directory(top);
+    PrivateMounts mounts;
+    if (!mounts.SmallDisk(under, 4 << 20)) GTEST_SKIP() << mounts.Why();
+    ASSERT_TRUE(WriteFile(disk, ""));
+    ASSERT_EQ(::truncate(disk.c_str(), 16 << 20), 0);
+    Child make;
+    ASSERT_TRUE(make.Start([&] {
+        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(out, 1), ::dup2(out, 2);
+        ::setenv("PATH", "/usr/sbin:/sbin:/usr/bin:/bin", 1); // in the child only
+        ::execlp("mkfs.ext2", "mkfs.ext2", "-q", "-F", disk.c_str(), nullptr);
+        return 127;
+    }));
+    if (!make.Wait(60) || make.ExitCode() != 0)
+        GTEST_SKIP() << "no mkfs.ext2, or it failed: " << ReadFile<std::string>(log);
+    if (!mounts.LoopDisk(disk, top, "ext2")) GTEST_SKIP() << "no ext2: " << mounts.Why();
+
+    const Bytes raw = AddressedImage(327680);
+    {
+        CFile f(path, CFile::modeCreateReadWrite); // the README's blank disk, track 0 written
+        f.SetLength(raw.size());
+        f.Write(raw.data(), 8192);
+        f.Flush();
+    }
+    const int topFd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::syncfs(topFd) | ::close(topFd), 0);
+    ASSERT_EQ(Fill(under + "/fill"), ENOSPC);
+
+    CFileFdd fdd; // closed before the disk goes
+    ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
+    ASSERT_EQ(fdd.m_nFormat, 0);
+    const Bytes data = Pattern(256, 0x40);
+    constexpr uint64_t at = 5 * 8192; // C5 H0 R1, in a hole
+    ASSERT_EQ(fdd.SeekSector(5, 0, 0), 256);
+    fdd.Write(data.data(), 256);
+    const int err = ErrnoOf([&] { fdd.Save(); });
+    EXPECT_TRUE(err == ENOSPC || err == EIO) << std::strerror(err);
+    EXPECT_TRUE(fdd.HasUnsavedChanges());
+    DropCleanPages(path);
+    if (Slice(ReadFile(path), at, 256) == data) GTEST_SKIP() << "the kernel kept the write";
+    EXPECT_TRUE(ReadSector(fdd, 5, 0, 1) == data) << "the write is lost";
+
+    fs::remove(under + "/fill");
+    int saves = 0;
+    while (saves < 3 && ErrnoOf([&] { fdd.Save(); }))
+        ++saves;
+    EXPECT_LT(saves, 3) << "no save went through";
+    std::printf("saves that still failed once room was back: %d\n", saves);
+    EXPECT_FALSE(fdd.HasUnsavedChanges());
+    DropCleanPages(path);
+    EXPECT_TRUE(Slice(ReadFile(path), at, 256) == data) << "the file lost the write";
+    EXPECT_NO_THROW(fdd.Close());
+}
+
+// How the save into the image's own file is made to fail: its flush (EIO), or the write
+// itself, stopped halfway by the file-size limit (EFBIG).
+enum Stop { kFlush, kHalfway };
+
+const char* StopName(Stop stop) {
+    return stop == kFlush ? "flush fails" : "stops halfway";
+}
+int StopErrno(Stop stop) {
+    return stop == kFlush ? EIO : EFBIG;
+}
+
+// The image once track 1 holds one sector: the length a save in place writes.
+constexpr uint64_t kD88Length = 688 + 79 * 16 * 272 + 272;
+
+struct Failing {
+    static inline std::string path;
+    static void Flush(const char* where) {
+        if (std::string(where) == "flush") throw CFileException(path, EIO);
+    }
+    static void Halfway(const char* where) {
+        const rlimit half{kD88Length / 2, RLIM_INFINITY};
+        if (std::string(where) == "in place") ::setrlimit(RLIMIT_FSIZE, &half);
+    }
+};
+
+// The errno of a save (or a close) made to fail as `stop` says.
+int FailingSave(CFileFdd& fdd, Stop stop, bool close = false) {
+    const FileSizeLimit limit(RLIM_INFINITY); // the limit the seam lowers comes back
+    Failing::path = fdd.GetFilePath();
+    const TestSeam seam(stop == kFlush ? Failing::Flush : Failing::Halfway);
+    return ErrnoOf([&] { close ? fdd.Close() : fdd.Save(); });
+}
+
+// The guest's `n`th write (0, 1): sector n + 1 of cylinder n + 5.
+void WriteSector(CFileFdd& fdd, int n) {
+    const Bytes data = Pattern(256, uint8_t(0x10 * (n + 1)));
+    if (fdd.SeekSector(5 + n, 0, n) == 256) fdd.Write(data.data(), 256);
+}
+
+// Whether `path` holds the image as D88 with track 1 formatted and the guest's first
+// `writes` writes.
+bool Holds(const std::string& path, int writes) {
+    CFileFdd back;
+    if (!back.Open(path, CFile::modeRead) || back.m_nFormat != CFileFdd::kFormatD88) return false;
+    for (int n = 0; n < writes; ++n)
+        if (ReadSector(back, 5 + n, 0, 1 + n) != Pattern(256, uint8_t(0x10 * (n + 1))))
+            return false;
+    return ReadSector(back, 1, 0, 1) == Bytes(256, 0xE4);
+}
+
+// Identity and time of a file, to tell whether it was written again.
+struct FileId {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    timespec mtime{};
+    bool operator==(const FileId& o) const {
+        return dev == o.dev && ino == o.ino && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec;
+    }
+};
+FileId IdOf(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return {};
+    return {st.st_dev, st.st_ino, st.st_mtim};
+}
+
+// A raw image in a folder of the ordinary user's that the user may not write to (as root
+// chmod would not stop root) until they open it up, the user's rescue folder beside it.
+struct ReadOnlyPlace {
+    TempDir dir{"fdd"};
+    std::string folder = dir / "f", image = folder + "/disk.img", rescue = dir / "r";
+    // Empty when made, else why the case cannot run.
+    std::string Make() {
+        if (std::string why = WhyNotAsOrdinaryUser(dir.Path()); !why.empty()) return why;
+        fs::create_directory(folder), fs::create_directory(rescue);
+        if (!WriteFile(image, AddressedImage(327680)) || !GiveToOrdinaryUser(folder) ||
+            !GiveToOrdinaryUser(rescue) || ::chmod(folder.c_str(), 0555) != 0)
+            return "could not make the folders";
+        return "";
+    }
+};
+
+// In the child, as the ordinary user: the guest formats track 1 and writes a sector; the
+// save into the image's own file fails as `stop` says and names a rescue copy with the whole
+// new image. Empty when it went so, else what went otherwise.
+std::string FirstCopy(CFileFdd& fdd, const ReadOnlyPlace& at, Stop stop) {
+    if (!fdd.Open(at.image, CFile::modeReadWrite)) return "not opened";
+    fdd.SetRescueFolder(at.rescue);
+    FormatTrack(fdd, 1, 0, {{1, 256}});
+    WriteSector(fdd, 0);
+    if (const int err = FailingSave(fdd, stop); err != StopErrno(stop))
+        return std::string("the first save answered: ") + std::strerror(err);
+    if (fdd.RescuedPath().empty()) return "the first save named no copy";
+    if (FolderOf(fdd.RescuedPath()) != at.rescue || !Holds(fdd.RescuedPath(), 1))
+        return "the first copy is not the whole image";
+    return "";
+}
+
+int Fail(const std::string& what) {
+    std::printf("%s\n", what.c_str());
+    return 1;
+}
+
+// Runs `body` as the ordinary user; its answer must be 0.
+void ExpectAsOrdinaryUser(const std::function<int()>& body) {
+    const int answer = AsOrdinaryUser(body);
+    ASSERT_NE(answer, -1) << "could not become an ordinary user";
+    EXPECT_EQ(answer, 0);
+}
+
+// How the user puts a file of their own under the name of the drive's rescue copy.
+enum Takes { kRenameOver, kDeleteAndMake };
+
+// A rescue copy made while the image stays open; the user puts a file of their own under its
+// name, by moving it over the copy or by deleting the copy and making a new file there; the
+// guest writes again. Where the save fails again, the new copy takes a new name and holds
+// both writes, and the user's file is as it was, the same file; a save into the image's file
+// then goes through and removes the drive's copy. Where the user opens the image's folder up
+// instead, the save goes through beside the image at once, without a copy. Either way the
+// user's file stays as it was, alone in the rescue folder.
+TEST(KeptData, RescueCopyReplacesOnlyItsOwnFile) {
+    const struct {
+        Stop stop;
+        Takes takes;
+        bool failsAgain;
+    } cases[] = {{kFlush, kRenameOver, true},   {kFlush, kDeleteAndMake, true},
+                 {kHalfway, kRenameOver, true}, {kHalfway, kDeleteAndMake, true},
+                 {kFlush, kRenameOver, false},  {kHalfway, kDeleteAndMake, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << StopName(c.stop) << ", "
+                                        << (c.takes == kRenameOver ? "moved over" : "made anew")
+                                        << (c.failsAgain ? ", fails again" : ", folder opened"));
+        ReadOnlyPlace at;
+        if (const std::string why = at.Make(); !why.empty()) GTEST_SKIP() << why;
+        ASSERT_NO_FATAL_FAILURE(ExpectAsOrdinaryUser([&] {
+            CFileFdd fdd;
+            if (const std::string why = FirstCopy(fdd, at, c.stop); !why.empty()) return Fail(why);
+            const std::string copy = fdd.RescuedPath(), mine = at.rescue + "/mine";
+            const std::string text = "the user's own file";
+            const FileId copyId = IdOf(copy);
+            if (c.takes == kRenameOver) {
+                if (!WriteFile(mine, text) || ::rename(mine.c_str(), copy.c_str()) != 0)
+                    return Fail("could not move the user's file over the copy");
+            } else {
+                // Held open while deleted, so that the new file cannot get its inode.
+                const int held = ::open(copy.c_str(), O_RDONLY | O_CLOEXEC);
+                const bool made = held >= 0 && ::unlink(copy.c_str()) == 0 && WriteFile(copy, text);
+                if (held >= 0) ::close(held);
+                if (!made) return Fail("could not make the user's file");
+            }
+            const FileId mineId = IdOf(copy);
+            if (mineId.ino == copyId.ino) return Fail("the user's file is the copy's inode");
+            const auto mineKept = [&] {
+                return ReadFile<std::string>(copy) == text && IdOf(copy) == mineId;
+            };
+
+            WriteSector(fdd, 1);
+            if (c.failsAgain) {
+                if (const int err = FailingSave(fdd, c.stop); err != StopErrno(c.stop))
+                    return Fail(std::string("the second save answered: ") + std::strerror(err));
+                const std::string second = fdd.RescuedPath();
+                if (second.empty()) return Fail("the second save named no copy");
+                if (second == copy) return Fail("the new copy took the user's file's name");
+                if (!Holds(second, 2)) return Fail("the new copy lacks the writes");
+                if (!mineKept()) return Fail("the user's file was replaced");
+            } else if (::chmod(at.folder.c_str(), 0755) != 0) {
+                return Fail("could not open the folder up");
+            }
+            try {
+                fdd.Save();
+            } catch (const CFileException& e) {
+                return Fail(std::string("the last save failed: ") + e.what());
+            }
+            if (!mineKept()) return Fail("the user's file changed with the save");
+            std::error_code ec;
+            if (std::distance(fs::directory_iterator(at.rescue, ec), {}) != 1)
+                return Fail("the rescue folder holds more than the user's file");
+            fdd.Close();
+            return Holds(at.image, 2) ? 0 : Fail("the image lacks the writes");
+        }));
+    }
+}
+
+// A rescue copy made while the image stays open; the guest writes again, and the rescue
+// folder takes no file (read-only): the copy can be neither replaced nor made under a new
+// name. The save fails, names no copy (the old one lacks the new write) and tells why
+// (EACCES); the old copy is the same file, as it was. The close that fails the same way
+// names none either.
+TEST(KeptData, CopyThatCouldNotBeReplacedIsNotNamed) {
+    for (const Stop stop : {kFlush, kHalfway}) {
+        SCOPED_TRACE(StopName(stop));
+        ReadOnlyPlace at;
+        if (const std::string why = at.Make(); !why.empty()) GTEST_SKIP() << why;
+        ASSERT_NO_FATAL_FAILURE(ExpectAsOrdinaryUser([&] {
+            CFileFdd fdd;
+            if (const std::string why = FirstCopy(fdd, at, stop); !why.empty()) return Fail(why);
+            const std::string copy = fdd.RescuedPath();
+            const FileId copyId = IdOf(copy);
+            const Bytes was = ReadFile(copy);
+            WriteSector(fdd, 1);
+            if (::chmod(at.rescue.c_str(), 0555) != 0) return Fail("rescue folder not locked");
+            for (const bool close : {false, true}) {
+                const char* what = close ? "the close" : "the save";
+                const int err = FailingSave(fdd, stop, close);
+                if (!fdd.RescuedPath().empty())
+                    return Fail(std::string(what) + " named " + fdd.RescuedPath());
+                if (err != EACCES)
+                    return Fail(std::string(what) + " answered: " + std::strerror(err));
+                if (fdd.RescueError() != EACCES)
+                    return Fail(std::string(what) + " told: " + std::strerror(fdd.RescueError()));
+                if (!(IdOf(copy) == copyId) || ReadFile(copy) != was)
+                    return Fail(std::string(what) + " changed the old copy");
+            }
+            return 0;
+        }));
+    }
+}
+
+// A rescue copy made while the image stays open; a retry with no change since fails again,
+// the same way or at the file-size limit (before any copy is written): it names that copy,
+// which is not written again (the same file, the same time). The close that then fails names
+// it too.
+TEST(KeptData, CopyOfTheImageAsItIsIsNamed) {
+    for (const Stop stop : {kFlush, kHalfway}) {
+        for (const bool atLimit : {false, true}) {
+            SCOPED_TRACE(testing::Message()
+                         << StopName(stop) << (atLimit ? ", then the limit" : ""));
+            ReadOnlyPlace at;
+            if (const std::string why = at.Make(); !why.empty()) GTEST_SKIP() << why;
+            ASSERT_NO_FATAL_FAILURE(ExpectAsOrdinaryUser([&] {
+                CFileFdd fdd;
+                if (const std::string why = FirstCopy(fdd, at, stop); !why.empty())
+                    return Fail(why);
+                const std::string copy = fdd.RescuedPath();
+                const FileId copyId = IdOf(copy);
+                for (const bool close : {false, true}) {
+                    const char* what = close ? "the close" : "the retry";
+                    const int err = atLimit ? ErrnoOf([&] {
+                        const FileSizeLimit limit(kD88Length - 1);
+                        close ? fdd.Close() : fdd.Save();
+                    })
+                                            : FailingSave(fdd, stop, close);
+                    if (err != (atLimit ? EFBIG : StopErrno(stop)))
+                        return Fail(std::string(what) + " answered: " + std::strerror(err));
+                    if (fdd.RescuedPath() != copy)
+                        return Fail(std::string(what) + " named '" + fdd.RescuedPath() + "'");
+                    if (!(IdOf(copy) == copyId))
+                        return Fail(std::string(what) + " wrote the copy again");
+                }
+                std::error_code ec;
+                if (std::distance(fs::directory_iterator(at.rescue, ec), {}) != 1)
+                    return Fail("more than one copy");
+                return Holds(copy, 1) ? 0 : Fail("the copy is not the image");
+            }));
+        }
+    }
+}
+
+} // namespace
