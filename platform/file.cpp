@@ -289,6 +289,10 @@ void CFile::Flush() {
     // means a file system turned read-only under it: the bytes never reached the disk.
     struct stat st;
     if ((err == EINVAL || err == EROFS) && ::fstat(m_fd, &st) == 0 && !S_ISREG(st.st_mode)) return;
+    // Pages the kernel failed to write back stay cached, marked clean, and the same bytes
+    // written into them again may never reach the disk (a file system may leave their blocks
+    // marked unwritten). Dropped, the next write starts from what the disk holds.
+    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_DONTNEED);
     Fail(err);
 }
 

@@ -96,8 +96,9 @@ int AsOrdinaryUserServed(const std::function<int()>& body, const std::function<v
 
 // The guest writes a sector of the blank disk on ext4, which lies in a file on a small
 // memory disk: the sector needs a new block of the ext4 disk, so a new page of the memory
-// disk, and the memory disk is full. The save fails (the flush's EIO or ENOSPC). With room
-// again the next save succeeds, and the sector is on the disk: mounted again, with nothing of
+// disk, and the memory disk is full. The save fails (the flush's EIO or ENOSPC), and the
+// sector still reads as the guest wrote it, whatever the file lost. With room again the next
+// save succeeds, and the sector is on the disk: mounted again, with nothing of
 // it left in memory, the image holds it. A flush alone would not do: the kernel tells of a
 // failed write-back once, and the block it could not write stays unwritten (nor would the
 // same bytes written again over the page it keeps: the block stays unwritten as long as
@@ -121,6 +122,8 @@ TEST(FailingDisk, WriteBackErrorIsSavedAgain) {
     ASSERT_TRUE(WriteGuestSector(fdd));
     const int err = ErrnoOf([&] { fdd.Save(); });
     EXPECT_TRUE(err == EIO || err == ENOSPC) << "save: " << std::strerror(err);
+    EXPECT_TRUE(fdd.HasUnsavedChanges());
+    EXPECT_TRUE(ReadSector(fdd, 1, 0, 1) == kGuestData) << "the sector reads otherwise";
     fs::remove(filler);
     EXPECT_EQ(ErrnoOf([&] { fdd.Save(); }), 0);
     EXPECT_EQ(ErrnoOf([&] { fdd.Close(); }), 0);

@@ -11,8 +11,6 @@
 
 #include "fdd_test_util.h"
 #include "platform/file_save.h"
-#include "private_mounts.h"
-#include "tests/platform/child.h"
 #include "tests/platform/guards.h"
 
 namespace fs = std::filesystem;
@@ -117,92 +115,6 @@ TEST(KeptData, FlushThatLosesTheWriteKeepsIt) {
             << "the copy lacks the write";
         EXPECT_TRUE(ReadFile(fdd.RescuedPath()) == image) << "the copy is not the image";
     }
-}
-
-// Writes into a new file `path` until the disk takes no more; the errno that stopped it.
-int Fill(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return errno;
-    const std::vector<char> page(4096, 'x');
-    while (::write(fd, page.data(), page.size()) > 0) {
-    }
-    const int err = errno;
-    ::close(fd);
-    return err;
-}
-
-// Drops the file's pages that hold nothing the disk lacks, as the kernel may at any time.
-void DropCleanPages(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-    ::close(fd);
-}
-
-// The same on a disk that fails for real: an ext2 file system in a file on a small memory
-// disk, the image a blank disk on it (a sparse file). Once the memory disk is full, the
-// write-back of the guest's sector into a hole finds no room below the file system, and the
-// save fails. The page that held the write is clean after the failed write-back; dropped (as
-// the kernel may do at any time), the file reads zeros there, but the disk still reads the
-// sector as the guest wrote it. With room again, a save goes through (the first may still
-// report the file system's own failed write-back), and the sector is in the file.
-TEST(KeptData, FlushFailureOnAFullDisk) {
-    if (::geteuid() != 0) GTEST_SKIP() << "not root: no disk of the test's own to mount";
-    TempDir dir("fdd");
-    const std::string under = dir / "t", top = dir / "m", disk = under + "/ext2.img";
-    const std::string log = dir / "mkfs.log", path = top + "/disk.img";
-    fs::create_directory(under), fs::create_directory(top);
-    PrivateMounts mounts;
-    if (!mounts.SmallDisk(under, 4 << 20)) GTEST_SKIP() << mounts.Why();
-    ASSERT_TRUE(WriteFile(disk, ""));
-    ASSERT_EQ(::truncate(disk.c_str(), 16 << 20), 0);
-    Child make;
-    ASSERT_TRUE(make.Start([&] {
-        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(out, 1), ::dup2(out, 2);
-        ::setenv("PATH", "/usr/sbin:/sbin:/usr/bin:/bin", 1); // in the child only
-        ::execlp("mkfs.ext2", "mkfs.ext2", "-q", "-F", disk.c_str(), nullptr);
-        return 127;
-    }));
-    if (!make.Wait(60) || make.ExitCode() != 0)
-        GTEST_SKIP() << "no mkfs.ext2, or it failed: " << ReadFile<std::string>(log);
-    if (!mounts.LoopDisk(disk, top, "ext2")) GTEST_SKIP() << "no ext2: " << mounts.Why();
-
-    const Bytes raw = AddressedImage(327680);
-    {
-        CFile f(path, CFile::modeCreateReadWrite); // the README's blank disk, track 0 written
-        f.SetLength(raw.size());
-        f.Write(raw.data(), 8192);
-        f.Flush();
-    }
-    const int topFd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    ASSERT_EQ(::syncfs(topFd) | ::close(topFd), 0);
-    ASSERT_EQ(Fill(under + "/fill"), ENOSPC);
-
-    CFileFdd fdd; // closed before the disk goes
-    ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
-    ASSERT_EQ(fdd.m_nFormat, 0);
-    const Bytes data = Pattern(256, 0x40);
-    constexpr uint64_t at = 5 * 8192; // C5 H0 R1, in a hole
-    ASSERT_EQ(fdd.SeekSector(5, 0, 0), 256);
-    fdd.Write(data.data(), 256);
-    const int err = ErrnoOf([&] { fdd.Save(); });
-    EXPECT_TRUE(err == ENOSPC || err == EIO) << std::strerror(err);
-    EXPECT_TRUE(fdd.HasUnsavedChanges());
-    DropCleanPages(path);
-    if (Slice(ReadFile(path), at, 256) == data) GTEST_SKIP() << "the kernel kept the write";
-    EXPECT_TRUE(ReadSector(fdd, 5, 0, 1) == data) << "the write is lost";
-
-    fs::remove(under + "/fill");
-    int saves = 0;
-    while (saves < 3 && ErrnoOf([&] { fdd.Save(); }))
-        ++saves;
-    EXPECT_LT(saves, 3) << "no save went through";
-    std::printf("saves that still failed once room was back: %d\n", saves);
-    EXPECT_FALSE(fdd.HasUnsavedChanges());
-    DropCleanPages(path);
-    EXPECT_TRUE(Slice(ReadFile(path), at, 256) == data) << "the file lost the write";
-    EXPECT_NO_THROW(fdd.Close());
 }
 
 // How the save into the image's own file is made to fail: its flush (EIO), or the write
