@@ -1,6 +1,7 @@
 #include "floppy/file_fdd.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -31,6 +32,7 @@ bool CFileFdd::Open(const std::string& path, CFile::OpenMode mode) {
     if (IsOpen()) return false;
     Reset();
     if (!OpenRegular(path, mode)) return false; // a save replaces the file: never a device
+    m_bReadOnly = mode == modeRead;
     m_strOpenedPath = GetFilePath();
     if (mode != modeRead) {
         // The lock is ours: what saves of this image cut short left is nobody's.
@@ -144,6 +146,8 @@ void CFileFdd::Write(const void* buf, uint32_t count) {
     const auto* bytes = static_cast<const uint8_t*>(buf);
     const uint64_t pos = s->m_nOffset + s->m_nPos;
     const bool inFile = s->m_nState == CFddSect::stateFile;
+    // Opened only to read: as a write-protected disk, the sector stays as it is.
+    if (inFile && m_bReadOnly) throw CFileException(GetFilePath(), EBADF);
     if (inFile && !s->m_bUnflushed) {
         // Kept until a flush covers the write: the sector as the file has it now.
         s->m_data.resize(s->m_nSize); // a buffer of an earlier write is used again
@@ -154,17 +158,22 @@ void CFileFdd::Write(const void* buf, uint32_t count) {
     s->m_nPos += k;
     ++m_nChanges;
     if (!inFile) return;
-    // Into the file at once as well, so that the bytes are there should the program end.
+    // Into the file at once as well, so that the bytes are there should the program end. A
+    // file that refuses them (a disk turned read-only, an I/O error) fails the next save,
+    // which writes them again and tells the user; the guest's write goes on from memory.
     const uint64_t at = m_nFilePos;
     m_nFilePos = kUnknownPos;
-    if (pos > m_nFileLength) m_nFileLength = GetLength();
-    if (at == pos && pos <= m_nFileLength) {
-        CFile::Write(bytes, k);
-        m_nFileLength = std::max(m_nFileLength, pos + k);
-    } else {
-        PutAt(*this, m_nFileLength, pos, bytes, k);
+    try {
+        if (pos > m_nFileLength) m_nFileLength = GetLength();
+        if (at == pos && pos <= m_nFileLength) {
+            CFile::Write(bytes, k);
+            m_nFileLength = std::max(m_nFileLength, pos + k);
+        } else {
+            PutAt(*this, m_nFileLength, pos, bytes, k);
+        }
+        m_nFilePos = pos + k;
+    } catch (const CFileException&) {
     }
-    m_nFilePos = pos + k;
 }
 
 void CFileFdd::PutAt(CFile& f, uint64_t& length, uint64_t pos, const uint8_t* p, uint32_t count) {

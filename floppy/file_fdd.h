@@ -17,15 +17,17 @@
 //   open). An image is a regular file (or a link to one): anything else (FIFO, device,
 //   socket) is refused with EINVAL, without being opened. Unreadable or damaged content
 //   gives a disk with fewer or no sectors.
-// - Read and Write of a sector whose data lies in the file throw CFileException on a
-//   host I/O error. Bytes that a damaged D88 file promises beyond its end read as 0xE4;
-//   writing them extends the file.
+// - Read of a sector whose data lies in the file throws CFileException on a host I/O
+//   error, and so does Write where it cannot read the rest of the sector, or where the
+//   image was opened with modeRead (EBADF: a write-protected disk). Bytes that a
+//   damaged D88 file promises beyond its end read as 0xE4; writing them extends the file.
 // - A sector written into the file is also kept in memory until a flush covers it (at most
 //   one image's worth): reads take it from there, every save writes it into the file again
 //   before it flushes, and rescue copies are built with it. After a failed write-back the
 //   kernel may have dropped the bytes and the next flush may answer success, so a flush
 //   alone never counts as saving them. A flush that fails (EROFS from a file system turned
-//   read-only included) fails the save.
+//   read-only included) fails the save, and so does a write into the file that Write could
+//   not make: the guest's write itself goes on, kept in memory.
 // - Close and Save throw CFileException when a rewrite failed. The file on disk is then
 //   as it was (FileAsBefore() tells whether its name still names it), unless a write into
 //   the open file stopped halfway (FileDamaged(), see below): the new image goes to a
@@ -247,4 +249,5 @@ private:
     bool m_bFileAsBefore = true;
     bool m_bFileDamaged = false;
     bool m_bFollowedMove = false;
+    bool m_bReadOnly = false; // opened with modeRead
 };

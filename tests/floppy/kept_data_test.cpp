@@ -117,6 +117,41 @@ TEST(KeptData, FlushThatLosesTheWriteKeepsIt) {
     }
 }
 
+// The file refuses the guest's write (the file-size limit stops it below the sector, as a
+// disk turned read-only would): the guest's write goes through all the same, kept in memory,
+// and the sector reads as written. The save fails, the file lacking the sector; once the
+// file takes it, the next save writes it. An image opened only to read is a write-protected
+// disk: the write fails and the sector stays as it was.
+TEST(KeptData, WriteTheFileRefusesIsKept) {
+    TempDir dir("fdd");
+    const std::string path = dir / "disk.img";
+    const Bytes raw = AddressedImage(327680), data = Pattern(256, 0x40);
+    constexpr uint64_t at = 5 * 8192; // C5 H0 R1
+    ASSERT_TRUE(WriteFile(path, raw));
+    {
+        CFileFdd readOnly;
+        ASSERT_TRUE(readOnly.Open(path, CFile::modeRead));
+        ASSERT_EQ(readOnly.SeekSector(5, 0, 0), 256);
+        EXPECT_EQ(ErrnoOf([&] { readOnly.Write(data.data(), 256); }), EBADF);
+        EXPECT_FALSE(readOnly.HasUnsavedChanges());
+        EXPECT_TRUE(ReadSector(readOnly, 5, 0, 1) == Slice(raw, at, 256));
+    }
+    CFileFdd fdd;
+    ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
+    {
+        const FileSizeLimit limit(at);
+        ASSERT_EQ(fdd.SeekSector(5, 0, 0), 256);
+        for (int i = 0; i < 256; ++i) // a byte at a time, as the controller moves them
+            EXPECT_EQ(ErrnoOf([&] { fdd.Write(&data[i], 1); }), 0) << i;
+        EXPECT_TRUE(ReadSector(fdd, 5, 0, 1) == data) << "the write is lost";
+        EXPECT_EQ(ErrnoOf([&] { fdd.Save(); }), EFBIG);
+    }
+    EXPECT_TRUE(ReadFile(path) == raw);
+    EXPECT_TRUE(fdd.HasUnsavedChanges());
+    EXPECT_NO_THROW(fdd.Save());
+    EXPECT_TRUE(Slice(ReadFile(path), at, 256) == data) << "the file lacks the write";
+}
+
 // How the save into the image's own file is made to fail: its flush (EIO), or the write
 // itself, stopped halfway by the file-size limit (EFBIG).
 enum Stop { kFlush, kHalfway };

@@ -10,9 +10,12 @@
 //   room the image holds the change, the program still running.
 // - Started with HOME unset, empty or relative, the program rescues the image under the
 //   home the user database gives, never under the root or the working folder.
+// - The image's disk turned read-only by an error: what the guest writes then never reaches
+//   it, and at the end it goes to a rescue file under the home, which the message names.
 #include <optional>
 #include <pwd.h>
 
+#include "tests/floppy/full_disk.h"
 #include "tests/floppy/private_mounts.h"
 #include "tests/program/program.h"
 
@@ -60,6 +63,40 @@ TEST_F(Program, ImageBoundOntoItsNameSavesIntoIt) {
     EXPECT_EQ(m_dir.Count("disks"), 1);
     const std::string log = ReadFile<std::string>(m_dir / "log");
     EXPECT_EQ(log.find("保存できませんでした"), std::string::npos) << log;
+}
+
+// The disk the image lies on (ext4, remounted read-only on an error) turns read-only once
+// the guest's first change is saved; then the guest writes another sector. However the
+// system answers (the write refused, or taken and its flush refused), the change is not
+// lost: at the end the whole image, both changes, is in a rescue file under the home, which
+// the log names.
+TEST_F(Program, ImageOnADiskTurnedReadOnlyIsRescued) {
+    PrivateMounts mounts;
+    if (!mounts.Why().empty()) GTEST_SKIP() << mounts.Why();
+    const std::string disk = m_dir / "ext4.img", disks = m_dir / "disks";
+    ASSERT_TRUE(WriteFile(disk, "") && ::truncate(disk.c_str(), 16 << 20) == 0);
+    if (const std::string why = MakeFileSystem({"mkfs.ext4", "-q", "-F", disk}, m_dir / "mkfs.log");
+        !why.empty())
+        GTEST_SKIP() << why;
+    fs::create_directories(disks);
+    if (!mounts.LoopDisk(disk, disks, "ext4", "errors=remount-ro"))
+        GTEST_SKIP() << "no ext4: " << mounts.Why();
+    const std::string trigger = "/sys/fs/ext4/" + mounts.LoopDevice(disks) + "/trigger_fs_error";
+    if (::access(trigger.c_str(), W_OK) != 0) GTEST_SKIP() << "no " << trigger;
+    MakeImage();
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(WaitForGuest("done"));
+    ASSERT_TRUE(WaitFor([&] { return HoldsTheChange(m_image); }, 8)) << "not saved";
+    ASSERT_TRUE(WriteFile(trigger, "a disk error"));
+    WriteFile(m_dir / "go", "");
+    ASSERT_NO_FATAL_FAILURE(WaitForGuest("done2"));
+    ASSERT_NO_FATAL_FAILURE(Quit(SIGTERM));
+    const std::string log = ReadFile<std::string>(m_dir / "log");
+    const std::string folder = ".local/share/Helka/Orlo/rescued";
+    ASSERT_EQ(m_dir.Count(folder), 1) << log;
+    const std::string rescued = fs::directory_iterator(m_dir / folder)->path();
+    EXPECT_TRUE(HoldsTheChange(rescued, true));
+    EXPECT_NE(log.find("次のファイルに保存しました。\n" + rescued), std::string::npos) << log;
 }
 
 struct Room {
