@@ -69,9 +69,9 @@
 // besides the damaged file (FileDamaged()); the file is overwritten, cut to the new length
 // and flushed, and the copy is removed once it has. Where no copy can be made
 // (RescueError() says why) the file is not written: the save throws the error that refused
-// the new file, the file as it was, the change kept for the next save. When the open file is no longer under its
-// name (its folder was moved, say), GetFilePath() names it where it now is from then on and
-// FollowedMove() says so.
+// the new file, the file as it was, the change kept for the next save. When the open file
+// is no longer under its name (its folder was moved, say), GetFilePath() names it where it
+// now is from then on and FollowedMove() says so.
 // Opening for writing removes what saves cut short left beside the image.
 #pragma once
 
@@ -99,11 +99,11 @@ struct CFddSect {
     uint16_t m_nSize = 0; // data bytes; 0 marks an empty slot
     uint64_t m_nOffset = 0;
     std::vector<uint8_t> m_data; // m_nSize bytes in stateMemory, and while m_bUnflushed
+    uint32_t m_nPos = 0;         // next byte that Read or Write moves
+    int32_t m_nIndex = -1;       // physical position in the track, -1 when unknown
     // stateFile: written since the file was last flushed; m_data holds the bytes that count,
     // since the kernel may drop what it failed to write back.
     bool m_bUnflushed = false;
-    uint32_t m_nPos = 0;         // next byte that Read or Write moves
-    int32_t m_nIndex = -1;       // physical position in the track, -1 when unknown
 };
 
 // One track: slot i holds the sector whose R is i + 1; the slot count is the highest R.
@@ -242,8 +242,8 @@ private:
     std::string m_strOpenedPath;
     std::string m_strRescueFolder;
     std::string m_strRescued;
-    std::string m_strRescueCopy; // the drive's rescue file while one is kept
-    CFile::Id m_rescueCopyId;    // the file written under that name
+    std::string m_strRescueCopy;       // the drive's rescue file while one is kept
+    CFile::Id m_rescueCopyId;          // the file written under that name
     uint32_t m_nRescueCopyChanges = 0; // m_nChanges when it was written
     int m_nRescueError = 0;
     bool m_bFileAsBefore = true;
