@@ -370,44 +370,4 @@ TEST(KeptData, CopyThatCouldNotBeReplacedIsNotNamed) {
     }
 }
 
-// A rescue copy made while the image stays open; a retry with no change since fails again,
-// the same way or at the file-size limit (before any copy is written): it names that copy,
-// which is not written again (the same file, the same time). The close that then fails names
-// it too.
-TEST(KeptData, CopyOfTheImageAsItIsIsNamed) {
-    for (const Stop stop : {kFlush, kHalfway}) {
-        for (const bool atLimit : {false, true}) {
-            SCOPED_TRACE(testing::Message()
-                         << StopName(stop) << (atLimit ? ", then the limit" : ""));
-            ReadOnlyPlace at;
-            if (const std::string why = at.Make(); !why.empty()) GTEST_SKIP() << why;
-            ASSERT_NO_FATAL_FAILURE(ExpectAsOrdinaryUser([&] {
-                CFileFdd fdd;
-                if (const std::string why = FirstCopy(fdd, at, stop); !why.empty())
-                    return Fail(why);
-                const std::string copy = fdd.RescuedPath();
-                const FileId copyId = IdOf(copy);
-                for (const bool close : {false, true}) {
-                    const char* what = close ? "the close" : "the retry";
-                    const int err = atLimit ? ErrnoOf([&] {
-                        const FileSizeLimit limit(kD88Length - 1);
-                        close ? fdd.Close() : fdd.Save();
-                    })
-                                            : FailingSave(fdd, stop, close);
-                    if (err != (atLimit ? EFBIG : StopErrno(stop)))
-                        return Fail(std::string(what) + " answered: " + std::strerror(err));
-                    if (fdd.RescuedPath() != copy)
-                        return Fail(std::string(what) + " named '" + fdd.RescuedPath() + "'");
-                    if (!(IdOf(copy) == copyId))
-                        return Fail(std::string(what) + " wrote the copy again");
-                }
-                std::error_code ec;
-                if (std::distance(fs::directory_iterator(at.rescue, ec), {}) != 1)
-                    return Fail("more than one copy");
-                return Holds(copy, 1) ? 0 : Fail("the copy is not the image");
-            }));
-        }
-    }
-}
-
 } // namespace
