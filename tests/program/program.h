@@ -172,6 +172,17 @@ protected:
         ASSERT_EQ(::chmod(m_program.c_str(), 0755), 0);
     }
 
+    // Once the program has ended: the one rescue file in the data folder under the home holds
+    // both of the guest's changes, and the log names it. Call it in ASSERT_NO_FATAL_FAILURE.
+    void ExpectRescuedWhole() {
+        const std::string log = ReadFile<std::string>(m_dir / "log");
+        const std::string folder = ".local/share/Helka/Orlo/rescued";
+        ASSERT_EQ(m_dir.Count(folder), 1) << log;
+        const std::string rescued = fs::directory_iterator(m_dir / folder)->path();
+        EXPECT_TRUE(HoldsTheChange(rescued, true));
+        EXPECT_NE(log.find("次のファイルに保存しました。\n" + rescued), std::string::npos) << log;
+    }
+
     // Waits until the guest has created the host file `name` while the program runs.
     void WaitForGuest(const char* name) {
         ASSERT_TRUE(WaitFor([&] { return fs::exists(m_dir / name) || !m_child.Running(); }, 60))

@@ -38,12 +38,7 @@ TEST_F(Program, ImageInAReadOnlyFolderSavedIntoItselfOrRescued) {
     ASSERT_EQ(::chown((m_dir / "go").c_str(), OrdinaryUser(), gid_t(-1)), 0);
     ASSERT_NO_FATAL_FAILURE(WaitForGuest("done2"));
     ASSERT_NO_FATAL_FAILURE(Quit(SIGTERM));
-    const std::string log = ReadFile<std::string>(m_dir / "log");
-    const std::string folder = ".local/share/Helka/Orlo/rescued";
-    ASSERT_EQ(m_dir.Count(folder), 1) << log;
-    const std::string rescued = fs::directory_iterator(m_dir / folder)->path();
-    EXPECT_TRUE(HoldsTheChange(rescued, true));
-    EXPECT_NE(log.find("次のファイルに保存しました。\n" + rescued), std::string::npos) << log;
+    ASSERT_NO_FATAL_FAILURE(ExpectRescuedWhole());
     EXPECT_EQ(m_dir.Count("disks"), 0);
 }
 
@@ -91,12 +86,7 @@ TEST_F(Program, ImageOnADiskTurnedReadOnlyIsRescued) {
     WriteFile(m_dir / "go", "");
     ASSERT_NO_FATAL_FAILURE(WaitForGuest("done2"));
     ASSERT_NO_FATAL_FAILURE(Quit(SIGTERM));
-    const std::string log = ReadFile<std::string>(m_dir / "log");
-    const std::string folder = ".local/share/Helka/Orlo/rescued";
-    ASSERT_EQ(m_dir.Count(folder), 1) << log;
-    const std::string rescued = fs::directory_iterator(m_dir / folder)->path();
-    EXPECT_TRUE(HoldsTheChange(rescued, true));
-    EXPECT_NE(log.find("次のファイルに保存しました。\n" + rescued), std::string::npos) << log;
+    ASSERT_NO_FATAL_FAILURE(ExpectRescuedWhole());
 }
 
 struct Room {
