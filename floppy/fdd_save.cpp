@@ -79,14 +79,17 @@ void CFileFdd::Save() {
 
 void CFileFdd::FlushUnflushed() {
     m_nFilePos = kUnknownPos;
-    uint64_t length = GetLength();
-    for (CFddTrack& track : m_tracks)
-        for (const CFddSect& s : track.m_sects)
-            if (s.m_nState == CFddSect::stateFile && s.m_bUnflushed)
-                PutAt(*this, length, s.m_nOffset, s.m_data.data(), s.m_nSize);
-    m_nFileLength = length;
+    m_nFileLength = GetLength();
+    PutUnflushed(*this, m_nFileLength);
     if (g_pFileTestSeam) g_pFileTestSeam("flush");
     Flush();
+}
+
+void CFileFdd::PutUnflushed(CFile& f, uint64_t& length) const {
+    for (const CFddTrack& track : m_tracks)
+        for (const CFddSect& s : track.m_sects)
+            if (s.m_nState == CFddSect::stateFile && s.m_bUnflushed)
+                PutAt(f, length, s.m_nOffset, s.m_data.data(), s.m_nSize);
 }
 
 void CFileFdd::MarkFlushed() {
@@ -120,8 +123,7 @@ std::string CFileFdd::WriteRescueFile(const std::vector<uint8_t>* image) {
     };
     // One copy a drive: a newer image replaces the one kept before, whole, under its name;
     // a file that is no longer the one written there is the user's and stays.
-    const bool ours = RescueCopyIsOurs();
-    if (ours) {
+    if (RescueCopyIsOurs()) {
         try {
             CFileSave save(m_strRescueCopy);
             write(save.File());
@@ -134,7 +136,8 @@ std::string CFileFdd::WriteRescueFile(const std::vector<uint8_t>* image) {
     }
     const std::string path =
         WriteTimedFile(m_strRescueFolder, fs::path(OpenedPath()).filename(), write);
-    if (ours) ::unlink(m_strRescueCopy.c_str()); // an older image than the new copy's
+    // Ours, and an older image than the new copy's.
+    if (RescueCopyIsOurs()) ::unlink(m_strRescueCopy.c_str());
     m_strRescueCopy = path;
     m_rescueCopyId = id;
     m_nRescueCopyChanges = changes;
@@ -269,8 +272,5 @@ void CFileFdd::CopyFileTo(CFile& out) {
         out.Write(buf.data(), n);
         length += n;
     }
-    for (const CFddTrack& track : m_tracks)
-        for (const CFddSect& s : track.m_sects)
-            if (s.m_nState == CFddSect::stateFile && s.m_bUnflushed)
-                PutAt(out, length, s.m_nOffset, s.m_data.data(), s.m_nSize);
+    PutUnflushed(out, length);
 }

@@ -212,6 +212,9 @@ private:
     // Writes `count` bytes at `pos` of `f`, which is `length` bytes long, where a damaged
     // image's data lies beyond its end: the gap reads as unwritten (0xE4).
     static void PutAt(CFile& f, uint64_t& length, uint64_t pos, const uint8_t* p, uint32_t count);
+    // Writes the sectors written since the last flush into `f` (the file, or a copy of it
+    // that is `length` bytes long) where they lie in the file.
+    void PutUnflushed(CFile& f, uint64_t& length) const;
     // Writes the sectors written since the last flush into the file again, then flushes it;
     // only then do they count as on disk.
     void FlushUnflushed();
