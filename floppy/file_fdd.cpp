@@ -209,3 +209,14 @@ bool CFileFdd::AddSector(const CFddSect& s) {
     ++m_nChanges;
     return true;
 }
+
+void CFileFdd::ClearTrack(int C, int H) {
+    m_nCurTrack = m_nCurSlot = -1;
+    const int t = C * m_nHeads + H;
+    if (t < 0 || static_cast<size_t>(t) >= m_tracks.size()) return;
+    std::vector<CFddSect>& sects = m_tracks[static_cast<size_t>(t)].m_sects;
+    if (sects.empty()) return;
+    sects.clear();
+    m_bModified = true; // an erase: the sectors it had must go from the file too
+    ++m_nChanges;
+}

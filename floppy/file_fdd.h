@@ -173,6 +173,9 @@ public:
     // Stores a sector at the track and slot its own ID names; false (nothing stored)
     // for track 164 or above, R 0 or R 255. Drops the current selection.
     bool AddSector(const CFddSect& s);
+    // Empties track (C, H) for a format; a track that held slots is a change (m_bModified),
+    // even if the format adds no sector to it. Drops the current selection.
+    void ClearTrack(int C, int H);
 
     int m_nFormat = -1;
     int m_nCylinders = 0; // upper bound for C

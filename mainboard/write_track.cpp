@@ -2,7 +2,8 @@
 // whole track in memory (gaps, address marks, ID fields, data fields, $F7 standing for
 // the CRC bytes) and hands them over through a DMA channel; the parser below rebuilds
 // the image's sector list of that track from them. Data bytes are not kept: the image
-// fills a formatted sector when it is first selected.
+// fills a formatted sector when it is first selected. A track formatted with no sector of
+// its own (every ID naming another track) is erased: the image keeps it empty.
 //
 // Parser: GAP counts zero bytes and turns to MARK after five; MARK waits for an ID mark
 // ($FE) or a data mark ($F8-$FB); an ID field takes C, H, R, N up to its $F7; a data
@@ -24,9 +25,7 @@ constexpr uint8_t kCrc = 0xF7;
 
 int CMainCpu::WriteTrack(int c, CFileFdd* fdd, int C, int H, int limit) {
     DmaChannel d = DmaChannel::Load(*this, c);
-    const int t = fdd->m_nHeads * C + H;
-    if (t >= 0 && t < CFileFdd::kMaxTracks && size_t(t) < fdd->m_tracks.size())
-        fdd->m_tracks[size_t(t)].m_sects.clear();
+    fdd->ClearTrack(C, H); // a track left with fewer sectors is a change too
 
     Field field = Field::Gap;
     int n = 0;

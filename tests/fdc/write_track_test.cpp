@@ -79,14 +79,24 @@ TEST_F(WriteTrack, KeepsOnlySectorsOfThisTrackInPhysicalOrder) {
     EXPECT_EQ(got, want);
     EXPECT_TRUE(fdd->HasTrack(4, 0)); // other tracks untouched
 
-    // A track of foreign sectors only is left empty, and the disk is not modified.
-    CFileFdd* other = AttachFloppy(5, "other", PatternImage(kRow0Bytes));
+    // A track of foreign sectors only is erased: left empty, a change the image keeps, the
+    // rest of the disk as it was.
+    CFileFdd* other = AttachFloppy(5, "other.img", PatternImage(kRow0Bytes));
     Out(0x1D, 1);
     TrackBuilder f;
     f.Sector(9, 0, 1, 1, 256);
     EXPECT_EQ(FormatA(f, 2), 0x00);
     EXPECT_FALSE(other->HasTrack(2, 0));
-    EXPECT_FALSE(other->m_bModified);
+    EXPECT_TRUE(other->HasUnsavedChanges());
+    EXPECT_NE(other->Changes(), 0u) << "not counted: a copy from before would pass for current";
+    NewBoard();
+    other = AttachFloppy(5, "other.img", {});
+    EXPECT_FALSE(other->HasTrack(2, 0));
+    for (int t = 0; t < 80; ++t)
+        for (int r = 1; r <= 16 && t != 4; ++r)
+            ASSERT_EQ(ReadSector(*other, t / 2, t % 2, r),
+                      PatternImage(256, uint32_t(t * 16 + r - 1) * 256))
+                << "C " << t / 2 << " H " << t % 2 << " R " << r;
 }
 
 } // namespace
