@@ -40,12 +40,14 @@ void CFileFdd::Close() {
                 m_nRescueError = ENOMEM;
             }
         }
+        m_rescueCopyFile.Release();
         try {
             CFile::Close();
         } catch (const CFileException&) {
         }
         throw;
     }
+    m_rescueCopyFile.Release();
     CFile::Close();
 }
 
@@ -75,6 +77,7 @@ void CFileFdd::Save() {
     // (a file the user put under its name stays).
     if (RescueCopyIsOurs()) ::unlink(m_strRescueCopy.c_str());
     m_strRescueCopy.clear();
+    m_rescueCopyFile.Release();
 }
 
 void CFileFdd::FlushUnflushed() {
@@ -99,7 +102,7 @@ void CFileFdd::MarkFlushed() {
 }
 
 bool CFileFdd::RescueCopyIsOurs() const {
-    return !m_strRescueCopy.empty() && FileIdOf(m_strRescueCopy) == m_rescueCopyId;
+    return !m_strRescueCopy.empty() && m_rescueCopyFile.IsNamedBy(m_strRescueCopy);
 }
 
 bool CFileFdd::RescueCopyIsCurrent() const {
@@ -109,7 +112,7 @@ bool CFileFdd::RescueCopyIsCurrent() const {
 std::string CFileFdd::WriteRescueFile(const std::vector<uint8_t>* image) {
     if (RescueCopyIsCurrent()) return m_strRescueCopy; // written already
     const uint32_t changes = m_nChanges;
-    CFile::Id id;
+    CFileHold written;
     const auto write = [&](CFile& out) {
         if (image) {
             out.Write(image->data(), static_cast<uint32_t>(image->size()));
@@ -119,7 +122,7 @@ std::string CFileFdd::WriteRescueFile(const std::vector<uint8_t>* image) {
         } else {
             CopyFileTo(out);
         }
-        id = out.FileId(); // the same file once it has its name
+        written = CFileHold(out); // the same file once it has its name
     };
     // One copy a drive: a newer image replaces the one kept before, whole, under its name;
     // a file that is no longer the one written there is the user's and stays.
@@ -128,7 +131,7 @@ std::string CFileFdd::WriteRescueFile(const std::vector<uint8_t>* image) {
             CFileSave save(m_strRescueCopy);
             write(save.File());
             save.Commit(m_strRescueCopy, save.File(), true);
-            m_rescueCopyId = id;
+            m_rescueCopyFile = std::move(written);
             m_nRescueCopyChanges = changes;
             return m_strRescueCopy;
         } catch (const CFileException&) {
@@ -139,7 +142,7 @@ std::string CFileFdd::WriteRescueFile(const std::vector<uint8_t>* image) {
     // Ours, and an older image than the new copy's.
     if (RescueCopyIsOurs()) ::unlink(m_strRescueCopy.c_str());
     m_strRescueCopy = path;
-    m_rescueCopyId = id;
+    m_rescueCopyFile = std::move(written);
     m_nRescueCopyChanges = changes;
     return path;
 }

@@ -42,8 +42,9 @@
 //   newer copy replaces the one before under its name, and a save that puts the whole
 //   image into its file removes it; a copy that holds the image as it is now is named (by
 //   a failed save and at Close) and not written again. The copy is replaced or removed only
-//   while its name still names the file written (device and inode): a file the user put
-//   there stays, and the next copy takes a new name.
+//   while its name still names the very file written, which is held open for that
+//   (CFileHold; a file system may give a new file the numbers of one just deleted): a file
+//   the user put there stays, and the next copy takes a new name.
 // Save puts the changes on disk while the image stays open (the view does so once the
 // guest has left the disk alone for a while); Changes() counts every change the guest
 // made, so that the caller can tell when it has stopped. A save (Close's too) never
@@ -249,7 +250,7 @@ private:
     std::string m_strRescueFolder;
     std::string m_strRescued;
     std::string m_strRescueCopy;       // the drive's rescue file while one is kept
-    CFile::Id m_rescueCopyId;          // the file written under that name
+    CFileHold m_rescueCopyFile;        // the file written under that name
     uint32_t m_nRescueCopyChanges = 0; // m_nChanges when it was written
     int m_nRescueError = 0;
     bool m_bFileAsBefore = true;

@@ -296,16 +296,33 @@ void CFile::Flush() {
     Fail(err);
 }
 
-CFile::Id CFile::FileId() const {
-    struct stat st;
-    if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return {};
-    return {uint64_t(st.st_dev), uint64_t(st.st_ino)};
+CFileHold::CFileHold(const CFile& file) {
+    if (file.m_fd < 0) return;
+    // A descriptor of its own, not a copy of the file's: a copy would share the file's lock
+    // and keep it locked against anyone opening it later.
+    const std::string self = "/proc/self/fd/" + std::to_string(file.m_fd);
+    m_fd = ::open(self.c_str(), O_PATH | O_CLOEXEC);
+    if (m_fd < 0) m_fd = ::fcntl(file.m_fd, F_DUPFD_CLOEXEC, 0); // no /proc: held, locked
 }
 
-CFile::Id FileIdOf(const std::string& path) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0) return {};
-    return {uint64_t(st.st_dev), uint64_t(st.st_ino)};
+CFileHold& CFileHold::operator=(CFileHold&& other) noexcept {
+    if (this != &other) {
+        Release();
+        m_fd = other.m_fd;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+bool CFileHold::IsNamedBy(const std::string& path) const {
+    struct stat held, named;
+    return m_fd >= 0 && ::fstat(m_fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+           SameFile(held, named);
+}
+
+void CFileHold::Release() {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
 }
 
 void CFile::TakeOver(CFile& other, const std::string& path) {

@@ -81,12 +81,6 @@ public:
     // (after a failed write-back the kernel may have dropped the bytes: the caller must write
     // them again); a device or pipe that has nothing to sync is left alone.
     void Flush();
-    // Which file this is (device and inode); zero for a closed file.
-    struct Id {
-        uint64_t dev = 0, ino = 0;
-        bool operator==(const Id&) const = default;
-    };
-    Id FileId() const;
     // Throws if the system reports an error while closing; the file is closed regardless.
     virtual void Close();
 
@@ -100,6 +94,7 @@ protected:
 
 private:
     friend class CFileSave; // makes and places the new version of a file
+    friend class CFileHold; // keeps a file's identity
     int OpenFile(const std::string& path, OpenMode mode, bool regularOnly); // 0 or an errno
     [[noreturn]] void Fail(int err) const;
     int m_fd = -1;
@@ -123,5 +118,25 @@ void IgnoreWriteSignals();
 // Makes the renames inside `folder` durable (best effort: a file system that cannot
 // sync a folder is left as it is).
 void SyncFolder(const std::string& folder);
-// Which file `path` names itself (a link is not followed); zero when it names nothing.
-CFile::Id FileIdOf(const std::string& path);
+
+// Keeps hold of one file, so that it can later be told from any other: the file stays open
+// (a descriptor of its own, no lock), and while it is open no other file can take its device
+// and inode numbers, which a file system may hand to a new file as soon as the old one is
+// deleted. Empty when made by default.
+class CFileHold {
+public:
+    CFileHold() = default;
+    explicit CFileHold(const CFile& file); // empty when `file` is closed or cannot be held
+    ~CFileHold() { Release(); }
+    CFileHold(CFileHold&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+    CFileHold& operator=(CFileHold&& other) noexcept;
+    CFileHold(const CFileHold&) = delete;
+    CFileHold& operator=(const CFileHold&) = delete;
+
+    // Whether `path` names the held file itself (a link is not followed).
+    bool IsNamedBy(const std::string& path) const;
+    void Release();
+
+private:
+    int m_fd = -1;
+};

@@ -25,21 +25,6 @@ constexpr uint32_t kBlank = 327680; // the README's blank disk: a raw image
 // The blank disk as D88 once the guest formatted track 1 with one sector.
 constexpr uint64_t kD88Length = 688 + 79 * 16 * 272 + 272;
 
-// A new file of `bytes`, all holes (as truncate makes it).
-bool SparseFile(const std::string& path, off_t bytes) {
-    return WriteFile(path, "") && ::truncate(path.c_str(), bytes) == 0;
-}
-
-// An ext2 or ext4 file system of 16 MB in the new file `disk`: 4 KB blocks, none kept back
-// for root (the test fills the disk as root, the user saves), every part written at once so
-// that nothing is written lazily later. Empty when made, else why not.
-std::string MakeExt(const std::string& type, const std::string& disk, const std::string& log) {
-    if (!SparseFile(disk, 16 << 20)) return "no file for the disk";
-    return MakeFileSystem({"mkfs." + type, "-q", "-F", "-b", "4096", "-m", "0", "-E",
-                           "nodiscard,lazy_itable_init=0,lazy_journal_init=0", disk},
-                          log);
-}
-
 const Bytes kGuestData = Pattern(256, 0x10);
 
 // The guest writes sector C1 H0 R1; false when the image has no such sector.

@@ -39,6 +39,22 @@ inline std::string MakeFileSystem(const std::vector<std::string>& argv, const st
     return "no " + argv[0] + ", or it failed: " + ReadFile<std::string>(log);
 }
 
+// A new file of `bytes`, all holes (as truncate makes it).
+inline bool SparseFile(const std::string& path, off_t bytes) {
+    return WriteFile(path, "") && ::truncate(path.c_str(), bytes) == 0;
+}
+
+// An ext2 or ext4 file system of 16 MB in the new file `disk`: 4 KB blocks, none kept back
+// for root (the test fills the disk as root, the user saves), every part written at once so
+// that nothing is written lazily later. Empty when made, else why not.
+inline std::string MakeExt(const std::string& type, const std::string& disk,
+                           const std::string& log) {
+    if (!SparseFile(disk, 16 << 20)) return "no file for the disk";
+    return MakeFileSystem({"mkfs." + type, "-q", "-F", "-b", "4096", "-m", "0", "-E",
+                           "nodiscard,lazy_itable_init=0,lazy_journal_init=0", disk},
+                          log);
+}
+
 // Writes into a new file `path` until the disk takes no more, in ever smaller pieces and
 // flushing in between (a flush gives back room held for writes in flight); the errno that
 // stopped the last write.
