@@ -46,7 +46,6 @@ bool HasD88Name(const std::string& path) {
 
 bool CFileFdd::LoadD88(bool bTestExtension) {
     if (bTestExtension && !HasD88Name(GetFilePath())) return false;
-    m_nFilePos = kUnknownPos;
     try {
         m_nFormat = kFormatD88;
         m_nCylinders = 0;
@@ -56,9 +55,9 @@ bool CFileFdd::LoadD88(bool bTestExtension) {
         m_tracks.clear();
         m_nCurTrack = m_nCurSlot = -1;
 
-        std::array<uint8_t, kD88HeaderSize> header;
-        Seek(0);
-        if (CFile::Read(header.data(), kD88HeaderSize) < kD88HeaderSize) return true;
+        // The file as held; a part that could not be read ends the load (HeldCount throws).
+        if (HeldCount(0, kD88HeaderSize) < kD88HeaderSize) return true;
+        const uint8_t* header = m_image.data();
         const uint64_t diskSize = GetLe32(&header[kDiskSizeAt]);
         auto entry = [&](int e) { return uint64_t{GetLe32(&header[kTrackTableAt + 4 * e])}; };
 
@@ -71,9 +70,8 @@ bool CFileFdd::LoadD88(bool bTestExtension) {
             // A run that starts inside the header would let sector writes rewrite it.
             if (offset < kD88HeaderSize) continue;
             for (int j = 0; offset < end && records < kMaxD88Records; ++j, ++records) {
-                if (Seek(offset) != offset) break;
-                uint8_t h[kD88RecordHeader];
-                if (CFile::Read(h, sizeof h) < sizeof h) break;
+                if (HeldCount(offset, kD88RecordHeader) < kD88RecordHeader) break;
+                const uint8_t* h = m_image.data() + offset;
                 CFddSect s;
                 s.m_C = h[0];
                 s.m_H = h[1];
@@ -87,6 +85,8 @@ bool CFileFdd::LoadD88(bool bTestExtension) {
                 offset += kD88RecordHeader + s.m_nSize;
             }
         }
+        for (CFddTrack& track : m_tracks) // grown a slot at a time: no room kept spare
+            track.m_sects.shrink_to_fit();
         return true;
     } catch (const std::exception&) {
         return false;
@@ -125,13 +125,10 @@ CFileFdd::D88Layout CFileFdd::LayoutD88() {
     return l;
 }
 
-void CFileFdd::WriteD88(const D88Layout& l,
-                        const std::function<void(const uint8_t*, uint32_t)>& out) {
-    std::vector<uint8_t> buf(l.header.begin(), l.header.end());
-    auto flush = [&] {
-        out(buf.data(), static_cast<uint32_t>(buf.size()));
-        buf.clear();
-    };
+std::vector<uint8_t> CFileFdd::BuildD88(const D88Layout& l) const {
+    std::vector<uint8_t> buf;
+    buf.reserve(l.length);
+    buf.assign(l.header.begin(), l.header.end());
     for (const D88Place& p : l.places) {
         const CFddSect& s = *p.s;
         const uint8_t rec[kD88RecordHeader] = {s.m_C,
@@ -153,17 +150,19 @@ void CFileFdd::WriteD88(const D88Layout& l,
         buf.insert(buf.end(), rec, rec + sizeof rec);
         const size_t at = buf.size();
         buf.resize(at + s.m_nSize, kFill);
-        if (s.m_nState == CFddSect::stateFile && !s.m_bUnflushed)
-            ReadFileData(s.m_nOffset, buf.data() + at, s.m_nSize);
+        if (s.m_nState == CFddSect::stateFile)
+            CopyHeld(s.m_nOffset, buf.data() + at, s.m_nSize);
         else if (s.m_nState != CFddSect::stateFormatted)
             std::copy_n(s.m_data.begin(), std::min<size_t>(s.m_data.size(), s.m_nSize),
                         buf.begin() + static_cast<std::ptrdiff_t>(at));
-        if (buf.size() >= (1u << 18)) flush();
     }
-    flush();
+    return buf;
 }
 
-void CFileFdd::AdoptD88(const D88Layout& l) {
+void CFileFdd::AdoptD88(const D88Layout& l, std::vector<uint8_t>&& image) {
+    m_image = std::move(image);
+    m_unread.clear(); // every sector was in memory to build it
+    m_nUnreadError = 0;
     for (const D88Place& p : l.places) {
         p.s->m_nState = CFddSect::stateFile;
         p.s->m_nOffset = p.offset;

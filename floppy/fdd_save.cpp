@@ -83,22 +83,21 @@ void CFileFdd::Save() {
 void CFileFdd::FlushUnflushed() {
     m_nFilePos = kUnknownPos;
     m_nFileLength = GetLength();
-    PutUnflushed(*this, m_nFileLength);
-    if (g_pFileTestSeam) g_pFileTestSeam("flush");
-    Flush();
-}
-
-void CFileFdd::PutUnflushed(CFile& f, uint64_t& length) const {
     for (const CFddTrack& track : m_tracks)
         for (const CFddSect& s : track.m_sects)
-            if (s.m_nState == CFddSect::stateFile && s.m_bUnflushed)
-                PutAt(f, length, s.m_nOffset, s.m_data.data(), s.m_nSize);
+            if (s.m_nState == CFddSect::stateFile && s.m_bUnflushed) {
+                // What is held of it: a sector promised beyond the end is held whole once written.
+                const auto n = static_cast<uint32_t>(HeldCount(s.m_nOffset, s.m_nSize));
+                PutAt(*this, m_nFileLength, s.m_nOffset, m_image.data() + s.m_nOffset, n);
+            }
+    if (g_pFileTestSeam) g_pFileTestSeam("flush");
+    Flush();
 }
 
 void CFileFdd::MarkFlushed() {
     for (CFddTrack& track : m_tracks)
         for (CFddSect& s : track.m_sects)
-            s.m_bUnflushed = false; // its buffer stays for the sector's next write
+            s.m_bUnflushed = false;
 }
 
 bool CFileFdd::RescueCopyIsOurs() const {
@@ -117,8 +116,8 @@ std::string CFileFdd::WriteRescueFile(const std::vector<uint8_t>* image) {
         if (image) {
             out.Write(image->data(), static_cast<uint32_t>(image->size()));
         } else if (m_bModified) {
-            const D88Layout layout = LayoutD88();
-            WriteD88(layout, [&](const uint8_t* p, uint32_t n) { out.Write(p, n); });
+            const std::vector<uint8_t> built = BuildD88(LayoutD88());
+            out.Write(built.data(), static_cast<uint32_t>(built.size()));
         } else {
             CopyFileTo(out);
         }
@@ -165,13 +164,16 @@ void CFileFdd::RewriteBeside(PathState where) {
         if (!ec) target = real.string();
     }
     D88Layout layout;
+    std::vector<uint8_t> image;
     CFileSave save(target);
     try {
-        if (m_bModified) layout = LayoutD88();
-        if (m_bModified)
-            WriteD88(layout, [&](const uint8_t* p, uint32_t n) { save.File().Write(p, n); });
-        else
+        if (m_bModified) {
+            layout = LayoutD88();
+            image = BuildD88(layout);
+            save.File().Write(image.data(), static_cast<uint32_t>(image.size()));
+        } else {
             CopyFileTo(save.File());
+        }
     } catch (const std::bad_alloc&) {
         throw CFileException(target, ENOMEM);
     }
@@ -184,7 +186,7 @@ void CFileFdd::RewriteBeside(PathState where) {
         placed = save.CommitUnderFreeName(target, *this);
     if (placed != path) m_bFollowedMove = false;
     TakeOver(save.File(), placed); // the new file, already locked, is the image from now on
-    if (m_bModified) AdoptD88(layout);
+    if (m_bModified) AdoptD88(layout, std::move(image));
     // A sector selected for a transfer in progress goes on in the new file.
     m_nFilePos = kUnknownPos;
 }
@@ -197,21 +199,13 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
     }
     m_nFilePos = kUnknownPos;
     if (m_bModified) {
-        // Built whole first: the old layout's sectors are read from this very file.
+        // Built whole first. Should the write stop halfway, the image lives on in memory as
+        // it was, for a later save to write whole.
         D88Layout layout;
         std::vector<uint8_t> image;
-        // The data of the sectors now in the file, kept aside: should the write stop
-        // halfway, the image lives on in memory for a later save.
-        std::vector<std::vector<uint8_t>> kept;
         try {
             layout = LayoutD88();
-            image.reserve(layout.length);
-            WriteD88(layout,
-                     [&](const uint8_t* p, uint32_t n) { image.insert(image.end(), p, p + n); });
-            for (const D88Place& p : layout.places) {
-                const auto at = image.begin() + static_cast<std::ptrdiff_t>(p.offset);
-                if (p.s->m_nState == CFddSect::stateFile) kept.emplace_back(at, at + p.s->m_nSize);
-            }
+            image = BuildD88(layout);
         } catch (const std::bad_alloc&) {
             throw CFileException(now, ENOMEM);
         }
@@ -242,13 +236,6 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
             Flush();
         } catch (const CFileException&) {
             m_bFileDamaged = true;
-            auto k = kept.begin();
-            for (const D88Place& p : layout.places) {
-                if (p.s->m_nState != CFddSect::stateFile) continue;
-                p.s->m_data.swap(*k++);
-                p.s->m_nState = CFddSect::stateMemory;
-                p.s->m_bUnflushed = false;
-            }
             m_strRescued = rescue;
             if (now != GetFilePath()) { // the damaged file is told where it is
                 MovedTo(now);
@@ -256,7 +243,7 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
             }
             throw;
         }
-        AdoptD88(layout);
+        AdoptD88(layout, std::move(image));
     } else {
         FlushUnflushed(); // sectors written in place: the file holds every change
     }
@@ -266,14 +253,8 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
     }
 }
 
-void CFileFdd::CopyFileTo(CFile& out) {
-    m_nFilePos = kUnknownPos;
-    Seek(0);
-    std::vector<uint8_t> buf(1u << 18);
-    uint64_t length = 0;
-    while (const uint32_t n = CFile::Read(buf.data(), static_cast<uint32_t>(buf.size()))) {
-        out.Write(buf.data(), n);
-        length += n;
-    }
-    PutUnflushed(out, length);
+void CFileFdd::CopyFileTo(CFile& out) const {
+    // Only a file held whole: a copy never claims bytes this object does not have.
+    if (!m_unread.empty()) throw CFileException(GetFilePath(), m_nUnreadError);
+    out.Write(m_image.data(), static_cast<uint32_t>(m_image.size()));
 }

@@ -26,6 +26,9 @@ void CFileFdd::Reset() {
     m_nCurTrack = m_nCurSlot = -1;
     m_nFilePos = kUnknownPos;
     m_nChanges = m_nSavedChanges = 0;
+    m_image = {};
+    m_unread.clear();
+    m_nUnreadError = 0;
 }
 
 bool CFileFdd::Open(const std::string& path, CFile::OpenMode mode) {
@@ -40,24 +43,97 @@ bool CFileFdd::Open(const std::string& path, CFile::OpenMode mode) {
         const std::filesystem::path real = std::filesystem::canonical(GetFilePath(), ec);
         RemoveSaveLeftovers(ec ? GetFilePath() : real.string());
     }
+    HoldFile();
     if (!SetupFormat(DetectFormat())) LoadD88(true);
     m_nChanges = m_nSavedChanges = 0; // the sectors found are no change
     return true;
 }
 
-int CFileFdd::DetectFormat() {
+void CFileFdd::HoldFile() {
     m_nFilePos = kUnknownPos;
+    m_image = {};
+    m_unread.clear();
+    m_nUnreadError = 0;
+    const auto unread = [&](uint64_t from, uint64_t to, int err) {
+        if (!m_unread.empty() && m_unread.back().to == from)
+            m_unread.back().to = to;
+        else
+            m_unread.push_back({from, to});
+        if (m_nUnreadError == 0) m_nUnreadError = err;
+    };
+    uint64_t length = 0;
     try {
-        const uint64_t length = GetLength();
-        Seek(0);
-        char name[17];
-        const uint32_t got = CFile::Read(name, sizeof name);
-        if (got >= sizeof kSignature && std::memcmp(name, kSignature, sizeof kSignature) == 0)
-            return kFormatD88;
-        for (const FddGeometry& g : g_fddGeometry)
-            if (g.m_nImageBytes == length) return g.m_nId;
-    } catch (const CFileException&) {
+        length = GetLength();
+        m_nFileLength = length;
+        m_image.resize(std::min(length, kMaxHeld));
+    } catch (const CFileException& e) {
+        return unread(0, UINT64_MAX, e.m_nErrno);
+    } catch (const std::bad_alloc&) {
+        return unread(0, UINT64_MAX, ENOMEM);
     }
+    // In large pieces; a piece that fails is read again a page at a time, since a disk fails
+    // a page at a time, and what still fails stays unread.
+    constexpr uint64_t kPiece = 1u << 20, kPage = 4096;
+    uint64_t at = 0;
+    const auto read = [&](uint64_t count) {
+        if (g_pFileTestSeam) g_pFileTestSeam("read");
+        if (Seek(at) != at) throw CFileException(GetFilePath(), EIO);
+        const uint32_t got = CFile::Read(m_image.data() + at, static_cast<uint32_t>(count));
+        at += got;
+        return got == count;
+    };
+    bool whole = true;
+    while (whole && at < m_image.size()) {
+        const uint64_t piece = std::min(kPiece, m_image.size() - at);
+        try {
+            whole = read(piece);
+            continue;
+        } catch (const CFileException&) {
+        }
+        for (const uint64_t end = at + piece; whole && at < end;) {
+            const uint64_t page = std::min(kPage - at % kPage, end - at);
+            try {
+                whole = read(page);
+            } catch (const CFileException& e) {
+                std::fill_n(m_image.begin() + static_cast<std::ptrdiff_t>(at), page, kFill);
+                unread(at, at + page, e.m_nErrno);
+                at += page;
+            }
+        }
+    }
+    // A file that ended early: what it had is its length. One longer than is held is unread
+    // beyond kMaxHeld.
+    m_image.resize(at);
+    if (!whole) m_nFileLength = at;
+    else if (length > at) unread(at, length, EFBIG);
+    m_nFilePos = kUnknownPos;
+}
+
+bool CFileFdd::IsUnread(uint64_t offset, uint64_t count) const {
+    for (const Range& r : m_unread)
+        if (r.from < offset + count && offset < r.to) return true;
+    return false;
+}
+
+uint64_t CFileFdd::HeldCount(uint64_t offset, uint64_t count) const {
+    if (IsUnread(offset, count)) throw CFileException(GetFilePath(), m_nUnreadError);
+    return offset >= m_image.size() ? 0 : std::min<uint64_t>(count, m_image.size() - offset);
+}
+
+void CFileFdd::CopyHeld(uint64_t offset, uint8_t* buf, uint32_t count) const {
+    const uint64_t n = HeldCount(offset, count);
+    if (n) std::memcpy(buf, m_image.data() + offset, n);
+    std::fill(buf + n, buf + count, kFill); // promised beyond the end of a damaged image
+}
+
+int CFileFdd::DetectFormat() {
+    if (!IsUnread(0, 17) && m_image.size() >= sizeof kSignature &&
+        std::memcmp(m_image.data(), kSignature, sizeof kSignature) == 0)
+        return kFormatD88;
+    // A file that could not be read whole to its end has no length to tell.
+    if (!m_unread.empty() && m_unread.back().to == UINT64_MAX) return -1;
+    for (const FddGeometry& g : g_fddGeometry)
+        if (g.m_nImageBytes == m_nFileLength) return g.m_nId;
     return -1;
 }
 
@@ -86,14 +162,6 @@ int CFileFdd::SeekSector(int C, int H, int i) {
         }
     }
     if (s.m_nState == CFddSect::stateFormatted) s.m_nState = CFddSect::stateMemory;
-    m_nFilePos = kUnknownPos;
-    if (s.m_nState == CFddSect::stateFile) {
-        try {
-            m_nFileLength = GetLength();
-        } catch (const CFileException&) {
-            return -1;
-        }
-    }
     s.m_nPos = 0;
     m_nCurTrack = t;
     m_nCurSlot = i;
@@ -110,28 +178,13 @@ CFddSect* CFileFdd::CurSect() {
     return &s;
 }
 
-void CFileFdd::ReadFileData(uint64_t offset, uint8_t* buf, uint32_t count) {
-    uint32_t got = 0;
-    if (m_nFilePos != offset) {
-        m_nFilePos = kUnknownPos;
-        if (Seek(offset) == offset) m_nFilePos = offset;
-    }
-    if (m_nFilePos == offset) {
-        m_nFilePos = kUnknownPos;
-        got = CFile::Read(buf, count);
-        m_nFilePos = offset + got;
-    }
-    // A damaged image may promise data beyond its end; such bytes read as unwritten.
-    std::fill(buf + got, buf + count, kFill);
-}
-
 uint32_t CFileFdd::Read(void* buf, uint32_t count) {
     CFddSect* s = CurSect();
     if (!s) return 0xFFFFFFFF;
     const uint32_t k = std::min<uint32_t>(count, s->m_nSize - s->m_nPos);
     if (k == 0) return 0;
-    if (s->m_nState == CFddSect::stateFile && !s->m_bUnflushed)
-        ReadFileData(s->m_nOffset + s->m_nPos, static_cast<uint8_t*>(buf), k);
+    if (s->m_nState == CFddSect::stateFile)
+        CopyHeld(s->m_nOffset + s->m_nPos, static_cast<uint8_t*>(buf), k);
     else
         std::memcpy(buf, s->m_data.data() + s->m_nPos, k);
     s->m_nPos += k;
@@ -146,21 +199,30 @@ void CFileFdd::Write(const void* buf, uint32_t count) {
     const auto* bytes = static_cast<const uint8_t*>(buf);
     const uint64_t pos = s->m_nOffset + s->m_nPos;
     const bool inFile = s->m_nState == CFddSect::stateFile;
-    // Opened only to read: as a write-protected disk, the sector stays as it is.
-    if (inFile && m_bReadOnly) throw CFileException(GetFilePath(), EBADF);
-    if (inFile && !s->m_bUnflushed) {
-        // Kept until a flush covers the write: the sector as the file has it now.
-        s->m_data.resize(s->m_nSize); // a buffer of an earlier write is used again
-        ReadFileData(s->m_nOffset, s->m_data.data(), s->m_nSize);
+    if (inFile) {
+        // Opened only to read: as a write-protected disk, the sector stays as it is. A sector
+        // that could not be read is not made whole by a write of part of it.
+        if (m_bReadOnly) throw CFileException(GetFilePath(), EBADF);
+        const uint64_t end = s->m_nOffset + s->m_nSize;
+        HeldCount(s->m_nOffset, s->m_nSize);
+        if (end > m_image.size()) {
+            // Promised beyond the end of a damaged image: held from now on, as unwritten.
+            if (end > kMaxHeld) throw CFileException(GetFilePath(), EFBIG);
+            m_image.resize(end, kFill);
+        }
+        std::memcpy(m_image.data() + pos, bytes, k);
         s->m_bUnflushed = true;
+    } else {
+        std::memcpy(s->m_data.data() + s->m_nPos, bytes, k);
     }
-    std::memcpy(s->m_data.data() + s->m_nPos, bytes, k);
     s->m_nPos += k;
     ++m_nChanges;
-    if (!inFile) return;
+    // A file that a rewrite left damaged no longer has the sectors where they were: the next
+    // save writes it whole.
+    if (!inFile || m_bFileDamaged) return;
     // Into the file at once as well, so that the bytes are there should the program end. A
     // file that refuses them (a disk turned read-only, an I/O error) fails the next save,
-    // which writes them again and tells the user; the guest's write goes on from memory.
+    // which writes them again and tells the user; the guest's write goes on in memory.
     const uint64_t at = m_nFilePos;
     m_nFilePos = kUnknownPos;
     try {

@@ -6,28 +6,34 @@
 // the raw geometries (raw_geometry.h) means raw; anything else is read as D88 when the
 // name ends in ".d88" or has no extension, and otherwise gives a disk without tracks.
 // The controllers select one sector with SeekSector and move its bytes with Read and
-// Write. A format (WRITE TRACK) empties a track's m_sects, adds the new sectors with
-// AddSector and sets m_bModified; Close then rewrites the whole file as D88.
+// Write. A format (WRITE TRACK) empties the track with ClearTrack, adds the new sectors
+// with AddSector and sets m_bModified; a save then rewrites the whole file as D88.
 //
 // CFileFdd is a CFile whose Read and Write move the bytes of the selected sector, so
 // the controllers' DMA serves a floppy and a hard disk through the same CFile pointer.
+//
+// The image in memory: Open reads the whole file once (HoldFile), and from then on the
+// guest's reads, every save, every D88 rewrite and every rescue copy take the sectors' bytes
+// from there, never from the file, so that a disk that stops answering (a network disk whose
+// server went away) costs nothing the guest saw. The guest's writes go into memory and
+// through to the file at once; a save writes into the file again what no successful flush
+// has covered since (the kernel may drop what it failed to write back, and the next flush may
+// answer success).
 //
 // Errors:
 // - Open answers false only when the file cannot be opened (or this object is already
 //   open). An image is a regular file (or a link to one): anything else (FIFO, device,
 //   socket) is refused with EINVAL, without being opened. Unreadable or damaged content
-//   gives a disk with fewer or no sectors.
-// - Read of a sector whose data lies in the file throws CFileException on a host I/O
-//   error, and so does Write where it cannot read the rest of the sector, or where the
-//   image was opened with modeRead (EBADF: a write-protected disk). Bytes that a
+//   gives a disk with fewer or no sectors; the bytes of a file that could not be read (an
+//   I/O error, or beyond kMaxHeld) leave their sectors errors for the guest: Read and Write
+//   throw CFileException with the read's errno, and no copy of the file is made, since it
+//   would claim bytes this object does not have (the save or rescue fails with that errno).
+// - Write throws where the image was opened with modeRead (EBADF: a write-protected disk),
+//   and where a damaged D88 file promises the sector beyond kMaxHeld (EFBIG). Bytes that a
 //   damaged D88 file promises beyond its end read as 0xE4; writing them extends the file.
-// - A sector written into the file is also kept in memory until a flush covers it (at most
-//   one image's worth): reads take it from there, every save writes it into the file again
-//   before it flushes, and rescue copies are built with it. After a failed write-back the
-//   kernel may have dropped the bytes and the next flush may answer success, so a flush
-//   alone never counts as saving them. A flush that fails (EROFS from a file system turned
-//   read-only included) fails the save, and so does a write into the file that Write could
-//   not make: the guest's write itself goes on, kept in memory.
+// - A write into the file that fails (a disk turned read-only, an I/O error) fails the next
+//   save, which writes it again and tells the user; the guest's write itself goes on. A
+//   flush that fails (EROFS from a file system turned read-only included) fails the save.
 // - Close and Save throw CFileException when a rewrite failed. The file on disk is then
 //   as it was (FileAsBefore() tells whether its name still names it), unless a write into
 //   the open file stopped halfway (FileDamaged(), see below): the new image goes to a
@@ -35,8 +41,8 @@
 //   the original by rename only once it is complete and flushed. Close closes the file
 //   either way; after a failed Save the disk stays open and modified, nothing lost.
 //   Destroying an open object closes it without rewriting.
-// - A Close whose save failed writes the whole image (D88 after a format, else a copy of
-//   the file) to a new file in the rescue folder (SetRescueFolder; WriteTimedFile names it
+// - A Close whose save failed writes the whole image (D88 after a format, else the file as
+//   held) to a new file in the rescue folder (SetRescueFolder; WriteTimedFile names it
 //   after the image with the time): RescuedPath() names it, or RescueError() says why
 //   there is none, and only then is the change lost. A drive keeps one rescue file: a
 //   newer copy replaces the one before under its name, and a save that puts the whole
@@ -78,7 +84,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -88,8 +93,8 @@
 struct CFddSect {
     enum : uint8_t {
         stateFormatted = 0, // formatted, no data yet (reads as 0xE4)
-        stateFile = 1,      // data in the image file at m_nOffset
-        stateMemory = 2,    // data held in m_data
+        stateFile = 1,      // data in the image file at m_nOffset (held in memory too)
+        stateMemory = 2,    // data held in m_data, not yet in the file
     };
 
     uint8_t m_C = 0; // ID: cylinder
@@ -99,11 +104,11 @@ struct CFddSect {
     uint8_t m_nState = stateFormatted;
     uint16_t m_nSize = 0; // data bytes; 0 marks an empty slot
     uint64_t m_nOffset = 0;
-    std::vector<uint8_t> m_data; // m_nSize bytes in stateMemory, and while m_bUnflushed
+    std::vector<uint8_t> m_data; // m_nSize bytes in stateMemory
     uint32_t m_nPos = 0;         // next byte that Read or Write moves
     int32_t m_nIndex = -1;       // physical position in the track, -1 when unknown
-    // stateFile: written since the file was last flushed; m_data holds the bytes that count,
-    // since the kernel may drop what it failed to write back.
+    // stateFile: written since the file was last flushed, so written into it again by the
+    // next save.
     bool m_bUnflushed = false;
 };
 
@@ -121,6 +126,8 @@ public:
     // A D88 file never yields more sector records than this (a disk holds at most
     // 164 x 254); the rest of a hostile file whose runs overlap is ignored.
     static constexpr int kMaxD88Records = 65536;
+    // The most of a file held in memory: eight times the largest disk a format can make.
+    static constexpr uint64_t kMaxHeld = 16u << 20;
 
     CFileFdd() = default;
     CFileFdd(const CFileFdd&) = delete;
@@ -201,24 +208,22 @@ private:
     };
     // Throws CFileException (EFBIG) for a model too large for the format's offsets.
     D88Layout LayoutD88();
-    // Hands the image's bytes, in order, to `out`.
-    void WriteD88(const D88Layout& layout,
-                  const std::function<void(const uint8_t*, uint32_t)>& out);
-    // The sectors now lie in the file where `layout` put them.
-    void AdoptD88(const D88Layout& layout);
+    // The image's bytes as `layout` places them. Throws CFileException for a sector whose
+    // bytes could not be read, std::bad_alloc.
+    std::vector<uint8_t> BuildD88(const D88Layout& layout) const;
+    // The file now holds `image`, built by BuildD88 from `layout`.
+    void AdoptD88(const D88Layout& layout, std::vector<uint8_t>&& image);
     // Writes the whole image anew (D88 after a format, else a copy of the file) and puts
     // it in place as `where` allows, or into the open file (see above).
     void Rewrite(PathState where);
     void RewriteBeside(PathState where);
     void RewriteInPlace(PathState where, const CFileException& refused);
-    // The file's bytes, with the sectors written since the last flush as they were written.
-    void CopyFileTo(CFile& out);
+    // Writes the file's bytes as held, every write included. Throws CFileException, with
+    // the read's errno where some of them could not be read.
+    void CopyFileTo(CFile& out) const;
     // Writes `count` bytes at `pos` of `f`, which is `length` bytes long, where a damaged
     // image's data lies beyond its end: the gap reads as unwritten (0xE4).
     static void PutAt(CFile& f, uint64_t& length, uint64_t pos, const uint8_t* p, uint32_t count);
-    // Writes the sectors written since the last flush into `f` (the file, or a copy of it
-    // that is `length` bytes long) where they lie in the file.
-    void PutUnflushed(CFile& f, uint64_t& length) const;
     // Writes the sectors written since the last flush into the file again, then flushes it;
     // only then do they count as on disk.
     void FlushUnflushed();
@@ -233,14 +238,31 @@ private:
     bool RescueCopyIsCurrent() const;
     void Reset();
     CFddSect* CurSect();
-    void ReadFileData(uint64_t offset, uint8_t* buf, uint32_t count);
+    // Reads the file into m_image (at most kMaxHeld bytes); what cannot be read goes to
+    // m_unread.
+    void HoldFile();
+    // Whether any of `count` bytes at `offset` could not be read.
+    bool IsUnread(uint64_t offset, uint64_t count) const;
+    // How many of `count` bytes at `offset` m_image holds (fewer at its end, where a damaged
+    // image promises more); throws CFileException where any could not be read.
+    uint64_t HeldCount(uint64_t offset, uint64_t count) const;
+    // Copies `count` bytes at `offset` of the file as held; bytes beyond its end read 0xE4.
+    void CopyHeld(uint64_t offset, uint8_t* buf, uint32_t count) const;
 
     // The selection is kept as indexes, not a pointer: the controllers reshape
     // m_tracks and m_sects directly, and a stale pointer would outlive them.
     int m_nCurTrack = -1;
     int m_nCurSlot = -1;
-    // Where the file stands after this object's last sector move, so that a sector's
-    // bytes, moved one at a time, cost one system call each; and its known length.
+    // The file's bytes as read at open, with every write since, or as the last rewrite made
+    // it; the ranges of it that could not be read (sorted, apart), and the read's errno.
+    struct Range {
+        uint64_t from, to;
+    };
+    std::vector<uint8_t> m_image;
+    std::vector<Range> m_unread;
+    int m_nUnreadError = 0;
+    // Where the file stands after this object's last write into it, so that a sector's
+    // bytes, written one at a time, cost one system call each; and its known length.
     static constexpr uint64_t kUnknownPos = UINT64_MAX;
     uint64_t m_nFilePos = kUnknownPos;
     uint64_t m_nFileLength = 0;

@@ -103,11 +103,12 @@ private:
 };
 
 // For tests only: when set, called with "open" between the open and the lock of CFile's
-// open, with "save" where a floppy save has written the new image and is about to put it
-// in place, with "in place" where one is about to overwrite the open file, and with "flush"
-// where one has written into the open file and is about to flush it: the points where
-// another process changing the file system, or a failing write, must not harm. The seam may
-// throw CFileException to make that step fail.
+// open, with "read" before each read of a floppy image's file as it is opened, with "save"
+// where a floppy save has written the new image and is about to put it in place, with "in
+// place" where one is about to overwrite the open file, and with "flush" where one has
+// written into the open file and is about to flush it: the points where another process
+// changing the file system, or a failing disk, must not harm. The seam may throw
+// CFileException to make that step fail.
 extern void (*g_pFileTestSeam)(const char* where);
 
 // Call once at start: a write beyond the process's file-size limit (EFBIG) or into a

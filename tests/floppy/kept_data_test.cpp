@@ -1,6 +1,7 @@
-// What a save keeps when writing the image's own file fails: the sectors the guest wrote stay
-// in memory until a flush covers them, and rescue copies are the drive's own, named while they
-// hold the image as it is and never put over a file of the user's.
+// What a save keeps when writing the image's own file fails: the image is held in memory, the
+// sectors the guest wrote are written again until a flush covers them, and rescue copies are
+// the drive's own, named while they hold the image as it is and never put over a file of the
+// user's.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -51,12 +52,36 @@ struct LostWrite {
     }
 };
 
-// A raw image and a D88 one the guest did not format: the guest writes a sector (into the
-// file at once); the flush fails and the file loses the write. The save fails (EIO), the disk
-// stays modified, and the sector reads back as the guest wrote it. The next save, with
-// nothing failing, leaves the sector as written in the file: a flush alone would leave the
-// file as the seam left it. Once more, and the close fails the same way: the rescue copy it
-// names is the image with the guest's last write, not the file as it was left.
+// A save that fails and leaves the file no longer giving back what it held (a disk that stops
+// answering): the file is cut to nothing through a descriptor of the test's own, and the step
+// fails (EIO).
+struct CutFile {
+    static inline std::string path;
+    static void Seam(const char* where) {
+        if (std::string(where) != "flush" && std::string(where) != "save") return;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd >= 0) ::ftruncate(fd, 0), ::close(fd);
+        throw CFileException(path, EIO);
+    }
+};
+
+// Every sector as the guest reads it, tracks 0-79 slots 1-16; empty where there is none.
+std::vector<Bytes> Seen(CFileFdd& fdd) {
+    std::vector<Bytes> seen;
+    for (int t = 0; t < 80; ++t)
+        for (int r = 1; r <= 16; ++r)
+            seen.push_back(ReadSector(fdd, t / 2, t % 2, r));
+    return seen;
+}
+
+// A raw image and a D88 one: the guest writes a sector (into the file at once); the flush
+// fails and the file loses the write. The save fails (EIO), the disk stays modified, and the
+// sector reads back as the guest wrote it. The next save, with nothing failing, leaves the
+// sector as written in the file: a flush alone would leave the file as the seam left it.
+// The guest writes again (and formats a track of the raw image after it, so that the image
+// is built anew as D88); a save fails and the file is cut to nothing: the guest still reads
+// every sector as before, and the close that fails the same way leaves a rescue copy that
+// holds the image exactly as the guest saw it, not the file as it was left.
 TEST(KeptData, FlushThatLosesTheWriteKeepsIt) {
     Bytes d88 = D88Header({688});
     for (uint8_t r = 1; r <= 4; ++r)
@@ -68,8 +93,11 @@ TEST(KeptData, FlushThatLosesTheWriteKeepsIt) {
         const char* file;
         int c, h, r;
         uint64_t offset; // of the sector's data in the file
-    } cases[] = {{"raw", AddressedImage(327680), "disk.img", 5, 0, 1, 5 * 8192},
-                 {"D88", d88, "disk.d88", 0, 0, 3, 688 + 2 * 272 + 16}};
+        bool format;     // a track formatted after the last write
+    } cases[] = {{"raw", AddressedImage(327680), "disk.img", 5, 0, 1, 5 * 8192, false},
+                 {"D88", d88, "disk.d88", 0, 0, 3, 688 + 2 * 272 + 16, false},
+                 {"raw, a track formatted", AddressedImage(327680), "disk.img", 5, 0, 1, 5 * 8192,
+                  true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir("fdd");
@@ -105,18 +133,24 @@ TEST(KeptData, FlushThatLosesTheWriteKeepsIt) {
         EXPECT_TRUE(ReadFile(path) == image) << "the file is not the image";
 
         ASSERT_NO_FATAL_FAILURE(guestWrites(last));
+        if (c.format) FormatTrack(fdd, 1, 0, {{1, 256}});
+        const std::vector<Bytes> seen = Seen(fdd);
+        CutFile::path = path;
         {
-            const TestSeam seam(LostWrite::Seam);
+            const TestSeam seam(CutFile::Seam);
+            EXPECT_EQ(ErrnoOf([&] { fdd.Save(); }), EIO);
+            ASSERT_EQ(ReadFile(path).size(), 0u) << "the file was not cut";
+            EXPECT_TRUE(Seen(fdd) == seen) << "the sectors read otherwise";
             EXPECT_EQ(ErrnoOf([&] { fdd.Close(); }), EIO);
         }
-        EXPECT_GT(LostWrite::losses, 0) << "the close never came to flush the file";
         EXPECT_FALSE(fdd.IsOpen());
         EXPECT_FALSE(fdd.RescuedPath().empty()) << "no rescue copy named";
         if (fdd.RescuedPath().empty()) continue;
         EXPECT_EQ(FolderOf(fdd.RescuedPath()), dir / "r");
-        EXPECT_TRUE(Slice(ReadFile(fdd.RescuedPath()), c.offset, 256) == last)
-            << "the copy lacks the write";
-        EXPECT_TRUE(ReadFile(fdd.RescuedPath()) == image) << "the copy is not the image";
+        CFileFdd copy;
+        ASSERT_TRUE(copy.Open(fdd.RescuedPath(), CFile::modeRead));
+        EXPECT_TRUE(Seen(copy) == seen) << "the copy is not the image the guest saw";
+        EXPECT_TRUE(c.format || ReadFile(fdd.RescuedPath()) == image) << "the copy is not the file";
     }
 }
 
@@ -179,6 +213,63 @@ struct Failing {
         if (std::string(where) == "in place") ::setrlimit(RLIMIT_FSIZE, &half);
     }
 };
+
+// A file that cannot be read whole as it is opened: the first read of it and then the read of
+// one page (4096 bytes at 5 x 4096: track 5, C2 H1 of the blank disk) fail (EIO).
+struct BadPage {
+    static inline int reads = 0;
+    static void Seam(const char* where) {
+        if (std::string(where) == "read" && (++reads == 1 || reads == 2 + 5))
+            throw CFileException("disk.img", EIO);
+    }
+};
+
+// The image opens all the same; the sectors of the page that could not be read are errors for
+// the guest (EIO), to read and to write, and every other sector reads and takes writes, which
+// a save puts into the file. A copy of the image would claim bytes the program does not have:
+// the close whose save fails (at the flush, or writing the image anew as D88 after a format)
+// makes none, and tells why.
+TEST(KeptData, SectorsThatCouldNotBeReadStayErrors) {
+    for (const bool format : {false, true}) {
+        SCOPED_TRACE(format ? "a track formatted" : "sectors written");
+        TempDir dir("fdd");
+        const std::string path = dir / "disk.img";
+        const Bytes raw = AddressedImage(327680), data = Pattern(256, 0x40);
+        ASSERT_TRUE(WriteFile(path, raw));
+        CFileFdd fdd;
+        BadPage::reads = 0;
+        {
+            const TestSeam seam(BadPage::Seam);
+            ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
+        }
+        fdd.SetRescueFolder(dir / "r");
+        EXPECT_EQ(fdd.m_nFormat, 0);
+        uint8_t byte = 0;
+        for (const int r : {1, 16}) {
+            ASSERT_EQ(fdd.SeekSector(2, 1, r - 1), 256);
+            EXPECT_EQ(ErrnoOf([&] { fdd.Read(&byte, 1); }), EIO) << "read R " << r;
+            ASSERT_EQ(fdd.SeekSector(2, 1, r - 1), 256);
+            EXPECT_EQ(ErrnoOf([&] { fdd.Write(data.data(), 1); }), EIO) << "write R " << r;
+        }
+        EXPECT_TRUE(ReadSector(fdd, 2, 0, 16) == Slice(raw, 4 * 4096 + 15 * 256, 256));
+        EXPECT_TRUE(ReadSector(fdd, 3, 0, 1) == Slice(raw, 6 * 4096, 256));
+        ASSERT_EQ(fdd.SeekSector(5, 0, 0), 256);
+        fdd.Write(data.data(), 256);
+        EXPECT_NO_THROW(fdd.Save());
+        EXPECT_TRUE(Slice(ReadFile(path), 10 * 4096, 256) == data);
+
+        if (format) FormatTrack(fdd, 1, 0, {{1, 256}});
+        else if (fdd.SeekSector(5, 0, 1) == 256) fdd.Write(data.data(), 256);
+        Failing::path = path;
+        {
+            const TestSeam seam(Failing::Flush);
+            EXPECT_EQ(ErrnoOf([&] { fdd.Close(); }), EIO);
+        }
+        EXPECT_TRUE(fdd.RescuedPath().empty()) << "a copy named: " << fdd.RescuedPath();
+        EXPECT_EQ(fdd.RescueError(), EIO);
+        EXPECT_FALSE(fs::exists(dir / "r") && !fs::is_empty(dir / "r")) << "a copy left";
+    }
+}
 
 // The errno of a save (or a close) made to fail as `stop` says.
 int FailingSave(CFileFdd& fdd, Stop stop, bool close = false) {
