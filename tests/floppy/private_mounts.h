@@ -87,6 +87,21 @@ public:
             if (l.folder == folder) return l.device.substr(l.device.rfind('/') + 1);
         return "";
     }
+    // Makes the loop disk on `folder`, a file system in the file `image`, stop answering, as a
+    // disk whose server went away: the file is cut to nothing and the device told, so that
+    // every read and write of it fails (EIO) from then on. False, Why() telling why, when it
+    // cannot.
+    bool StopAnswering(const std::string& folder, const std::string& image) {
+        const std::string device = LoopDevice(folder);
+        if (device.empty()) return errno = EINVAL, Failed("no loop disk");
+        const int loop = ::open(("/dev/" + device).c_str(), O_RDONLY | O_CLOEXEC);
+        const bool done = loop >= 0 && ::truncate(image.c_str(), 0) == 0 &&
+                          ::ioctl(loop, LOOP_SET_CAPACITY, 0) == 0;
+        const int err = errno;
+        if (loop >= 0) ::close(loop);
+        errno = err;
+        return done || Failed("loop capacity");
+    }
     // Unmounts the loop disk on `folder` (what it held in memory is gone, its device
     // detached), so that it can be mounted again; false, Why() telling why, when it cannot.
     bool Unmount(const std::string& folder) {

@@ -10,8 +10,9 @@
 //   room the image holds the change, the program still running.
 // - Started with HOME unset, empty or relative, the program rescues the image under the
 //   home the user database gives, never under the root or the working folder.
-// - The image's disk turned read-only by an error: what the guest writes then never reaches
-//   it, and at the end it goes to a rescue file under the home, which the message names.
+// - The image's disk turned read-only by an error, or no longer answering at all: what the
+//   guest writes then never reaches it, and at the end the whole image goes to a rescue file
+//   under the home, which the message names.
 #include <optional>
 #include <pwd.h>
 
@@ -60,12 +61,25 @@ TEST_F(Program, ImageBoundOntoItsNameSavesIntoIt) {
     EXPECT_EQ(log.find("保存できませんでした"), std::string::npos) << log;
 }
 
-// The disk the image lies on (ext4, remounted read-only on an error) turns read-only once
-// the guest's first change is saved; then the guest writes another sector. However the
-// system answers (the write refused, or taken and its flush refused), the change is not
-// lost: at the end the whole image, both changes, is in a rescue file under the home, which
-// the log names.
-TEST_F(Program, ImageOnADiskTurnedReadOnlyIsRescued) {
+// How the image's disk fails once the guest's first change is saved: ext4 turned read-only by
+// an error (mounted with errors=remount-ro), or a disk that no longer answers (every read and
+// write of it fails, as when a network disk's server goes away).
+struct DiskFailure {
+    const char* name;
+    bool stopsAnswering;
+};
+
+void PrintTo(const DiskFailure& failure, std::ostream* os) {
+    *os << failure.name;
+}
+
+class FailingDisk : public Program, public ::testing::WithParamInterface<DiskFailure> {};
+
+// The image's disk fails once the guest's first change is saved; then the guest writes another
+// sector. However the system answers (the write refused, or taken and its flush refused, the
+// file no longer readable), the change is not lost: at the end the whole image, both changes,
+// is in a rescue file under the home, which the log names.
+TEST_P(FailingDisk, ImageIsRescued) {
     PrivateMounts mounts;
     if (!mounts.Why().empty()) GTEST_SKIP() << mounts.Why();
     const std::string disk = m_dir / "ext4.img", disks = m_dir / "disks";
@@ -77,17 +91,26 @@ TEST_F(Program, ImageOnADiskTurnedReadOnlyIsRescued) {
     if (!mounts.LoopDisk(disk, disks, "ext4", "errors=remount-ro"))
         GTEST_SKIP() << "no ext4: " << mounts.Why();
     const std::string trigger = "/sys/fs/ext4/" + mounts.LoopDevice(disks) + "/trigger_fs_error";
-    if (::access(trigger.c_str(), W_OK) != 0) GTEST_SKIP() << "no " << trigger;
+    if (!GetParam().stopsAnswering && ::access(trigger.c_str(), W_OK) != 0)
+        GTEST_SKIP() << "no " << trigger;
     MakeImage();
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(WaitForGuest("done"));
     ASSERT_TRUE(WaitFor([&] { return HoldsTheChange(m_image); }, 8)) << "not saved";
-    ASSERT_TRUE(WriteFile(trigger, "a disk error"));
+    if (GetParam().stopsAnswering)
+        ASSERT_TRUE(mounts.StopAnswering(disks, disk)) << mounts.Why();
+    else
+        ASSERT_TRUE(WriteFile(trigger, "a disk error"));
     WriteFile(m_dir / "go", "");
     ASSERT_NO_FATAL_FAILURE(WaitForGuest("done2"));
     ASSERT_NO_FATAL_FAILURE(Quit(SIGTERM));
     ASSERT_NO_FATAL_FAILURE(ExpectRescuedWhole());
 }
+
+INSTANTIATE_TEST_SUITE_P(Program, FailingDisk,
+                         ::testing::Values(DiskFailure{"TurnedReadOnly", false},
+                                           DiskFailure{"StopsAnswering", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct Room {
     const char* name;
