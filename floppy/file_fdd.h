@@ -26,8 +26,9 @@
 //   socket) is refused with EINVAL, without being opened. Unreadable or damaged content
 //   gives a disk with fewer or no sectors; the bytes of a file that could not be read (an
 //   I/O error, or beyond kMaxHeld) leave their sectors errors for the guest: Read and Write
-//   throw CFileException with the read's errno, and no copy of the file is made, since it
-//   would claim bytes this object does not have (the save or rescue fails with that errno).
+//   throw CFileException with the read's errno, and no whole image is written anywhere,
+//   since it would claim bytes this object does not have (a save that needs one, and the
+//   rescue at Close, fail with that errno).
 // - Write throws where the image was opened with modeRead (EBADF: a write-protected disk),
 //   and where a damaged D88 file promises the sector beyond kMaxHeld (EFBIG). Bytes that a
 //   damaged D88 file promises beyond its end read as 0xE4; writing them extends the file.
@@ -213,7 +214,7 @@ private:
     std::vector<uint8_t> BuildD88(const D88Layout& layout) const;
     // The file now holds `image`, built by BuildD88 from `layout`.
     void AdoptD88(const D88Layout& layout, std::vector<uint8_t>&& image);
-    // Writes the whole image anew (D88 after a format, else a copy of the file) and puts
+    // Writes the whole image anew (D88 after a format, else the file as held) and puts
     // it in place as `where` allows, or into the open file (see above).
     void Rewrite(PathState where);
     void RewriteBeside(PathState where);
