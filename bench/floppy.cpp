@@ -25,8 +25,8 @@ Bytes D88Of(int cylinders, int sectors, int size) {
     for (int t = 0; t < cylinders * 2; ++t) {
         put32(32 + 4 * size_t(t), uint32_t(b.size()));
         for (int r = 1; r <= sectors; ++r) {
-            const uint8_t head[16] = {uint8_t(t / 2), uint8_t(t % 2), uint8_t(r), 2, uint8_t(sectors),
-                                      0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(size), uint8_t(size >> 8)};
+            uint8_t head[16] = {uint8_t(t / 2), uint8_t(t % 2), uint8_t(r), 2, uint8_t(sectors)};
+            head[14] = uint8_t(size), head[15] = uint8_t(size >> 8);
             b.insert(b.end(), head, head + 16);
             b.insert(b.end(), size_t(size), uint8_t(r));
         }

@@ -104,8 +104,10 @@ void CFileFdd::HoldFile() {
     // A file that ended early: what it had is its length. One longer than is held is unread
     // beyond kMaxHeld.
     m_image.resize(at);
-    if (!whole) m_nFileLength = at;
-    else if (length > at) unread(at, length, EFBIG);
+    if (!whole)
+        m_nFileLength = at;
+    else if (length > at)
+        unread(at, length, EFBIG);
     m_nFilePos = kUnknownPos;
 }
 

@@ -94,10 +94,10 @@ TEST(KeptData, FlushThatLosesTheWriteKeepsIt) {
         int c, h, r;
         uint64_t offset; // of the sector's data in the file
         bool format;     // a track formatted after the last write
-    } cases[] = {{"raw", AddressedImage(327680), "disk.img", 5, 0, 1, 5 * 8192, false},
-                 {"D88", d88, "disk.d88", 0, 0, 3, 688 + 2 * 272 + 16, false},
-                 {"raw, a track formatted", AddressedImage(327680), "disk.img", 5, 0, 1, 5 * 8192,
-                  true}};
+    } cases[] = {
+        {"raw", AddressedImage(327680), "disk.img", 5, 0, 1, 5 * 8192, false},
+        {"D88", d88, "disk.d88", 0, 0, 3, 688 + 2 * 272 + 16, false},
+        {"raw, a track formatted", AddressedImage(327680), "disk.img", 5, 0, 1, 5 * 8192, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir("fdd");
@@ -258,8 +258,10 @@ TEST(KeptData, SectorsThatCouldNotBeReadStayErrors) {
         EXPECT_NO_THROW(fdd.Save());
         EXPECT_TRUE(Slice(ReadFile(path), 10 * 4096, 256) == data);
 
-        if (format) FormatTrack(fdd, 1, 0, {{1, 256}});
-        else if (fdd.SeekSector(5, 0, 1) == 256) fdd.Write(data.data(), 256);
+        if (format)
+            FormatTrack(fdd, 1, 0, {{1, 256}});
+        else if (fdd.SeekSector(5, 0, 1) == 256)
+            fdd.Write(data.data(), 256);
         Failing::path = path;
         {
             const TestSeam seam(Failing::Flush);
@@ -328,13 +330,13 @@ struct ReadOnlyPlace {
         if (std::string why = WhyNotAsOrdinaryUser(dir.Path()); !why.empty()) return why;
         if (disk == kExt4) {
             if (::geteuid() != 0) return "not root: no ext4 disk of the test's own to mount";
-            if (std::string why = MakeExt("ext4", dir / "ext4.img", dir / "mkfs.log");
-                !why.empty())
+            if (std::string why = MakeExt("ext4", dir / "ext4.img", dir / "mkfs.log"); !why.empty())
                 return why;
             top = dir / "m", folder = top + "/f", image = folder + "/disk.img", rescue = top + "/r";
             fs::create_directory(top);
             mounts.emplace();
-            if (!mounts->LoopDisk(dir / "ext4.img", top, "ext4")) return "no ext4: " + mounts->Why();
+            if (!mounts->LoopDisk(dir / "ext4.img", top, "ext4"))
+                return "no ext4: " + mounts->Why();
             if (::chmod(top.c_str(), 0755) != 0) return "could not open the disk up";
         }
         fs::create_directory(folder), fs::create_directory(rescue);
@@ -377,22 +379,23 @@ void ExpectAsOrdinaryUser(const std::function<int()>& body) {
 enum Takes { kRenameOver, kDeleteAndMake };
 
 // A rescue copy made while the image stays open; the user puts a file of their own under its
-// name, by moving it over the copy or by deleting the copy and making a new file there (on
-// ext4 the new file may get the copy's inode number); the guest writes again. Where the save fails again, the new copy takes a new name and holds
-// both writes, and the user's file is as it was, the same file; a save into the image's file
-// then goes through and removes the drive's copy. Where the user opens the image's folder up
-// instead, the save goes through beside the image at once, without a copy. Either way the
-// user's file stays as it was, alone in the rescue folder.
+// name, by moving it over the copy or by deleting the copy and making a new file there (on ext4
+// the new file may get the copy's inode number); the guest writes again. Where the save fails
+// again, the new copy takes a new name and holds both writes, and the user's file is as it was,
+// the same file; a save into the image's file then goes through and removes the drive's copy.
+// Where the user opens the image's folder up instead, the save goes through beside the image at
+// once, without a copy. Either way the user's file stays as it was, alone in the rescue folder.
 TEST(KeptData, RescueCopyReplacesOnlyItsOwnFile) {
     const struct {
         Stop stop;
         Takes takes;
         bool failsAgain;
         Disk disk;
-    } cases[] = {{kFlush, kRenameOver, true, kTestFolder},   {kFlush, kDeleteAndMake, true, kTestFolder},
-                 {kHalfway, kRenameOver, true, kTestFolder}, {kHalfway, kDeleteAndMake, true, kTestFolder},
-                 {kFlush, kRenameOver, false, kTestFolder},  {kHalfway, kDeleteAndMake, false, kTestFolder},
-                 {kHalfway, kDeleteAndMake, true, kExt4},    {kFlush, kDeleteAndMake, false, kExt4}};
+    } cases[] = {
+        {kFlush, kRenameOver, true, kTestFolder},   {kFlush, kDeleteAndMake, true, kTestFolder},
+        {kHalfway, kRenameOver, true, kTestFolder}, {kHalfway, kDeleteAndMake, true, kTestFolder},
+        {kFlush, kRenameOver, false, kTestFolder},  {kHalfway, kDeleteAndMake, false, kTestFolder},
+        {kHalfway, kDeleteAndMake, true, kExt4},    {kFlush, kDeleteAndMake, false, kExt4}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << StopName(c.stop) << ", "
                                         << (c.takes == kRenameOver ? "moved over" : "made anew")
