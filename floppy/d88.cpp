@@ -54,23 +54,35 @@ bool CFileFdd::LoadD88(bool bTestExtension) {
         m_nSize = 0;
         m_tracks.clear();
         m_nCurTrack = m_nCurSlot = -1;
+        m_nPartial = 0;
 
-        // The file as held; a part that could not be read ends the load (HeldCount throws).
-        if (HeldCount(0, kD88HeaderSize) < kD88HeaderSize) return true;
+        // The file as held. A part that could not be read ends only the run that reaches it,
+        // and the model then lacks part of the image.
+        const auto held = [&](uint64_t offset, uint64_t count) {
+            if (const Range* r = UnreadIn(offset, count)) {
+                if (m_nPartial == 0) m_nPartial = r->err;
+                return false;
+            }
+            return offset + count <= m_image.size();
+        };
+        if (!held(0, kD88HeaderSize)) return true;
         const uint8_t* header = m_image.data();
         const uint64_t diskSize = GetLe32(&header[kDiskSizeAt]);
         auto entry = [&](int e) { return uint64_t{GetLe32(&header[kTrackTableAt + 4 * e])}; };
 
+        // What a rewrite of the records loaded would take: never more than a file held.
         int records = 0;
-        for (int e = 0; e < kMaxTracks && records < kMaxD88Records; ++e) {
+        uint64_t bytes = kD88HeaderSize;
+        const auto room = [&] { return records < kMaxD88Records && bytes <= kMaxHeld; };
+        for (int e = 0; e < kMaxTracks && room(); ++e) {
             uint64_t offset = entry(e);
             if (offset == 0) break;
             const uint64_t next = e + 1 < kMaxTracks ? entry(e + 1) : 0;
             const uint64_t end = next != 0 ? next : diskSize;
             // A run that starts inside the header would let sector writes rewrite it.
             if (offset < kD88HeaderSize) continue;
-            for (int j = 0; offset < end && records < kMaxD88Records; ++j, ++records) {
-                if (HeldCount(offset, kD88RecordHeader) < kD88RecordHeader) break;
+            for (int j = 0; offset < end && room(); ++j, ++records) {
+                if (!held(offset, kD88RecordHeader)) break;
                 const uint8_t* h = m_image.data() + offset;
                 CFddSect s;
                 s.m_C = h[0];
@@ -81,6 +93,14 @@ bool CFileFdd::LoadD88(bool bTestExtension) {
                 s.m_nSize = static_cast<uint16_t>(h[14] | (h[15] << 8));
                 s.m_nOffset = offset + kD88RecordHeader;
                 s.m_nIndex = j;
+                bytes += kD88RecordHeader + s.m_nSize;
+                if (bytes > kMaxHeld) {
+                    // Runs that overlap, unless the file goes on beyond what is held: then
+                    // this is part of an image too large to hold.
+                    if (!m_unread.empty() && m_unread.back().err == EFBIG && m_nPartial == 0)
+                        m_nPartial = EFBIG;
+                    break;
+                }
                 AddSector(s);
                 offset += kD88RecordHeader + s.m_nSize;
             }
@@ -89,6 +109,7 @@ bool CFileFdd::LoadD88(bool bTestExtension) {
             track.m_sects.shrink_to_fit();
         return true;
     } catch (const std::exception&) {
+        m_nPartial = ENOMEM; // what was loaded until then is only part of the image
         return false;
     }
 }
@@ -162,7 +183,7 @@ std::vector<uint8_t> CFileFdd::BuildD88(const D88Layout& l) const {
 void CFileFdd::AdoptD88(const D88Layout& l, std::vector<uint8_t>&& image) {
     m_image = std::move(image);
     m_unread.clear(); // every sector was in memory to build it
-    m_nUnreadError = 0;
+    m_nPartial = 0;
     for (const D88Place& p : l.places) {
         p.s->m_nState = CFddSect::stateFile;
         p.s->m_nOffset = p.offset;

@@ -110,6 +110,7 @@ bool CFileFdd::RescueCopyIsCurrent() const {
 
 std::string CFileFdd::WriteRescueFile(const std::vector<uint8_t>* image) {
     if (RescueCopyIsCurrent()) return m_strRescueCopy; // written already
+    if (!image) HoldWhole();
     const uint32_t changes = m_nChanges;
     CFileHold written;
     const auto write = [&](CFile& out) {
@@ -147,6 +148,7 @@ std::string CFileFdd::WriteRescueFile(const std::vector<uint8_t>* image) {
 }
 
 void CFileFdd::Rewrite(PathState where) {
+    HoldWhole(); // before anything is written: the file stays as it was
     try {
         RewriteBeside(where);
     } catch (const CFileException& e) {
@@ -255,6 +257,6 @@ void CFileFdd::RewriteInPlace(PathState where, const CFileException& refused) {
 
 void CFileFdd::CopyFileTo(CFile& out) const {
     // Only a file held whole: a copy never claims bytes this object does not have.
-    if (!m_unread.empty()) throw CFileException(GetFilePath(), m_nUnreadError);
+    if (!m_unread.empty()) throw CFileException(GetFilePath(), m_unread.front().err);
     out.Write(m_image.data(), static_cast<uint32_t>(m_image.size()));
 }

@@ -28,7 +28,8 @@ void CFileFdd::Reset() {
     m_nChanges = m_nSavedChanges = 0;
     m_image = {};
     m_unread.clear();
-    m_nUnreadError = 0;
+    m_nPartial = 0;
+    m_formatted.reset();
 }
 
 bool CFileFdd::Open(const std::string& path, CFile::OpenMode mode) {
@@ -44,92 +45,16 @@ bool CFileFdd::Open(const std::string& path, CFile::OpenMode mode) {
         RemoveSaveLeftovers(ec ? GetFilePath() : real.string());
     }
     HoldFile();
-    if (!SetupFormat(DetectFormat())) LoadD88(true);
+    Load();
     m_nChanges = m_nSavedChanges = 0; // the sectors found are no change
+    m_formatted.reset();
     return true;
 }
 
-void CFileFdd::HoldFile() {
-    m_nFilePos = kUnknownPos;
-    m_image = {};
-    m_unread.clear();
-    m_nUnreadError = 0;
-    const auto unread = [&](uint64_t from, uint64_t to, int err) {
-        if (!m_unread.empty() && m_unread.back().to == from)
-            m_unread.back().to = to;
-        else
-            m_unread.push_back({from, to});
-        if (m_nUnreadError == 0) m_nUnreadError = err;
-    };
-    uint64_t length = 0;
-    try {
-        length = GetLength();
-        m_nFileLength = length;
-        m_image.resize(std::min(length, kMaxHeld));
-    } catch (const CFileException& e) {
-        return unread(0, UINT64_MAX, e.m_nErrno);
-    } catch (const std::bad_alloc&) {
-        return unread(0, UINT64_MAX, ENOMEM);
-    }
-    // In large pieces; a piece that fails is read again a page at a time, since a disk fails
-    // a page at a time, and what still fails stays unread.
-    constexpr uint64_t kPiece = 1u << 20, kPage = 4096;
-    uint64_t at = 0;
-    const auto read = [&](uint64_t count) {
-        if (g_pFileTestSeam) g_pFileTestSeam("read");
-        if (Seek(at) != at) throw CFileException(GetFilePath(), EIO);
-        const uint32_t got = CFile::Read(m_image.data() + at, static_cast<uint32_t>(count));
-        at += got;
-        return got == count;
-    };
-    bool whole = true;
-    while (whole && at < m_image.size()) {
-        const uint64_t piece = std::min(kPiece, m_image.size() - at);
-        try {
-            whole = read(piece);
-            continue;
-        } catch (const CFileException&) {
-        }
-        for (const uint64_t end = at + piece; whole && at < end;) {
-            const uint64_t page = std::min(kPage - at % kPage, end - at);
-            try {
-                whole = read(page);
-            } catch (const CFileException& e) {
-                std::fill_n(m_image.begin() + static_cast<std::ptrdiff_t>(at), page, kFill);
-                unread(at, at + page, e.m_nErrno);
-                at += page;
-            }
-        }
-    }
-    // A file that ended early: what it had is its length. One longer than is held is unread
-    // beyond kMaxHeld.
-    m_image.resize(at);
-    if (!whole)
-        m_nFileLength = at;
-    else if (length > at)
-        unread(at, length, EFBIG);
-    m_nFilePos = kUnknownPos;
-}
-
-bool CFileFdd::IsUnread(uint64_t offset, uint64_t count) const {
-    for (const Range& r : m_unread)
-        if (r.from < offset + count && offset < r.to) return true;
-    return false;
-}
-
-uint64_t CFileFdd::HeldCount(uint64_t offset, uint64_t count) const {
-    if (IsUnread(offset, count)) throw CFileException(GetFilePath(), m_nUnreadError);
-    return offset >= m_image.size() ? 0 : std::min<uint64_t>(count, m_image.size() - offset);
-}
-
-void CFileFdd::CopyHeld(uint64_t offset, uint8_t* buf, uint32_t count) const {
-    const uint64_t n = HeldCount(offset, count);
-    if (n) std::memcpy(buf, m_image.data() + offset, n);
-    std::fill(buf + n, buf + count, kFill); // promised beyond the end of a damaged image
-}
-
 int CFileFdd::DetectFormat() {
-    if (!IsUnread(0, 17) && m_image.size() >= sizeof kSignature &&
+    // Without its first bytes no file can be told: a D88 image may have a raw one's length.
+    if (UnreadIn(0, sizeof kSignature)) return -1;
+    if (m_image.size() >= sizeof kSignature &&
         std::memcmp(m_image.data(), kSignature, sizeof kSignature) == 0)
         return kFormatD88;
     // A file that could not be read whole to its end has no length to tell.
@@ -185,10 +110,12 @@ uint32_t CFileFdd::Read(void* buf, uint32_t count) {
     if (!s) return 0xFFFFFFFF;
     const uint32_t k = std::min<uint32_t>(count, s->m_nSize - s->m_nPos);
     if (k == 0) return 0;
-    if (s->m_nState == CFddSect::stateFile)
+    if (s->m_nState == CFddSect::stateFile) {
+        HeldCount(s->m_nOffset, s->m_nSize); // a sector that could not be read whole is an error
         CopyHeld(s->m_nOffset + s->m_nPos, static_cast<uint8_t*>(buf), k);
-    else
+    } else {
         std::memcpy(buf, s->m_data.data() + s->m_nPos, k);
+    }
     s->m_nPos += k;
     return k;
 }
@@ -267,6 +194,7 @@ bool CFileFdd::AddSector(const CFddSect& s) {
     std::vector<CFddSect>& sects = m_tracks[static_cast<size_t>(t)].m_sects;
     if (sects.size() <= i) sects.resize(i + 1);
     sects[i] = s;
+    m_formatted.set(static_cast<size_t>(t));
     m_nSize = std::max<int>(m_nSize, s.m_nSize);
     m_nSectors = std::max(m_nSectors, static_cast<int>(sects.size()));
     m_nCylinders = std::max(m_nCylinders, static_cast<int>(m_tracks.size()));
@@ -277,10 +205,15 @@ bool CFileFdd::AddSector(const CFddSect& s) {
 void CFileFdd::ClearTrack(int C, int H) {
     m_nCurTrack = m_nCurSlot = -1;
     const int t = C * m_nHeads + H;
-    if (t < 0 || static_cast<size_t>(t) >= m_tracks.size()) return;
-    std::vector<CFddSect>& sects = m_tracks[static_cast<size_t>(t)].m_sects;
-    if (sects.empty()) return;
-    sects.clear();
-    m_bModified = true; // an erase: the sectors it had must go from the file too
+    if (t < 0 || t >= kMaxTracks) return;
+    m_formatted.set(static_cast<size_t>(t));
+    // An erase: the sectors the track had must go from the file too. Where the model lacks
+    // part of the image, the file may hold sectors of a track the model does not.
+    if (static_cast<size_t>(t) < m_tracks.size() &&
+        !m_tracks[static_cast<size_t>(t)].m_sects.empty())
+        m_tracks[static_cast<size_t>(t)].m_sects.clear();
+    else if (m_nPartial == 0)
+        return;
+    m_bModified = true;
     ++m_nChanges;
 }

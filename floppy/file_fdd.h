@@ -23,12 +23,18 @@
 // Errors:
 // - Open answers false only when the file cannot be opened (or this object is already
 //   open). An image is a regular file (or a link to one): anything else (FIFO, device,
-//   socket) is refused with EINVAL, without being opened. Unreadable or damaged content
-//   gives a disk with fewer or no sectors; the bytes of a file that could not be read (an
-//   I/O error, or beyond kMaxHeld) leave their sectors errors for the guest: Read and Write
-//   throw CFileException with the read's errno, and no whole image is written anywhere,
-//   since it would claim bytes this object does not have (a save that needs one, and the
-//   rescue at Close, fail with that errno).
+//   socket) is refused with EINVAL, without being opened. Damaged content gives a disk with
+//   fewer or no sectors. Bytes of the file that could not be read (an I/O error, or beyond
+//   kMaxHeld) make the sectors they touch errors for the guest: Read and Write throw
+//   CFileException with the read's errno. A D88 record header among them ends only its own
+//   track's run, and a file whose signature could not be read is taken for neither format:
+//   the model then lacks part of the image. After kMaxFailedReads failed reads the rest of
+//   the file stays unread without being asked for, so that a dead disk does not hold the open.
+// - A whole image (a D88 rewrite, a copy of the file, a rescue file) is written only when
+//   every byte it must carry is held: what could not be read is read again first, since the
+//   disk may answer again (and a model that lacked part of the image is built anew from it,
+//   keeping the tracks the guest formatted); where some still cannot be read, the save and
+//   the rescue at Close fail with the read's errno and the file stays as it was.
 // - Write throws where the image was opened with modeRead (EBADF: a write-protected disk),
 //   and where a damaged D88 file promises the sector beyond kMaxHeld (EFBIG). Bytes that a
 //   damaged D88 file promises beyond its end read as 0xE4; writing them extends the file.
@@ -84,6 +90,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -127,8 +134,12 @@ public:
     // A D88 file never yields more sector records than this (a disk holds at most
     // 164 x 254); the rest of a hostile file whose runs overlap is ignored.
     static constexpr int kMaxD88Records = 65536;
-    // The most of a file held in memory: eight times the largest disk a format can make.
+    // The most of a file held in memory: eight times the largest disk a format can make. The
+    // D88 records loaded never add up to more either (header and data, as a rewrite would
+    // place them): the rest of a hostile file whose runs overlap is ignored.
     static constexpr uint64_t kMaxHeld = 16u << 20;
+    // Failed reads of the file after which the disk is taken for dead (see Errors).
+    static constexpr int kMaxFailedReads = 32;
 
     CFileFdd() = default;
     CFileFdd(const CFileFdd&) = delete;
@@ -242,8 +253,25 @@ private:
     // Reads the file into m_image (at most kMaxHeld bytes); what cannot be read goes to
     // m_unread.
     void HoldFile();
-    // Whether any of `count` bytes at `offset` could not be read.
-    bool IsUnread(uint64_t offset, uint64_t count) const;
+    // Reads bytes [from, to) of the file into m_image, which holds them; `failures` counts
+    // failed reads towards kMaxFailedReads. Answers where the file ended, or `to`.
+    uint64_t ReadHeld(uint64_t from, uint64_t to, int& failures);
+    void MarkUnread(uint64_t from, uint64_t to, int err);
+    // Reads what could not be read again (not what lies beyond kMaxHeld); answers whether
+    // any of it was read now.
+    bool ReadAgain();
+    // Builds the model from the image as held: the format detected, then its sectors.
+    void Load();
+    // Builds the model anew once more of the image was read; the tracks the guest formatted
+    // stay as the guest left them, and so do the selection and the sectors a flush owes.
+    void LoadAgain();
+    // Throws CFileException (the read's errno) unless the model holds the whole image, after
+    // reading what could not be read again; a whole image to write may still lack sectors'
+    // bytes (BuildD88 and CopyFileTo throw then).
+    void HoldWhole();
+    struct Range;
+    // The first range that could not be read among `count` bytes at `offset`, or none.
+    const Range* UnreadIn(uint64_t offset, uint64_t count) const;
     // How many of `count` bytes at `offset` m_image holds (fewer at its end, where a damaged
     // image promises more); throws CFileException where any could not be read.
     uint64_t HeldCount(uint64_t offset, uint64_t count) const;
@@ -258,10 +286,14 @@ private:
     // it; the ranges of it that could not be read (sorted, apart), and the read's errno.
     struct Range {
         uint64_t from, to;
+        int err;
     };
     std::vector<uint8_t> m_image;
     std::vector<Range> m_unread;
-    int m_nUnreadError = 0;
+    // The errno of the read that left the model without part of the image, else 0.
+    int m_nPartial = 0;
+    // Tracks (C x 2 + H) the guest formatted or erased since the image was opened.
+    std::bitset<kMaxTracks> m_formatted;
     // Where the file stands after this object's last write into it, so that a sector's
     // bytes, written one at a time, cost one system call each; and its known length.
     static constexpr uint64_t kUnknownPos = UINT64_MAX;

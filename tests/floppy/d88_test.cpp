@@ -138,6 +138,35 @@ TEST(D88Load, HostileFilesGiveADefinedDisk) {
     }
 }
 
+// Runs that all walk the same 1 MB of records, each claiming 65535 bytes under an ID of its
+// own: the sectors loaded, and a rewrite of them after a format, stay within what a file
+// held would take.
+TEST(D88Load, OverlappingRunsCostNoMoreThanAFile) {
+    constexpr uint32_t kRecord = 16 + 65535, kRuns = 82, kDeep = 16;
+    Bytes img = D88Header({});
+    img.resize(688 + kDeep * kRecord + kRuns * 16);
+    for (uint32_t j = 0; j < kRuns; ++j) {
+        PutLe32(img, 32 + 8 * j, 688 + 16 * j); // run 2j; run 2j + 1 is empty
+        PutLe32(img, 36 + 8 * j, uint32_t(img.size()));
+        for (uint32_t k = 0; k < kDeep; ++k) {
+            uint8_t* h = &img[688 + k * kRecord + 16 * j];
+            h[0] = uint8_t(j), h[1] = uint8_t(k & 1), h[2] = uint8_t(k / 2 + 1), h[3] = 3;
+            h[14] = h[15] = 0xFF;
+        }
+    }
+    PutLe32(img, 28, uint32_t(img.size()));
+    OpenImage image(img, "h.d88");
+    uint64_t loaded = 0;
+    for (const CFddTrack& t : image.fdd.m_tracks)
+        for (const CFddSect& s : t.m_sects)
+            loaded += s.m_nSize;
+    EXPECT_GT(loaded, img.size()) << "the runs do not overlap";
+    EXPECT_LE(loaded, CFileFdd::kMaxHeld);
+    FormatTrack(image.fdd, 0, 0, {{1, 256}});
+    image.fdd.Close();
+    EXPECT_LE(fs::file_size(image.dir / "h.d88"), CFileFdd::kMaxHeld + 272);
+}
+
 TEST(D88Load, DataBeyondTheEndReadsAsE4AndWritesExtendTheFile) {
     Bytes img = D88Header({688}, 688 + 16 + 256);
     D88Record(img, 0, 0, 1, 256, 100);

@@ -58,7 +58,7 @@ inline void D88Record(Bytes& b, uint8_t c, uint8_t h, uint8_t r, uint16_t size, 
 
 // What the format command does: empty the track, add its sectors in physical order.
 inline void FormatTrack(CFileFdd& fdd, int c, int h, std::vector<std::array<int, 2>> rAndSize) {
-    if (size_t t = c * 2 + h; t < fdd.m_tracks.size()) fdd.m_tracks[t].m_sects.clear();
+    fdd.ClearTrack(c, h);
     int k = 0;
     for (auto [r, size] : rAndSize) {
         CFddSect s;

@@ -214,21 +214,29 @@ struct Failing {
     }
 };
 
-// A file that cannot be read whole as it is opened: the first read of it and then the read of
-// one page (4096 bytes at 5 x 4096: track 5, C2 H1 of the blank disk) fail (EIO).
-struct BadPage {
-    static inline int reads = 0;
+// Reads of the image's file that fail (EIO), as the test sets them: while the image opens, the
+// first read (the whole file in one piece, under 1 MB) and the read of page `page` (4096 bytes;
+// the pages are read in turn once the piece failed); every read, and every flush, while `dead`.
+struct BadReads {
+    static inline int reads = 0, page = 0, failed = 0;
+    static inline bool dead = false;
+    static void Start(int p) { reads = failed = 0, page = p, dead = false; }
     static void Seam(const char* where) {
-        if (std::string(where) == "read" && (++reads == 1 || reads == 2 + 5))
-            throw CFileException("disk.img", EIO);
+        const std::string w = where;
+        if (w == "read" && (++reads == 1 || reads == 2 + page || dead)) {
+            ++failed;
+            throw CFileException("disk", EIO);
+        }
+        if (w == "flush" && dead) throw CFileException("disk", EIO);
     }
 };
 
-// The image opens all the same; the sectors of the page that could not be read are errors for
-// the guest (EIO), to read and to write, and every other sector reads and takes writes, which
-// a save puts into the file. A copy of the image would claim bytes the program does not have:
-// the close whose save fails (at the flush, or writing the image anew as D88 after a format)
-// makes none, and tells why.
+// A raw image whose page 5 (track 5, C2 H1 of the blank disk) cannot be read as it opens. The
+// image opens all the same; the sectors of that page are errors for the guest (EIO), to read
+// and to write, and every other sector reads and takes writes, which a save puts into the
+// file. Once the disk answers nothing, a copy of the image would claim bytes the program does
+// not have: the close whose save fails (at the flush, or writing the image anew as D88 after a
+// format) makes none, and tells why.
 TEST(KeptData, SectorsThatCouldNotBeReadStayErrors) {
     for (const bool format : {false, true}) {
         SCOPED_TRACE(format ? "a track formatted" : "sectors written");
@@ -237,9 +245,9 @@ TEST(KeptData, SectorsThatCouldNotBeReadStayErrors) {
         const Bytes raw = AddressedImage(327680), data = Pattern(256, 0x40);
         ASSERT_TRUE(WriteFile(path, raw));
         CFileFdd fdd;
-        BadPage::reads = 0;
+        BadReads::Start(5);
         {
-            const TestSeam seam(BadPage::Seam);
+            const TestSeam seam(BadReads::Seam);
             ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
         }
         fdd.SetRescueFolder(dir / "r");
@@ -262,15 +270,172 @@ TEST(KeptData, SectorsThatCouldNotBeReadStayErrors) {
             FormatTrack(fdd, 1, 0, {{1, 256}});
         else if (fdd.SeekSector(5, 0, 1) == 256)
             fdd.Write(data.data(), 256);
-        Failing::path = path;
+        BadReads::dead = true;
         {
-            const TestSeam seam(Failing::Flush);
+            const TestSeam seam(BadReads::Seam);
             EXPECT_EQ(ErrnoOf([&] { fdd.Close(); }), EIO);
         }
         EXPECT_TRUE(fdd.RescuedPath().empty()) << "a copy named: " << fdd.RescuedPath();
         EXPECT_EQ(fdd.RescueError(), EIO);
         EXPECT_FALSE(fs::exists(dir / "r") && !fs::is_empty(dir / "r")) << "a copy left";
     }
+}
+
+// A D88 image of `tracks` tracks (C x 2 + H) of 16 sectors of `size` bytes, every 4-byte word
+// of the data its own offset / 4; padded with zeros to `length`.
+Bytes D88Disk(int tracks, uint16_t size, size_t length = 0) {
+    Bytes b = D88Header({});
+    for (int t = 0; t < tracks; ++t) {
+        PutLe32(b, 32 + 4 * t, uint32_t(b.size()));
+        for (uint8_t r = 1; r <= 16; ++r) {
+            D88Record(b, uint8_t(t / 2), uint8_t(t % 2), r, size, -1, 16);
+            for (size_t at = b.size() - size; at < b.size(); at += 4)
+                PutLe32(b, at, uint32_t(at / 4));
+        }
+    }
+    PutLe32(b, 28, uint32_t(b.size()));
+    if (b.size() < length) b.resize(length);
+    return b;
+}
+
+// How a sector of the image first opened looks to the guest.
+enum Looks { kAsInTheFile, kMissing, kError };
+struct SeenSector {
+    int c, h, r;
+    Looks looks;
+    int err = 0;
+};
+
+// A D88 image of 41 tracks of 256-byte sectors that cannot be read whole as it opens: its
+// first page (the file padded to a raw image's length, and named as one), a page that starts
+// at a record header (track 24's R6), a page that a sector runs into (track 23's R6); or one
+// of 32 KB sectors whose last tracks lie beyond what is held (32-40, and track 31's last
+// sector). The guest sees every sector it can: the tracks after the bad part too. It formats
+// track 3, erases track 25 and writes C0 H1 R1 (on page 1 of a raw image) if there is one.
+// - While what could not be read stays so, the save fails with the read's errno and the close
+//   makes no copy: the file is as it was, byte for byte (but for the guest's write).
+// - Where the disk answers again before the save, the save keeps every sector.
+TEST(KeptData, ImageNotHeldWholeIsNeverWrittenShort) {
+    const Bytes disk = D88Disk(41, 256), data = Pattern(256, 0x40);
+    const struct {
+        const char* name;
+        Bytes image;
+        const char* file;
+        int page; // -1: none, the file too long to be held
+        std::vector<SeenSector> seen;
+    } cases[] = {
+        {"first page",
+         D88Disk(41, 256, 327680),
+         "disk.img",
+         0,
+         {{0, 0, 1, kMissing}, {0, 1, 1, kMissing}, {20, 0, 16, kMissing}}},
+        {"page at a record header",
+         disk,
+         "disk.d88",
+         26,
+         {{12, 0, 5, kAsInTheFile},
+          {12, 0, 6, kMissing},
+          {12, 1, 1, kMissing},
+          {13, 0, 1, kAsInTheFile},
+          {20, 0, 16, kAsInTheFile}}},
+        {"page a sector runs into",
+         disk,
+         "disk.d88",
+         25,
+         {{11, 1, 5, kAsInTheFile},
+          {11, 1, 6, kError, EIO},
+          {11, 1, 7, kMissing},
+          {12, 0, 1, kMissing},
+          {12, 1, 1, kAsInTheFile},
+          {20, 0, 16, kAsInTheFile}}},
+        {"beyond what is held",
+         D88Disk(41, 32768),
+         "disk.d88",
+         -1,
+         {{15, 1, 15, kAsInTheFile}, {15, 1, 16, kMissing}, {16, 0, 1, kMissing}}},
+    };
+    for (const auto& c : cases) {
+        for (const bool answers : {false, true}) {
+            if (answers && c.page < 0) continue;
+            SCOPED_TRACE(testing::Message() << c.name << (answers ? ", answers again" : ""));
+            TempDir dir("fdd");
+            const std::string path = dir / c.file, clean = dir / "clean.d88";
+            ASSERT_TRUE(WriteFile(path, c.image));
+            CFileFdd fdd;
+            BadReads::Start(c.page);
+            {
+                const TestSeam seam(c.page < 0 ? nullptr : BadReads::Seam);
+                ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
+            }
+            fdd.SetRescueFolder(dir / "r");
+            for (const SeenSector& k : c.seen) {
+                SCOPED_TRACE(testing::Message() << "C" << k.c << " H" << k.h << " R" << k.r);
+                const int size = fdd.SeekSector(k.c, k.h, k.r - 1);
+                EXPECT_EQ(size < 0, k.looks == kMissing);
+                if (size < 0 || k.looks == kMissing) continue;
+                Bytes got(size);
+                // A byte at a time, as the controller reads: the first already fails.
+                EXPECT_EQ(ErrnoOf([&] { fdd.Read(got.data(), 1); }), k.err) << "its first byte";
+                if (k.err != 0) continue;
+                EXPECT_EQ(ErrnoOf([&] { fdd.Read(got.data() + 1, size - 1); }), 0);
+                const uint64_t at = fdd.m_tracks[k.c * 2 + k.h].m_sects[k.r - 1].m_nOffset;
+                EXPECT_TRUE(got == Slice(c.image, at, size)) << "read otherwise";
+            }
+            FormatTrack(fdd, 1, 1, {{1, 256}});
+            fdd.ClearTrack(12, 1); // an erase of track 25, which the model may lack
+            Bytes image = c.image; // what the file is to hold should the save fail
+            const bool write = fdd.SeekSector(0, 1, 0) == 256;
+            if (write) {
+                fdd.Write(data.data(), 256);
+                const uint64_t at = fdd.m_tracks[1].m_sects[0].m_nOffset;
+                std::copy(data.begin(), data.end(), image.begin() + std::ptrdiff_t(at));
+            }
+
+            if (answers) {
+                // The image read whole, with the same format and write.
+                ASSERT_TRUE(WriteFile(clean, c.image));
+                CFileFdd whole;
+                ASSERT_TRUE(whole.Open(clean, CFile::modeReadWrite));
+                FormatTrack(whole, 1, 1, {{1, 256}});
+                whole.ClearTrack(12, 1);
+                if (write && whole.SeekSector(0, 1, 0) == 256) whole.Write(data.data(), 256);
+                const std::vector<Bytes> want = Seen(whole);
+                EXPECT_NO_THROW(fdd.Save());
+                EXPECT_NO_THROW(fdd.Close());
+                CFileFdd back;
+                ASSERT_TRUE(back.Open(path, CFile::modeRead));
+                EXPECT_TRUE(Seen(back) == want) << "the save did not keep every sector";
+                continue;
+            }
+            const int err = c.page < 0 ? EFBIG : EIO;
+            BadReads::dead = true;
+            const TestSeam seam(c.page < 0 ? nullptr : BadReads::Seam);
+            EXPECT_EQ(ErrnoOf([&] { fdd.Save(); }), err);
+            EXPECT_TRUE(ReadFile(path) == image) << "the save changed the file";
+            EXPECT_EQ(ErrnoOf([&] { fdd.Close(); }), err);
+            EXPECT_TRUE(fdd.RescuedPath().empty()) << "a copy named: " << fdd.RescuedPath();
+            EXPECT_EQ(fdd.RescueError(), err);
+            EXPECT_TRUE(ReadFile(path) == image) << "the close changed the file";
+        }
+    }
+}
+
+// A disk whose every read fails (a network disk that times out): the open of the largest
+// image, and a save that needs it whole, each give up after a few failed reads.
+TEST(KeptData, DeadDiskIsGivenUpSoon) {
+    TempDir dir("fdd");
+    const std::string path = dir / "disk.img";
+    ASSERT_TRUE(WriteFile(path, AddressedImage(1474560)));
+    CFileFdd fdd;
+    BadReads::Start(0);
+    BadReads::dead = true;
+    const TestSeam seam(BadReads::Seam);
+    ASSERT_TRUE(fdd.Open(path, CFile::modeReadWrite));
+    EXPECT_LE(BadReads::failed, 40) << "failed reads at open";
+    FormatTrack(fdd, 1, 0, {{1, 256}});
+    BadReads::failed = 0;
+    EXPECT_EQ(ErrnoOf([&] { fdd.Save(); }), EIO);
+    EXPECT_LE(BadReads::failed, 40) << "failed reads at the save";
 }
 
 // The errno of a save (or a close) made to fail as `stop` says.
