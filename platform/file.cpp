@@ -238,17 +238,22 @@ uint32_t CFile::Read(void* buf, uint32_t count) {
 }
 
 void CFile::Write(const void* buf, uint32_t count) {
+    if (const int err = TryWrite(buf, count)) Fail(err);
+}
+
+int CFile::TryWrite(const void* buf, uint32_t count) {
     auto* p = static_cast<const char*>(buf);
     uint32_t done = 0;
     while (done < count) {
         ssize_t n = ::write(m_fd, p + done, count - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            Fail(errno);
+            return errno;
         }
-        if (n == 0) Fail(ENOSPC);
+        if (n == 0) return ENOSPC;
         done += static_cast<uint32_t>(n);
     }
+    return 0;
 }
 
 uint64_t CFile::Seek(uint64_t offset) {

@@ -49,6 +49,10 @@ public:
     virtual uint32_t Read(void* buf, uint32_t count);
     // Writes every byte or throws.
     virtual void Write(const void* buf, uint32_t count);
+    // As this class's Write, answering 0 or the errno instead of throwing, so that a write
+    // tried again and again (a printer byte the guest polls for) allocates nothing. After a
+    // failure some of the bytes may have been written; a single byte either was or was not.
+    int TryWrite(const void* buf, uint32_t count);
     uint64_t Seek(uint64_t offset); // from the start; returns the new position
     uint64_t GetLength() const;
     void SetLength(uint64_t length);
