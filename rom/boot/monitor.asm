@@ -389,11 +389,16 @@ CMDS    JSR RANGE
         BRA .byte
 .close  LDA #2
         STA FP_CMD
-        LDA FP_DAT          ; the port goes idle
+        LDA FP_DAT          ; the port goes idle: 1 = a write or the close failed
+        CMPA #1
+        BEQ .fail
         LDD ARG1
         LDX ARG2
         PSHS X
         LDX #S_SAVED
+        BRA SHOWRNG
+.fail   LDX #S_NOSAVE
+        JMP FAIL
 
 * Message X, then "D-(top of stack)".
 SHOWRNG JSR PUTS
@@ -453,4 +458,6 @@ S_EMPTY FCC "Empty file"
 S_NOPORT FCC "? No host-file port"
         FCB 0
 S_NOFILE FCC "? Cannot open the file"
+        FCB 0
+S_NOSAVE FCC "? Cannot write the file"
         FCB 0

@@ -1,5 +1,6 @@
 // The monitor's L and S commands through the host-file port.
 #include "machine.h"
+#include "tests/platform/guards.h"
 
 namespace {
 
@@ -29,9 +30,16 @@ TEST_F(FilePortTest, RefusalsLeaveThePortIdle) {
     const std::string page = m_dir / "page"; // one byte more than $FC00-$FCFF
     ASSERT_TRUE(WriteFile(empty, "") && WriteFile(page, std::string(0x101, 'x')));
     const std::string guard = "? $FD00-$FFFF holds the I/O page and the monitor";
-    const std::string cases[][2] = {
+    const std::string full = m_dir / "full", cannot = "? Cannot write the file";
+    struct Case {
+        std::string line, answer;
+        rlim_t limit = RLIM_INFINITY; // the host's file-size limit while it runs
+    };
+    const Case cases[] = {
         {"L 4000 " + m_dir / "missing", "? Cannot open the file"},
         {"S 3000 3001 " + m_dir / "no/such/dir", "? Cannot open the file"},
+        {"S 0 1FFF " + full, cannot, 4096}, // the file takes half
+        {"S 0 1FFF " + full, cannot, 0},    // nothing
         {"L 4000 " + empty, "Empty file"},
         {"L FC00 " + page, guard}, // the file is measured before anything is written
         {"L FD00 " + page, guard},
@@ -39,7 +47,9 @@ TEST_F(FilePortTest, RefusalsLeaveThePortIdle) {
         {"L 4000", "?"},
         {"S 3001 3000 x", "?"},
     };
-    for (const auto& [line, answer] : cases) {
+    for (const auto& [line, answer, limit] : cases) {
+        const FileSizeLimit fsize(limit);
+        ASSERT_TRUE(fsize.IsSet());
         ASSERT_TRUE(Command(line)) << line << "\n" << Screen();
         EXPECT_EQ(Answer(), answer) << line;
         EXPECT_EQ(main.m_io[0xDD0], 0) << line;
