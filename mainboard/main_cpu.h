@@ -212,6 +212,27 @@ public:
     uint8_t m_usartStat[5] = {};
     uint8_t m_usartTx[5] = {};
     uint8_t m_usartHeld[5] = {}; // 1 while m_usartTx waits to be handed to a terminal
+    // A printer byte its file refused (disk full, file-size limit, a FIFO with no room)
+    // waits here; while it does the status shows no acknowledge. It is tried again at the
+    // port's next strobe or status read; a strobe that finds it still waiting loses its
+    // own byte. The view is asked once a wait to tell the user (ID_PRINTER_REFUSED + n):
+    // at the refusal, or where the file is only busy (EAGAIN) at the first byte lost.
+    // A wait survives a reset; the view ends it when it closes the file (PrinterDetach).
+    struct PrinterWait {
+        bool held = false;   // `byte` waits to be written
+        bool told = false;   // this wait was posted to the view
+        bool toShow = false; // posted, not yet shown (cleared by the view)
+        uint8_t byte = 0;
+        int error = 0;     // errno of the last refusal
+        uint32_t lost = 0; // bytes strobed during this wait, never written
+    };
+    PrinterWait m_prnWait[3];
+    // Tries printer n's waiting byte again; true when no byte waits (any more).
+    bool PrinterRetry(int n);
+    // Printer n's file is going: ends its wait and answers the count of the bytes of that
+    // wait that were never written (the waiting one and those lost meanwhile).
+    uint32_t PrinterDetach(int n);
+
     uint8_t m_nFileMode = 0;
     uint8_t m_nFileState = 0;
     uint8_t m_nFileByte = 0;
@@ -229,6 +250,8 @@ private:
     uint8_t UsartEvaluate(int port);
     uint8_t PrinterStatus(uint8_t reg);
     void PrinterControl(uint8_t reg, uint8_t value);
+    bool PrinterWrite(int n, uint8_t b);
+    void PrinterTell(int n);
     uint8_t FilePortIoRead(uint8_t reg);
     void FilePortIoWrite(uint8_t reg, uint8_t value);
     void FilePortOpen();

@@ -8,8 +8,9 @@
 
 // Window command ids carried by PostCommand.
 enum : unsigned {
-    ID_USART_OPEN = 500,  // + port 0-4
-    ID_USART_CLOSE = 510, // + port 0-4
+    ID_USART_OPEN = 500,      // + port 0-4
+    ID_USART_CLOSE = 510,     // + port 0-4
+    ID_PRINTER_REFUSED = 520, // + printer 0-2: its file refused a byte (CMainCpu::PrinterWait)
     ID_HARD_RESET = 32773,
     ID_TERM_CARET = 32773, // a terminal's caret update, posted only to its own window
     ID_IMAGE_SETUP = 32775,

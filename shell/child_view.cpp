@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "debugger/debug_session.h"
 #include "debugger/qt/debug_dlg.h"
@@ -47,6 +48,12 @@ const char* const kFddOpenFailed = "フロッピーディスクイメージを�
 const char* const kNotRegular = "通常のファイルではありません。";
 const char* const kHddOpenFailed = "ハードディスクイメージを開けませんでした。";
 const char* const kPrnOpenFailed = "プリンタ出力ファイルを開けませんでした。";
+const char* const kPrnWriteFailed = "プリンタ出力ファイルに書き込めませんでした。";
+const char* const kPrnWaits = "書き込めるようになるまで、プリンタ %1 は次の文字を受け付けません。"
+                              "書き込めるようになると、出力は自動的に続きます。"
+                              "プリンタを待たずにプログラムが送った文字は失われます。";
+const char* const kPrnUnwritten =
+    "プリンタ出力ファイルに書き込めなかった %1 バイトは、書き込まれないまま失われました。";
 const char* const kFddSaveFailed =
     "フロッピーディスクイメージを保存できませんでした。ファイルは以前の内容のまま残っています。";
 const char* const kFddNotSaved = "フロッピーディスクイメージを保存できませんでした。";
@@ -85,6 +92,8 @@ const CommandEntry kCommands[] = {
     {ID_HARD_RESET, ID_HARD_RESET, [](CChildView& v, unsigned) { v.OnHardReset(); }},
     {ID_USART_OPEN, ID_USART_OPEN + 4, [](CChildView& v, unsigned id) { v.OnUsartOpen(id); }},
     {ID_USART_CLOSE, ID_USART_CLOSE + 4, [](CChildView& v, unsigned id) { v.OnUsartClose(id); }},
+    {ID_PRINTER_REFUSED, ID_PRINTER_REFUSED + 2,
+     [](CChildView& v, unsigned id) { v.OnPrinterRefused(id); }},
 };
 
 } // namespace
@@ -218,9 +227,16 @@ void CChildView::CloseHdd(int i) {
     delete hdd;
 }
 
+// A byte that still waits for the file gets a last try; what never reached the file is
+// reported, after the refusal itself where that was not shown yet.
 void CChildView::ClosePrn(int i) {
     CFile* prn = m_main.m_pPrn[i];
     if (!prn) return;
+    m_main.PrinterRetry(i);
+    OnPrinterRefused(ID_PRINTER_REFUSED + unsigned(i));
+    const int err = m_main.m_prnWait[i].error;
+    if (const uint32_t unwritten = m_main.PrinterDetach(i))
+        ReportFileFailure(QString::fromUtf8(kPrnUnwritten).arg(unwritten), prn->GetFilePath(), err);
     m_main.m_pPrn[i] = nullptr;
     try {
         prn->Close();
@@ -230,15 +246,26 @@ void CChildView::ClosePrn(int i) {
     delete prn;
 }
 
-// "<what>\n\n<path>\n<the system's reason>"
-void CChildView::ReportFileFailure(const char* what, const std::string& path, int err) {
-    ReportFileFailure(what, path, QString::fromLocal8Bit(std::generic_category().message(err)));
+// Posted once per wait by the main board; shown once, while the printer has its file.
+void CChildView::OnPrinterRefused(unsigned id) {
+    const int n = int(id - ID_PRINTER_REFUSED);
+    CMainCpu::PrinterWait& w = m_main.m_prnWait[n];
+    if (!std::exchange(w.toShow, false) || !m_main.m_pPrn[n]) return;
+    ReportFileFailure(kPrnWriteFailed, m_main.m_pPrn[n]->GetFilePath(), w.error,
+                      QString::fromUtf8(kPrnWaits).arg(n));
 }
 
-void CChildView::ReportFileFailure(const char* what, const std::string& path,
-                                   const QString& reason) {
-    const QString text =
-        QString::fromUtf8(what) + "\n\n" + QString::fromStdString(path) + "\n" + reason;
+// "<what>\n\n<path>\n<the system's reason>", and "\n\n<more>" where given.
+void CChildView::ReportFileFailure(const QString& what, const std::string& path, int err,
+                                   const QString& more) {
+    ReportFileFailure(what, path, QString::fromLocal8Bit(std::generic_category().message(err)),
+                      more);
+}
+
+void CChildView::ReportFileFailure(const QString& what, const std::string& path,
+                                   const QString& reason, const QString& more) {
+    QString text = what + "\n\n" + QString::fromStdString(path) + "\n" + reason;
+    if (!more.isEmpty()) text += "\n\n" + more;
     MessageBox(text.toStdString(), "ORLO");
 }
 

@@ -16,7 +16,9 @@
 // until a save succeeds (again at the end), saying the file is as it was only where its
 // name still names it, naming the rescue file that holds the image
 // (~/.local/share/Helka/Orlo/rescued/) where one was written, and, while running, that the
-// changes are kept and saved at the end. The view is the boards'
+// changes are kept and saved at the end. A printer file that refuses a byte is reported
+// once while the printer waits for it (posted by the main board), and what never reached
+// the file when it is closed, as lost. The view is the boards'
 // window (platform CWnd): they invalidate it, post commands to it and show message
 // boxes through it.
 // A 100 ms timer sets both boards' tick flags and every 5 s shows the measured speed in
@@ -88,6 +90,8 @@ public:
     void OnDebugStep();
     void OnUsartOpen(unsigned id);
     void OnUsartClose(unsigned id);
+    // A printer's file refused a byte: the file, the reason, and that the printer waits.
+    void OnPrinterRefused(unsigned id);
     void OnEditCopy();
     void OnEditPaste();
     bool OnUpdateEditCopy() const;
@@ -134,8 +138,10 @@ protected:
 
 private:
     void PushText(const std::string& cp932);
-    void ReportFileFailure(const char* what, const std::string& path, int err);
-    void ReportFileFailure(const char* what, const std::string& path, const QString& reason);
+    void ReportFileFailure(const QString& what, const std::string& path, int err,
+                           const QString& more = QString());
+    void ReportFileFailure(const QString& what, const std::string& path, const QString& reason,
+                           const QString& more = QString());
     static std::string SaveFailureText(const CFileFdd& fdd, int err, bool closing);
     static std::string RescueFolder();
     static std::string MoveText(const std::string& from, const CFileFdd& fdd);

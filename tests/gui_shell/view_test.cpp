@@ -389,6 +389,38 @@ private Q_SLOTS:
         QCOMPARE(ProfileString("PRN1"), newPrn);
     }
 
+    // A printer byte the file refuses is told once, with the file, the reason and the
+    // printer that now waits; one still waiting when the file is closed, with those lost
+    // meanwhile, is told as lost.
+    void printerRefusalToldOnceAndLossAtClose() {
+        const QString prn = m_files.filePath("limited.txt");
+        Profile().setValue("ORLO/PRN1", prn);
+        MessageBoxes boxes;
+        auto frame = MakeFrame();
+        CChildView& view = frame->m_wndView;
+        QVERIFY(view.m_main.m_pPrn[1]);
+        const QString tooLarge = QString::fromLocal8Bit(std::generic_category().message(EFBIG));
+        {
+            const FileSizeLimit limit(2);
+            for (char b : {'a', 'b', 'c', 'd'}) { // 'd' strobed while 'c' waits
+                view.m_main.WriteByte(0xFD65, uint8_t(b));
+                view.m_main.WriteByte(0xFD64, 0x40);
+                view.m_main.WriteByte(0xFD64, 0x00);
+            }
+            QTRY_COMPARE(boxes.texts.size(), 1); // posted, shown once the step is over
+            const QString waits = "\n\n書き込めるようになるまで、プリンタ 1 は";
+            QVERIFY2(boxes.texts[0].startsWith("プリンタ出力ファイルに書き込めませんでした。\n\n" +
+                                               prn + "\n" + tooLarge + waits),
+                     qPrintable(boxes.texts[0]));
+            view.ClosePrn(1);
+        }
+        QCOMPARE(boxes.texts.size(), 2);
+        QVERIFY2(boxes.texts[1].startsWith("プリンタ出力ファイルに書き込めなかった 2 バイト") &&
+                     boxes.texts[1].endsWith(prn + "\n" + tooLarge),
+                 qPrintable(boxes.texts[1]));
+        QCOMPARE(ReadFile(prn), QByteArray("ab"));
+    }
+
     // A changed image is saved once the guest has left it alone for two seconds (here the
     // rewrite after a format), or ten seconds after its first change however busy the guest
     // is. The user is told once where a save put it instead: into its file where its folder

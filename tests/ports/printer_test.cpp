@@ -1,7 +1,13 @@
-#include <filesystem>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/file.h"
 #include "port_fixture.h"
+#include "tests/platform/guards.h"
 #include "tests/platform/temp_dir.h"
 
 namespace {
@@ -53,17 +59,73 @@ TEST_F(Printer, StrobePrintsAcknowledgesAndInterrupts) {
     }
 }
 
-TEST_F(Printer, ARefusedByteIsNeitherAcknowledgedNorFatal) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    m_board->m_pPrn[1] = new CFile("/dev/full", CFile::modeCreateWrite);
-    Write(0xFD2C, 0x01);
-    Write(0xFD65, 'x');
-    Write(0xFD64, 0x40);
-    Write(0xFD64, 0x00);
-    EXPECT_EQ(m_board->m_io[0x166] & 0x04, 0);
-    EXPECT_EQ(m_board->m_io[0x12C], 0x00);
-    ASSERT_NE(m_board->m_pPrn[1], nullptr); // still attached for the next byte
-    EXPECT_EQ(Read(0xFD66), 0x06);
+// Printer 0 into a file that takes four bytes: the fifth waits unacknowledged, the status
+// reading attached but not ready; a strobe while it waits loses its own byte. The user is
+// told once a wait. Lifted, the limit lets the next status read, or strobe, write the
+// waiting byte, exactly once.
+TEST_F(Printer, ARefusedByteWaitsUnacknowledgedAndIsToldOnce) {
+    TempDir dir;
+    const std::string path = dir / "prn0";
+    m_board->m_pPrn[0] = new CFile(path, CFile::modeCreateWrite);
+    // Prints b and reads the status, as a guest does after each strobe.
+    const auto print = [&](char b) {
+        Write(0xFD01, uint8_t(b));
+        Write(0xFD00, {0x40, 0x00});
+        return Read(0xFD02);
+    };
+    const auto printed = [&] { return ReadFile<std::string>(path); };
+    const auto told = [&] {
+        return std::count(m_view.m_posted.begin(), m_view.m_posted.end(),
+                          unsigned(ID_PRINTER_REFUSED));
+    };
+    std::optional<FileSizeLimit> limit(4);
+    ASSERT_TRUE(limit->IsSet());
+    for (char b : std::string("ABCD"))
+        EXPECT_EQ(print(b), 0x06) << b;
+    Write(0xFD23, 0x01);
+    EXPECT_EQ(print('E'), 0x02);
+    EXPECT_EQ(print('x'), 0x02); // a guest that does not wait: lost
+    EXPECT_EQ(Read(0xFD02), 0x02);
+    EXPECT_EQ(m_board->m_io[0x103], 0);
+    EXPECT_EQ(printed(), "ABCD");
+    EXPECT_EQ(told(), 1);
+    EXPECT_EQ(m_board->m_prnWait[0].error, EFBIG);
+
+    limit.reset();
+    EXPECT_EQ(Read(0xFD02), 0x06);
+    EXPECT_EQ(m_board->m_io[0x103], 0x02); // acknowledged now
+    EXPECT_EQ(Read(0xFD02), 0x06);
+    EXPECT_EQ(print('F'), 0x06);
+    EXPECT_EQ(printed(), "ABCDEF");
+
+    limit.emplace(6); // refused again after bytes were written: told again
+    EXPECT_EQ(print('G'), 0x02);
+    EXPECT_EQ(told(), 2);
+    limit.reset();
+    EXPECT_EQ(print('H'), 0x06); // the strobe writes the waiting byte first
+    EXPECT_EQ(printed(), "ABCDEFGH");
+}
+
+// A FIFO whose reader lags is a busy printer, not a failure: the byte waits untold until
+// a strobe loses one.
+TEST_F(Printer, ABusyFifoIsToldOnlyWhenAByteIsLost) {
+    const WriteSignalsIgnored ignored;
+    TempDir dir;
+    const std::string fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{reader};
+    m_board->m_pPrn[2] = new CFile(fifo, CFile::modeCreateWrite);
+    for (long sent = 0; sent < (1 << 20) && Read(0xFD69) == 0x06; ++sent)
+        Write(0xFD67, {0x40, 0x00});
+    EXPECT_EQ(Read(0xFD69), 0x02);
+    EXPECT_TRUE(m_view.m_posted.empty());
+    Write(0xFD67, {0x40, 0x00}); // not waited for: lost, and told
+    EXPECT_EQ(m_view.m_posted, std::vector<unsigned>{ID_PRINTER_REFUSED + 2});
 }
 
 } // namespace
