@@ -157,16 +157,15 @@ TEST(File, FifoNeverBlocksNorKills) {
     const WriteSignalsIgnored ignored;
     TempDir dir;
     const std::string fifo = dir / "fifo";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
+    IdleFifoReader reader(fifo);
+    ASSERT_TRUE(reader.IsOpen());
     CFile out(fifo, CFile::modeCreateWrite);
     const std::string chunk(4096, 'x');
     int err = 0;
     for (int i = 0; i < 1024 && !err; ++i) // 4 MB: far more than a pipe holds
         err = ErrnoOf([&] { out.Write(chunk.data(), uint32_t(chunk.size())); });
     EXPECT_EQ(err, EAGAIN);
-    ::close(reader);
+    reader.Close();
     EXPECT_EQ(ErrnoOf([&] { out.Write("y", 1); }), EPIPE) << "a FIFO without a reader";
 }
 

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <optional>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/file.h"
@@ -56,6 +58,27 @@ public:
 private:
     static constexpr int kSignals[2] = {SIGXFSZ, SIGPIPE};
     struct sigaction m_old[2] {};
+};
+
+// A FIFO made at `path` with a reader that never reads, open until the guard goes (or
+// Close): a writer finds it full, then, once closed, without a reader.
+class IdleFifoReader {
+public:
+    explicit IdleFifoReader(const std::string& path) {
+        if (::mkfifo(path.c_str(), 0600) == 0)
+            m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    }
+    ~IdleFifoReader() { Close(); }
+    IdleFifoReader(const IdleFifoReader&) = delete;
+    IdleFifoReader& operator=(const IdleFifoReader&) = delete;
+    bool IsOpen() const { return m_fd >= 0; }
+    void Close() {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd = -1;
 };
 
 // While it lives: writes past `bytes` fail (the soft limit is lowered, never raised) with

@@ -1,9 +1,6 @@
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/file.h"
 #include "port_fixture.h"
@@ -112,13 +109,8 @@ TEST_F(Printer, ABusyFifoIsToldOnlyWhenAByteIsLost) {
     const WriteSignalsIgnored ignored;
     TempDir dir;
     const std::string fifo = dir / "fifo";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    const struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{reader};
+    const IdleFifoReader reader(fifo);
+    ASSERT_TRUE(reader.IsOpen());
     m_board->m_pPrn[2] = new CFile(fifo, CFile::modeCreateWrite);
     for (long sent = 0; sent < (1 << 20) && Read(0xFD69) == 0x06; ++sent)
         Write(0xFD67, {0x40, 0x00});
