@@ -172,7 +172,7 @@ std::vector<uint8_t> CFileFdd::BuildD88(const D88Layout& l) const {
         const size_t at = buf.size();
         buf.resize(at + s.m_nSize, kFill);
         if (s.m_nState == CFddSect::stateFile)
-            CopyHeld(s.m_nOffset, buf.data() + at, s.m_nSize);
+            CopyHeld(s, 0, buf.data() + at, s.m_nSize);
         else if (s.m_nState != CFddSect::stateFormatted)
             std::copy_n(s.m_data.begin(), std::min<size_t>(s.m_data.size(), s.m_nSize),
                         buf.begin() + static_cast<std::ptrdiff_t>(at));

@@ -111,8 +111,7 @@ uint32_t CFileFdd::Read(void* buf, uint32_t count) {
     const uint32_t k = std::min<uint32_t>(count, s->m_nSize - s->m_nPos);
     if (k == 0) return 0;
     if (s->m_nState == CFddSect::stateFile) {
-        HeldCount(s->m_nOffset, s->m_nSize); // a sector that could not be read whole is an error
-        CopyHeld(s->m_nOffset + s->m_nPos, static_cast<uint8_t*>(buf), k);
+        CopyHeld(*s, s->m_nPos, static_cast<uint8_t*>(buf), k);
     } else {
         std::memcpy(buf, s->m_data.data() + s->m_nPos, k);
     }

@@ -275,8 +275,9 @@ private:
     // How many of `count` bytes at `offset` m_image holds (fewer at its end, where a damaged
     // image promises more); throws CFileException where any could not be read.
     uint64_t HeldCount(uint64_t offset, uint64_t count) const;
-    // Copies `count` bytes at `offset` of the file as held; bytes beyond its end read 0xE4.
-    void CopyHeld(uint64_t offset, uint8_t* buf, uint32_t count) const;
+    // Copies `count` bytes at `pos` of a sector in the file as held; bytes beyond its end read
+    // 0xE4. Throws CFileException where any byte of the sector could not be read.
+    void CopyHeld(const CFddSect& s, uint32_t pos, uint8_t* buf, uint32_t count) const;
 
     // The selection is kept as indexes, not a pointer: the controllers reshape
     // m_tracks and m_sects directly, and a stale pointer would outlive them.

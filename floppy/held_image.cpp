@@ -10,7 +10,7 @@
 #include "floppy/file_fdd.h"
 
 namespace {
-constexpr uint8_t kFill = 0xE4; // stands in for bytes that could not be read
+constexpr uint8_t kFill = 0xE4; // what a formatted sector holds before it is written
 constexpr uint64_t kPiece = 1u << 20, kPage = 4096;
 } // namespace
 
@@ -83,9 +83,6 @@ uint64_t CFileFdd::ReadHeld(uint64_t from, uint64_t to, int& failures) {
 
 void CFileFdd::MarkUnread(uint64_t from, uint64_t to, int err) {
     if (from >= to) return;
-    if (to != UINT64_MAX && to <= m_image.size())
-        std::fill(m_image.begin() + static_cast<std::ptrdiff_t>(from),
-                  m_image.begin() + static_cast<std::ptrdiff_t>(to), kFill);
     if (!m_unread.empty() && m_unread.back().to == from && m_unread.back().err == err)
         m_unread.back().to = to;
     else
@@ -136,9 +133,12 @@ uint64_t CFileFdd::HeldCount(uint64_t offset, uint64_t count) const {
     return offset >= m_image.size() ? 0 : std::min<uint64_t>(count, m_image.size() - offset);
 }
 
-void CFileFdd::CopyHeld(uint64_t offset, uint8_t* buf, uint32_t count) const {
-    const uint64_t n = HeldCount(offset, count);
-    if (n) std::memcpy(buf, m_image.data() + offset, n);
+void CFileFdd::CopyHeld(const CFddSect& s, uint32_t pos, uint8_t* buf, uint32_t count) const {
+    // The whole sector is checked: one that could not be read whole is an error from its
+    // first byte on.
+    const uint64_t held = HeldCount(s.m_nOffset, s.m_nSize);
+    const uint64_t n = held > pos ? std::min<uint64_t>(count, held - pos) : 0;
+    if (n) std::memcpy(buf, m_image.data() + s.m_nOffset + pos, n);
     std::fill(buf + n, buf + count, kFill); // promised beyond the end of a damaged image
 }
 
